@@ -1,0 +1,29 @@
+#pragma once
+
+#include "SqlText.h"
+
+#include <QStringList>
+#include <QVariantList>
+
+// A statement ready for the engine: SQLite text with '?' placeholders and the
+// values to bind to them, in order.
+struct BoundStatement {
+    QString sql;
+    QVariantList values;
+};
+
+// Turns a statement in the original engine's dialect into SQLite.
+//
+// Every quoted literal becomes one bound parameter, with the values that
+// stand inside it joined into its text ('...' + v + '...' binds the whole
+// literal; "%" + v + "%" after LIKE binds %v% with v's own wildcards
+// escaped). A value outside quotes is a programming error: std::logic_error.
+//
+// Then the dialect is mended: "delete * from" loses its star, qualified
+// names in an update's SET list lose their qualifier, and a column qualified
+// by a name that is not a source of the statement (t_kscs.cc read from the
+// saved query ksap) is read by its bare name.
+BoundStatement translateStatement(const SqlText& text);
+
+// The lines of a slot joined by line breaks, as one statement.
+SqlText joinLines(const std::vector<SqlText>& lines);

@@ -1,0 +1,236 @@
+#include "QuerySlot.h"
+
+#include "Connection.h"
+#include "DbError.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+void StatementLines::Clear()
+{
+    owner.Close();
+    text.clear();
+}
+
+void StatementLines::Add(const SqlText& line)
+{
+    owner.Close();
+    text.push_back(line);
+}
+
+QString StatementLines::Text() const
+{
+    return joinLines(text).display();
+}
+
+QString Field::AsString() const
+{
+    const QVariant v = AsVariant();
+    return v.isNull() ? QString() : v.toString();
+}
+
+QVariant Field::AsVariant() const
+{
+    return slot.value(slot.cursor, column);
+}
+
+void Field::setAsString(const QString& value)
+{
+    slot.setValue(column, value);
+}
+
+QuerySlot::QuerySlot(Connection& connection, const QString& name, Mode mode)
+    : SQL(*this), connection(connection), slotName(name), mode(mode)
+{
+    setObjectName(name);
+}
+
+void QuerySlot::Close()
+{
+    if (!active)
+        return;
+    active = false;
+    fields.clear();
+    rows.clear();
+    cursor = -1;
+    eof = true;
+    state = State::Browse;
+    Q_EMIT resultChanged();
+}
+
+void QuerySlot::Open()
+{
+    Close();
+    QSqlQuery query = connection.run(joinLines(SQL.lines()));
+    const QSqlRecord record = query.record();
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i)
+        names.append(record.fieldName(i));
+    std::vector<QVariantList> read;
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(names.size());
+        for (int i = 0; i < names.size(); ++i)
+            row.append(query.value(i));
+        read.push_back(std::move(row));
+    }
+    fields = names;
+    rows = std::move(read);
+    active = true;
+    cursor = rows.empty() ? -1 : 0;
+    eof = rows.empty();
+    Q_EMIT resultChanged();
+}
+
+void QuerySlot::ExecSQL()
+{
+    Close();
+    rowsAffected = connection.execute(joinLines(SQL.lines()));
+}
+
+void QuerySlot::First()
+{
+    moveTo(0);
+    eof = rows.empty();
+}
+
+void QuerySlot::Next()
+{
+    if (cursor + 1 < RecordCount())
+        moveTo(cursor + 1);
+    else
+        eof = true;
+}
+
+void QuerySlot::Last()
+{
+    moveTo(RecordCount() - 1);
+    eof = true;
+}
+
+void QuerySlot::moveTo(int row)
+{
+    if (rows.empty()) {
+        cursor = -1;
+        return;
+    }
+    cursor = qBound(0, row, RecordCount() - 1);
+    eof = false;
+    Q_EMIT cursorMoved(cursor);
+}
+
+int QuerySlot::fieldIndex(const QString& name) const
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant QuerySlot::value(int row, int column) const
+{
+    if (row < 0 || row >= RecordCount() || column < 0 || column >= fields.size())
+        return QVariant();
+    return rows[size_t(row)][column];
+}
+
+Field QuerySlot::FieldByName(const QString& name)
+{
+    const int column = fieldIndex(name);
+    if (column < 0)
+        throw DbError(QStringLiteral("%1: Field '%2' not found").arg(slotName, name));
+    return Field(*this, column);
+}
+
+void QuerySlot::Edit()
+{
+    if (!active || cursor < 0)
+        throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed or empty dataset").arg(slotName));
+    state = State::Edit;
+    assigned.clear();
+}
+
+void QuerySlot::Append()
+{
+    if (!active)
+        throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(slotName));
+    rows.push_back(QVariantList(fields.size()));
+    state = State::Insert;
+    assigned.clear();
+    Q_EMIT resultChanged();
+    moveTo(RecordCount() - 1);
+}
+
+void QuerySlot::setValue(int column, const QVariant& value)
+{
+    if (state == State::Browse)
+        throw DbError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(slotName));
+    rows[size_t(cursor)][column] = value;
+    assigned.insert(column);
+    Q_EMIT rowChanged(cursor);
+}
+
+void QuerySlot::Post()
+{
+    if (state == State::Browse)
+        return;
+    if (mode == Mode::Immediate)
+        writeBack();
+    state = State::Browse;
+    assigned.clear();
+    Q_EMIT rowChanged(cursor);
+}
+
+// The table or saved query that the statement reads, where rows are written back.
+QString QuerySlot::updateSource() const
+{
+    const QStringList words = SQL.Text().split(QRegularExpression(QStringLiteral("[\\s,()]+")), Qt::SkipEmptyParts);
+    const qsizetype from = words.indexOf(QRegularExpression(QStringLiteral("^from$"), QRegularExpression::CaseInsensitiveOption));
+    return from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
+}
+
+// Writes the assigned columns of the current row through the statement's
+// source. Updatable saved queries carry their roster row's key as `rid`.
+void QuerySlot::writeBack()
+{
+    const QString source = updateSource();
+    const int key = fieldIndex(QStringLiteral("rid"));
+    if (source.isEmpty() || key < 0)
+        throw DbError(QStringLiteral("%1: the result cannot be updated (no row key)").arg(slotName));
+    QVariantList& row = rows[size_t(cursor)];
+    QList<int> columns = assigned.values();
+    std::sort(columns.begin(), columns.end());
+    columns.removeAll(key);
+
+    SqlText statement;
+    if (state == State::Insert) {
+        QStringList names;
+        for (int c : columns)
+            names.append(fields[c]);
+        statement.append(QStringLiteral("insert into %1(%2) values(").arg(source, names.join(u',')).toUtf8().constData());
+        for (int i = 0; i < columns.size(); ++i) {
+            statement.append(i == 0 ? "'" : ",'");
+            statement.append(row[columns[i]].toString());
+            statement.append("'");
+        }
+        statement.append(")");
+    } else {
+        if (columns.isEmpty())
+            return;
+        statement.append(QStringLiteral("update %1 set ").arg(source).toUtf8().constData());
+        for (int i = 0; i < columns.size(); ++i) {
+            statement.append(QStringLiteral("%1%2='").arg(i == 0 ? QString() : QStringLiteral(","), fields[columns[i]]).toUtf8().constData());
+            statement.append(row[columns[i]].toString());
+            statement.append("'");
+        }
+        statement.append(" where rid='");
+        statement.append(row[key].toString());
+        statement.append("'");
+    }
+    connection.execute(statement);
+    if (state == State::Insert) {
+        QSqlQuery last = connection.run(SqlText(QStringLiteral("select max(rid) from %1").arg(source).toUtf8().constData()));
+        if (last.next())
+            row[key] = last.value(0);
+    }
+}
