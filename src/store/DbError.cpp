@@ -31,11 +31,12 @@ QString explainEngineText(const QString& engineText)
         {"database is locked", "数据库正被其他程序使用，请稍后再试。"},
         {"file is not a database|file is encrypted", "data.mdb 不是本程序可以打开的数据库文件。"},
         {"syntax error", "语句有语法错误，未执行。"},
+        {"Field '(.+)' not found", "查询结果中没有列“%1”。"},
     };
     for (const Pattern& p : patterns) {
         const QRegularExpressionMatch m = QRegularExpression(QString::fromUtf8(p.regex)).match(engineText);
         if (m.hasMatch())
-            return QString::fromUtf8(p.hint).arg(m.captured(1));
+            return m.lastCapturedIndex() > 0 ? QString::fromUtf8(p.hint).arg(m.captured(1)) : QString::fromUtf8(p.hint);
     }
     return QStringLiteral("数据库操作失败。");
 }

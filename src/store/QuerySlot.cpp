@@ -190,12 +190,13 @@ QString QuerySlot::updateSource() const
 }
 
 // Writes the assigned columns of the current row through the statement's
-// source. Updatable saved queries carry their roster row's key as `rid`.
+// source. A changed row is found again by its key `rid`, which the
+// updatable saved query carries; an appended row needs no key.
 void QuerySlot::writeBack()
 {
     const QString source = updateSource();
     const int key = fieldIndex(QStringLiteral("rid"));
-    if (source.isEmpty() || key < 0)
+    if (source.isEmpty() || (state == State::Edit && key < 0))
         throw DbError(QStringLiteral("%1: the result cannot be updated (no row key)").arg(slotName));
     QVariantList& row = rows[size_t(cursor)];
     QList<int> columns = assigned.values();
@@ -228,7 +229,7 @@ void QuerySlot::writeBack()
         statement.append("'");
     }
     connection.execute(statement);
-    if (state == State::Insert) {
+    if (state == State::Insert && key >= 0) {
         QSqlQuery last = connection.run(SqlText(QStringLiteral("select max(rid) from %1").arg(source).toUtf8().constData()));
         if (last.next())
             row[key] = last.value(0);

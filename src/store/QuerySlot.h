@@ -18,6 +18,7 @@ public:
 
     void Clear();
     void Add(const SqlText& line);
+    void Add(const char* line) { Add(SqlText(line)); }
     void Add(const QString&) = delete; // a QString is a value, never a statement piece
 
     const std::vector<SqlText>& lines() const { return text; }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "DataModule.h"
+#include "Form.h"
+
+class QPushButton;
+
+// Data initialization: empties the working tables of a term; rooms stay.
+class TForm12 : public Form {
+    Q_OBJECT
+
+public:
+    TForm12(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    QPushButton* Button1;
+
+    void Button1Click();
+
+private:
+    DataModule& dm;
+};

@@ -1,0 +1,111 @@
+#include "Unit5.h"
+
+#include "DBGrid.h"
+#include "Guard.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
+    : Form(dialogs, QStringLiteral("Form5"), QStringLiteral("Form5"), parent), dm(dm)
+{
+    DBGrid1 = named(new DBGrid(this), "DBGrid1");
+    GroupBox1 = named(new QGroupBox(QStringLiteral("增加教室"), this), "GroupBox1");
+    Label1 = named(new QLabel(QStringLiteral("教室："), GroupBox1), "Label1");
+    Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
+    Label2 = named(new QLabel(QStringLiteral("容纳人数："), GroupBox1), "Label2");
+    Edit2 = named(new QLineEdit(GroupBox1), "Edit2");
+    Button1 = named(new QPushButton(QStringLiteral("增加"), GroupBox1), "Button1");
+    GroupBox2 = named(new QGroupBox(QStringLiteral("删除教室"), this), "GroupBox2");
+    Label3 = named(new QLabel(QStringLiteral("教室："), GroupBox2), "Label3");
+    Edit3 = named(new QLineEdit(GroupBox2), "Edit3");
+    Button2 = named(new QPushButton(QStringLiteral("删除"), GroupBox2), "Button2");
+    Button3 = named(new QPushButton(QStringLiteral("退出"), this), "Button3");
+
+    DBGrid1->setDataSource(dm.DataSource9);
+    DBGrid1->setColumns({{QStringLiteral("教室名称"), {}}, {QStringLiteral("容纳人数"), {}}});
+
+    auto* add = new QGridLayout(GroupBox1);
+    add->addWidget(Label1, 0, 0);
+    add->addWidget(Edit1, 0, 1);
+    add->addWidget(Label2, 1, 0);
+    add->addWidget(Edit2, 1, 1);
+    add->addWidget(Button1, 2, 1, Qt::AlignRight);
+    auto* remove = new QGridLayout(GroupBox2);
+    remove->addWidget(Label3, 0, 0);
+    remove->addWidget(Edit3, 0, 1);
+    remove->addWidget(Button2, 1, 1, Qt::AlignRight);
+    auto* side = new QVBoxLayout;
+    side->addWidget(GroupBox1);
+    side->addWidget(GroupBox2);
+    side->addStretch();
+    side->addWidget(Button3, 0, Qt::AlignRight);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(side);
+    resize(640, 420);
+
+    connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, guarded(dialogs, [this] { Button3Click(); }));
+    connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this](const QString& field) { DBGrid1CellClick(field); }));
+}
+
+void TForm5::openRoomList()
+{
+    dm.ADOQuery9.Close();
+    dm.ADOQuery9.SQL.Clear();
+    dm.ADOQuery9.SQL.Add("select jsm as 教室名称,rnrs as 容纳人数 from t_js ");
+    dm.ADOQuery9.Open();
+}
+
+void TForm5::FormShow()
+{
+    Edit1->clear();
+    Edit2->clear();
+    Edit3->clear();
+    openRoomList();
+}
+
+void TForm5::Button1Click()
+{
+    dm.ADOQuery10.Close();
+    dm.ADOQuery10.SQL.Clear();
+    dm.ADOQuery10.SQL.Add(SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + Edit1->text() + "','" + Edit2->text() + "')       ");
+    dm.ADOQuery10.ExecSQL();
+    openRoomList();
+    dialogs.message(QStringLiteral("增加成功"));
+    Edit1->clear();
+    Edit2->clear();
+}
+
+void TForm5::DBGrid1CellClick(const QString& fieldName)
+{
+    Edit3->setText(dm.ADOQuery9.FieldByName(fieldName).AsString());
+}
+
+void TForm5::Button2Click()
+{
+    if (Edit3->text().isEmpty()) {
+        dialogs.message(QStringLiteral("请输入教室"));
+        return;
+    }
+    if (dialogs.confirm(QStringLiteral("是否删除？ "))) {
+        dm.ADOQuery10.Close();
+        dm.ADOQuery10.SQL.Clear();
+        dm.ADOQuery10.SQL.Add(SqlText("delete * from t_js where jsm='") + Edit3->text() + "'      ");
+        dm.ADOQuery10.ExecSQL();
+    }
+    openRoomList();
+    Edit3->clear();
+}
+
+void TForm5::Button3Click()
+{
+    close();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "DataModule.h"
+#include "Form.h"
+
+class DBGrid;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Classroom management: lists the rooms, adds a room, deletes rooms by name.
+class TForm5 : public Form {
+    Q_OBJECT
+
+public:
+    TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    DBGrid* DBGrid1;
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QLabel* Label2;
+    QLineEdit* Edit2;
+    QPushButton* Button1;
+    QGroupBox* GroupBox2;
+    QLabel* Label3;
+    QLineEdit* Edit3;
+    QPushButton* Button2;
+    QPushButton* Button3;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void DBGrid1CellClick(const QString& fieldName);
+
+protected:
+    void FormShow() override;
+
+private:
+    void openRoomList();
+
+    DataModule& dm;
+};

@@ -1,0 +1,104 @@
+#include "Unit3.h"
+
+#include "Guard.h"
+#include "Unit1.h"
+#include "Unit12.h"
+#include "Unit14.h"
+#include "Unit16.h"
+#include "Unit2.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit7.h"
+#include "Unit8.h"
+#include "Unit9.h"
+#include "Windows.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMenuBar>
+
+namespace {
+
+QMenu* menu(QMenuBar* bar, const char* name, const QString& caption)
+{
+    QMenu* m = bar->addMenu(caption);
+    m->setObjectName(QString::fromLatin1(name));
+    return m;
+}
+
+} // namespace
+
+TForm3::TForm3(Windows& windows)
+    : windows(windows)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("管理界面"));
+    resize(1024, 700);
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    N1 = menu(bar, "N1", QStringLiteral("系统"));
+    N15 = item(N1, "N15", QStringLiteral("数据初始化"), windows.Form12.get());
+    N10 = item(N1, "N10", QStringLiteral("导入数据"), windows.Form8.get());
+    N11 = item(N1, "N11", QStringLiteral("退出"), nullptr);
+    N6 = menu(bar, "N6", QStringLiteral("编排"));
+    N14 = item(N6, "N14", QStringLiteral("1.试卷管理"), windows.Form7.get());
+    N7 = item(N6, "N7", QStringLiteral("2.课程排考"), nullptr);
+    N3 = item(N6, "N3", QStringLiteral("3.指定教室"), windows.Form4.get());
+    N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), windows.Form14.get());
+    N13 = item(N6, "N13", QStringLiteral("5.指定时间"), windows.Form6.get());
+    N2 = menu(bar, "N2", QStringLiteral("查询"));
+    N8 = item(N2, "N8", QStringLiteral("名单查询修改"), windows.Form1.get());
+    N4 = menu(bar, "N4", QStringLiteral("打印"));
+    N9 = item(N4, "N9", QStringLiteral("打印考场名单"), windows.Form9.get());
+    N17 = menu(bar, "N17", QStringLiteral("设置"));
+    N12 = item(N17, "N12", QStringLiteral("教室管理"), windows.Form5.get());
+    N5 = menu(bar, "N5", QStringLiteral("备注"));
+    N18 = item(N5, "N18", QStringLiteral("版本信息"), windows.Form16.get());
+
+    connect(N11, &QAction::triggered, this, guarded(windows.dialogs, [this] { N11Click(); }));
+    connect(N7, &QAction::triggered, this, guarded(windows.dialogs, [this] { N7Click(); }));
+}
+
+// The windows are created after the main window; the menu reaches them only
+// when an item is chosen, by then they all exist.
+QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption, QDialog* window)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    if (window)
+        connect(action, &QAction::triggered, window, [window] { window->exec(); });
+    return action;
+}
+
+bool TForm3::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        guarded(windows.dialogs, [this] { FormActivate(); })();
+    return QMainWindow::event(e);
+}
+
+void TForm3::FormActivate()
+{
+    windows.Form1->data().reconfigure();
+}
+
+void TForm3::N7Click()
+{
+    QuerySlot& q = windows.Form1->data().ADOQuery18;
+    q.Close();
+    q.SQL.Clear();
+    q.SQL.Add("select kcxh,kcdm,kcmc,skjs,kkyx FROM nonsjxh  ");
+    q.Open();
+    if (q.RecordCount() > 0) {
+        windows.dialogs.information(QStringLiteral("试卷序号还未填写，请返回至试卷管理"), QStringLiteral("提示信息"));
+        return;
+    }
+    windows.Form2->exec();
+}
+
+void TForm3::N11Click()
+{
+    QCoreApplication::exit(0);
+}

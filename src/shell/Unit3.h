@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QDialog;
+class QMenu;
+class Windows;
+
+// The main window: the menu that opens every working window. Each time it
+// becomes active it reconfigures the database connection.
+class TForm3 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TForm3(Windows& windows);
+
+    QMenu* N1;
+    QAction* N15;
+    QAction* N10;
+    QAction* N11;
+    QMenu* N6;
+    QAction* N14;
+    QAction* N7;
+    QAction* N3;
+    QAction* N16;
+    QAction* N13;
+    QMenu* N2;
+    QAction* N8;
+    QMenu* N4;
+    QAction* N9;
+    QMenu* N17;
+    QAction* N12;
+    QMenu* N5;
+    QAction* N18;
+
+    void FormActivate();
+    void N7Click();
+    void N11Click();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    QAction* item(QMenu* menu, const char* name, const QString& caption, QDialog* window);
+
+    Windows& windows;
+};

@@ -1,0 +1,58 @@
+#include "Windows.h"
+
+#include "Unit1.h"
+#include "Unit12.h"
+#include "Unit13.h"
+#include "Unit14.h"
+#include "Unit15.h"
+#include "Unit16.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit7.h"
+#include "Unit8.h"
+#include "Unit9.h"
+
+namespace {
+
+std::unique_ptr<Form> unusedForm(Dialogs& dialogs, int number)
+{
+    const QString name = QStringLiteral("Form%1").arg(number);
+    return std::make_unique<Form>(dialogs, name, name);
+}
+
+} // namespace
+
+Windows::Windows(Dialogs& dialogs)
+    : dialogs(dialogs)
+{
+    Form13 = std::make_unique<TForm13>(*this);
+    Form3 = std::make_unique<TForm3>(*this);
+    Form1 = std::make_unique<TForm1>(dialogs);
+    DataModule& dm = Form1->data();
+    Form2 = std::make_unique<TForm2>(dm, dialogs);
+    Form4 = std::make_unique<TForm4>(dm, dialogs);
+    Form5 = std::make_unique<TForm5>(dm, dialogs);
+    Form6 = std::make_unique<TForm6>(dm, dialogs);
+    Form7 = std::make_unique<TForm7>(dm, dialogs);
+    Form8 = std::make_unique<TForm8>(dm, dialogs);
+    Form9 = std::make_unique<TForm9>(dm, dialogs);
+    Form10 = unusedForm(dialogs, 10);
+    Form11 = unusedForm(dialogs, 11);
+    Form12 = std::make_unique<TForm12>(dm, dialogs);
+    Form14 = std::make_unique<TForm14>(dm, dialogs);
+    Form15 = std::make_unique<TForm15>(dm, dialogs);
+    Form16 = std::make_unique<TForm16>(dialogs);
+    Form17 = unusedForm(dialogs, 17);
+    Form18 = unusedForm(dialogs, 18);
+    Form19 = unusedForm(dialogs, 19);
+    Form20 = unusedForm(dialogs, 20);
+    Form21 = unusedForm(dialogs, 21);
+    Form22 = unusedForm(dialogs, 22);
+}
+
+// Windows go in the reverse order of their creation; the roster window, which
+// owns the connection, outlives every window that works through it.
+Windows::~Windows() = default;

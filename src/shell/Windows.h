@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+
+class Dialogs;
+class Form;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm12;
+class TForm13;
+class TForm14;
+class TForm15;
+class TForm16;
+
+// Every window of the program, each created once at start-up in a fixed
+// order and kept until the end of the run.
+class Windows {
+public:
+    explicit Windows(Dialogs& dialogs);
+    ~Windows();
+
+    Dialogs& dialogs;
+    std::unique_ptr<TForm13> Form13;
+    std::unique_ptr<TForm3> Form3;
+    std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm4> Form4;
+    std::unique_ptr<TForm5> Form5;
+    std::unique_ptr<TForm6> Form6;
+    std::unique_ptr<TForm7> Form7;
+    std::unique_ptr<TForm8> Form8;
+    std::unique_ptr<TForm9> Form9;
+    std::unique_ptr<Form> Form10;
+    std::unique_ptr<Form> Form11;
+    std::unique_ptr<TForm12> Form12;
+    std::unique_ptr<TForm14> Form14;
+    std::unique_ptr<TForm15> Form15;
+    std::unique_ptr<TForm16> Form16;
+    // Created like the others; nothing shows or uses them.
+    std::unique_ptr<Form> Form17, Form18, Form19, Form20, Form21, Form22;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// The boxes, file dialogs and the pause that handlers use, behind one
+// replaceable service: the program shows real boxes, tests record them.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Plain box: the text, an OK button, no icon, the application's title.
+    virtual void message(const QString& text) = 0;
+    // Question box titled "Confirm" with "&Yes" and "&No"; true on Yes.
+    virtual bool confirm(const QString& text) = 0;
+    // The application's own box with an information icon.
+    virtual void information(const QString& text, const QString& caption) = 0;
+    // The box owned by the active window, exclamation icon, caption "警告".
+    virtual void warning(const QString& text) = 0;
+    // The application-level error box for anything a handler did not catch.
+    virtual void error(const QString& text) = 0;
+
+    // Empty text when the user cancels.
+    virtual QString openFileName(const QString& title, const QString& filter) = 0;
+    virtual QString saveFileName(const QString& title, const QString& filter, const QString& suggestedName) = 0;
+    // Opens a finished file with the desktop's default application, if any.
+    virtual void openDocument(const QString& path) = 0;
+
+    // Waits, repainting but taking no user input.
+    virtual void pause(int milliseconds) = 0;
+};
+
+// The real boxes and dialogs.
+class QtDialogs : public Dialogs {
+public:
+    void message(const QString& text) override;
+    bool confirm(const QString& text) override;
+    void information(const QString& text, const QString& caption) override;
+    void warning(const QString& text) override;
+    void error(const QString& text) override;
+    QString openFileName(const QString& title, const QString& filter) override;
+    QString saveFileName(const QString& title, const QString& filter, const QString& suggestedName) override;
+    void openDocument(const QString& path) override;
+    void pause(int milliseconds) override;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QDialog>
+
+// Gives a control its name, the one tests find it by.
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// A working window: shown modally from the main menu, created once and kept
+// for the whole run, so its controls keep their contents between showings.
+class Form : public QDialog {
+    Q_OBJECT
+
+public:
+    Form(Dialogs& dialogs, const QString& name, const QString& caption, QWidget* parent = nullptr);
+
+protected:
+    // Runs each time the window is shown.
+    virtual void FormShow() { }
+    void showEvent(QShowEvent* event) override;
+
+    Dialogs& dialogs;
+};

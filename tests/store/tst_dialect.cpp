@@ -1,0 +1,90 @@
+// Statement translation: literals become bound values, the dialect is mended.
+#include "Dialect.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(SqlText)
+
+class TestDialect : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void translates_data();
+    void translates();
+    void refusesValuesOutsideQuotes_data();
+    void refusesValuesOutsideQuotes();
+};
+
+void TestDialect::translates_data()
+{
+    QTest::addColumn<SqlText>("statement");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("values");
+
+    const QString quote = QStringLiteral("O'Brien\"; drop table t_js; --");
+
+    QTest::newRow("delete star") << SqlText("delete * from t_kscs   ") << "delete from t_kscs   " << QStringList();
+    QTest::newRow("delete star with condition")
+        << (SqlText("delete * from t_js where jsm='") + QStringLiteral("101") + "'      ")
+        << "delete from t_js where jsm= ?       " << QStringList{"101"};
+    QTest::newRow("value inside literal binds whole literal")
+        << (SqlText("select * from t_js where jsm='A-") + QStringLiteral("1") + "-B'")
+        << "select * from t_js where jsm= ? " << QStringList{"A-1-B"};
+    QTest::newRow("quote and comment stay a value")
+        << (SqlText("select * from t_js where jsm='") + quote + "'")
+        << "select * from t_js where jsm= ? " << QStringList{quote};
+    QTest::newRow("keyword straight after closing quote")
+        << (SqlText("select jsm as 教室,sum(Num1) as 考试人数 from ksap where t_kscs.cc='") + QStringLiteral("1") + "'group by jsm order by jsm ")
+        << "select jsm as 教室,sum(Num1) as 考试人数 from ksap where cc= ? group by jsm order by jsm "
+        << QStringList{"1"};
+    QTest::newRow("qualified names of a saved query's sources")
+        << SqlText("select t_kscs.sjxh as 试卷序号,kcmc.kcxh as 课程序号,kcmc from ksap where t_kscs.jsid=0")
+        << "select sjxh as 试卷序号,kcxh as 课程序号,kcmc from ksap where jsid=0" << QStringList();
+    QTest::newRow("qualifier naming the source stays")
+        << (SqlText("select * FROM hbkap where hbkap.xh='") + QStringLiteral("1") + "'  order by t_bjgmd.sjxh asc")
+        << "select * FROM hbkap where hbkap.xh= ?   order by sjxh asc" << QStringList{"1"};
+    QTest::newRow("update set list loses qualifiers")
+        << (SqlText("update t_kscs  set t_kscs.jsid='") + QStringLiteral("3") + "' where t_kscs.sjxh='" + QStringLiteral("12") + "'  ")
+        << "update t_kscs  set jsid= ?  where t_kscs.sjxh= ?   " << QStringList{"3", "12"};
+    QTest::newRow("like pattern in double quotes escapes the value's wildcards")
+        << (SqlText("  select * FROM hbkap where hbkap.kcmc like \"%") + QStringLiteral("50%_off\\") + "%\"  order by kssj asc")
+        << "  select * FROM hbkap where hbkap.kcmc like  ? escape ?   order by kssj asc"
+        << QStringList{"%50\\%\\_off\\\\%", "\\"};
+    QTest::newRow("a literal without values is bound too")
+        << SqlText("select * from t_js where jsm like '%1%'") << "select * from t_js where jsm like  ? "
+        << QStringList{"%1%"};
+    QTest::newRow("doubled quote inside a literal")
+        << SqlText("select 'it''s'") << "select  ? " << QStringList{"it's"};
+    QTest::newRow("numbers with a dot are not names")
+        << SqlText("select 1.5 from t_js") << "select 1.5 from t_js" << QStringList();
+}
+
+void TestDialect::translates()
+{
+    QFETCH(SqlText, statement);
+    QFETCH(QString, sql);
+    QFETCH(QStringList, values);
+    const BoundStatement bound = translateStatement(statement);
+    QCOMPARE(bound.sql, sql);
+    QStringList got;
+    for (const QVariant& v : bound.values)
+        got.append(v.toString());
+    QCOMPARE(got, values);
+}
+
+void TestDialect::refusesValuesOutsideQuotes_data()
+{
+    QTest::addColumn<SqlText>("statement");
+    QTest::newRow("bare value") << (SqlText("select * from t_js where jsid=") + QStringLiteral("1"));
+    QTest::newRow("after a closed literal") << (SqlText("select * from t_js where jsm='a'") + QStringLiteral(" or 1=1"));
+    QTest::newRow("unterminated quote") << SqlText("select * from t_js where jsm='a");
+}
+
+void TestDialect::refusesValuesOutsideQuotes()
+{
+    QFETCH(SqlText, statement);
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, translateStatement(statement));
+}
+
+QTEST_GUILESS_MAIN(TestDialect)
+#include "tst_dialect.moc"

@@ -1,0 +1,220 @@
+// The query slots and the connection: cursor operations, batch mode, writing
+// back through the roster view, and connecting to a file that may be missing.
+#include "DataModule.h"
+#include "DbError.h"
+#include "TestDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+void run(QuerySlot& q, const SqlText& statement)
+{
+    q.Close();
+    q.SQL.Clear();
+    q.SQL.Add(statement);
+    q.Open();
+}
+
+} // namespace
+
+class TestQuerySlot : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cursorWalksTheResult();
+    void emptyResultIsAtEofAtOnce();
+    void unknownFieldIsAnError();
+    void changingTheStatementClosesTheSlot();
+    void batchSlotKeepsChangesToItself();
+    void appendAndEditWriteThroughTheRosterView();
+    void editWithoutRowKeyIsRefused();
+    void missingDatabaseFailsThenWorksOnceThere();
+    void databaseIsLookedUpInTheCurrentDirectory();
+    void reconfigureClosesTheConnectionAndFirstSlot();
+    void refusedValueChangesNothing();
+};
+
+void TestQuerySlot::cursorWalksTheResult()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A',1),('B',2),('C',3)");
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery5, "select jsm,rnrs from t_js order by jsm");
+    QCOMPARE(dm.ADOQuery5.RecordCount(), 3);
+    QStringList seen;
+    for (dm.ADOQuery5.First(); !dm.ADOQuery5.Eof(); dm.ADOQuery5.Next())
+        seen.append(dm.ADOQuery5.FieldByName("JSM").AsString() + dm.ADOQuery5.FieldByName("rnrs").AsString());
+    QCOMPARE(seen, (QStringList{"A1", "B2", "C3"}));
+    dm.ADOQuery5.Last();
+    QVERIFY(dm.ADOQuery5.Eof());
+    QCOMPARE(dm.ADOQuery5.FieldByName("jsm").AsString(), QString("C"));
+    QCOMPARE(dm.ADOQuery5.FieldByName("rnrs").AsVariant().toInt(), 3);
+}
+
+void TestQuerySlot::emptyResultIsAtEofAtOnce()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery1, "select * from t_js");
+    QVERIFY(dm.ADOQuery1.Active());
+    QVERIFY(dm.ADOQuery1.Eof());
+    QCOMPARE(dm.ADOQuery1.RecordCount(), 0);
+    QCOMPARE(dm.ADOQuery1.FieldByName("jsm").AsString(), QString());
+}
+
+void TestQuerySlot::unknownFieldIsAnError()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery1, "select jsm from t_js");
+    QVERIFY_THROWS_EXCEPTION(DbError, dm.ADOQuery1.FieldByName("nope"));
+}
+
+void TestQuerySlot::changingTheStatementClosesTheSlot()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery3, "select * from t_js");
+    dm.ADOQuery3.SQL.Add(" where 1=0");
+    QVERIFY(!dm.ADOQuery3.Active());
+    QCOMPARE(dm.ADOQuery3.SQL.Text(), QString("select * from t_js\n where 1=0"));
+}
+
+void TestQuerySlot::batchSlotKeepsChangesToItself()
+{
+    TestDatabase db;
+    db.addRoster({"|K1|S1|张三|C1|数学|王|系||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery15, "select distinct sjxh,kcxh,kcdm,kcmc,bz  from t_bjgmd");
+    dm.ADOQuery15.Edit();
+    dm.ADOQuery15.FieldByName("sjxh").setAsString("9");
+    dm.ADOQuery15.Post();
+    QCOMPARE(dm.ADOQuery15.FieldByName("sjxh").AsString(), QString("9"));
+    QCOMPARE(db.scalar("select sjxh from t_bjgmd"), QString());
+}
+
+void TestQuerySlot::appendAndEditWriteThroughTheRosterView()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|张三|C1|数学|王|系||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    QuerySlot& q = dm.ADOQuery21;
+    run(q, SqlText("select * FROM hbkap where kcxh='") + QStringLiteral("K1") + "' order by kssj asc,sjxh asc,kcdm,kcxh        ");
+    q.Append();
+    const QStringList fields = {"sjxh", "kcxh", "xh", "xm", "kcdm", "kcmc", "skjs", "kkyx", "bz", "hbk", "kssj", "jsm"};
+    const QStringList values = {"1", "K1", "S2'--", "李%四", "C1", "数学", "王", "系", "", "缓考", "", ""};
+    for (int i = 0; i < fields.size(); ++i)
+        q.FieldByName(fields[i]).setAsString(values[i]);
+    q.Post();
+    QCOMPARE(q.RecordCount(), 2);
+    QCOMPARE(db.rows("select sjxh,kcxh,xh,xm,hbk from t_bjgmd where xh like 'S2%'"), QStringList{"1|K1|S2'--|李%四|缓考"});
+
+    // The appended row is at once a row like the others: change its name.
+    q.Edit();
+    q.FieldByName("xm").setAsString("李四");
+    q.Post();
+    QCOMPARE(db.rows("select xh,xm from t_bjgmd order by rowid"), (QStringList{"S1|张三", "S2'--|李四"}));
+
+    q.First();
+    q.Edit();
+    q.FieldByName("xh").setAsString("S9");
+    q.Post();
+    QCOMPARE(db.rows("select xh,xm from t_bjgmd order by rowid"), (QStringList{"S9|张三", "S2'--|李四"}));
+}
+
+void TestQuerySlot::editWithoutRowKeyIsRefused()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A',1)");
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery9, "select jsm,rnrs from t_js");
+    dm.ADOQuery9.Edit();
+    dm.ADOQuery9.FieldByName("jsm").setAsString("B");
+    QVERIFY_THROWS_EXCEPTION(DbError, dm.ADOQuery9.Post());
+    QCOMPARE(db.scalar("select jsm from t_js"), QString("A"));
+}
+
+void TestQuerySlot::missingDatabaseFailsThenWorksOnceThere()
+{
+    QTemporaryDir empty;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(empty.path());
+    DataModule dm;
+    dm.reconfigure();
+    try {
+        run(dm.ADOQuery18, "select kcxh,kcdm,kcmc,skjs,kkyx FROM nonsjxh  ");
+        QFAIL("opened a database that is not there");
+    } catch (const DbError& e) {
+        QCOMPARE(e.engineText(), QString("unable to open database file"));
+    }
+    QVERIFY(!QFile::exists(empty.path() + "/data/data.mdb"));
+    QVERIFY(!QFile::exists(empty.path() + "/data"));
+
+    QDir(empty.path()).mkdir("data");
+    TestDatabase::create(empty.path() + "/data/data.mdb");
+    run(dm.ADOQuery18, "select kcxh,kcdm,kcmc,skjs,kkyx FROM nonsjxh  ");
+    QCOMPARE(dm.ADOQuery18.RecordCount(), 0);
+    QDir::setCurrent(previous);
+}
+
+void TestQuerySlot::databaseIsLookedUpInTheCurrentDirectory()
+{
+    TestDatabase first;
+    first.exec("INSERT INTO t_js(jsm,rnrs) VALUES('first',1)");
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery9, "select jsm from t_js");
+    QCOMPARE(dm.ADOQuery9.FieldByName("jsm").AsString(), QString("first"));
+    QVERIFY(dm.ADOConnection1.connectionString().startsWith(
+        "Provider=Microsoft.Jet.OLEDB.4.0;Password=\"\";Data Source=" + QDir::currentPath() + "\\data\\data.mdb;"));
+
+    TestDatabase second; // changes the current directory
+    second.exec("INSERT INTO t_js(jsm,rnrs) VALUES('second',1)");
+    dm.reconfigure();
+    run(dm.ADOQuery9, "select jsm from t_js");
+    QCOMPARE(dm.ADOQuery9.FieldByName("jsm").AsString(), QString("second"));
+}
+
+void TestQuerySlot::reconfigureClosesTheConnectionAndFirstSlot()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    run(dm.ADOQuery1, "select * from t_js");
+    run(dm.ADOQuery9, "select * from t_js");
+    QVERIFY(dm.ADOConnection1.connected());
+    dm.reconfigure();
+    QVERIFY(!dm.ADOConnection1.connected());
+    QVERIFY(!dm.ADOQuery1.Active());
+    QVERIFY(dm.ADOQuery1.SQL.lines().empty());
+    QVERIFY(dm.ADOQuery9.Active()); // other slots keep what they read
+}
+
+void TestQuerySlot::refusedValueChangesNothing()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    dm.ADOQuery10.SQL.Add(SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + QStringLiteral("A") + "','" + QStringLiteral("abc") + "')       ");
+    try {
+        dm.ADOQuery10.ExecSQL();
+        QFAIL("letters were stored as a capacity");
+    } catch (const DbError& e) {
+        QVERIFY(e.engineText().contains("t_js.rnrs"));
+        QVERIFY(e.message().contains("只能填写整数"));
+    }
+    QCOMPARE(db.scalar("select count(*) from t_js"), QString("0"));
+}
+
+QTEST_GUILESS_MAIN(TestQuerySlot)
+#include "tst_queryslot.moc"

@@ -1,0 +1,79 @@
+// jetsql DATABASE PIECE [VALUE PIECE]...
+//
+// Runs one statement through the program's own statement layer: the
+// arguments after the database alternate between literal pieces and values,
+// as the program joins them. Prints the rows tab-separated under a header
+// line (a null as empty text), or the number of rows changed.
+#include "Connection.h"
+#include "DbError.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+void print(const QString& line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+}
+
+QString cell(const QVariant& v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 3) {
+        std::fputs("usage: jetsql DATABASE PIECE [VALUE PIECE]...\n", stderr);
+        return 2;
+    }
+
+    // Literal pieces are held as UTF-8, as the program's own literals are.
+    std::vector<QByteArray> literals;
+    SqlText statement;
+    for (int i = 2; i < args.size(); ++i) {
+        if (i % 2 == 0) {
+            literals.push_back(args[i].toUtf8());
+            statement.append(literals.back().constData());
+        } else {
+            statement.append(args[i]);
+        }
+    }
+
+    Connection connection;
+    connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1").arg(args[1]));
+    try {
+        QSqlQuery query = connection.run(statement);
+        if (!query.isSelect()) {
+            print(QString::number(query.numRowsAffected()));
+            return 0;
+        }
+        const QSqlRecord record = query.record();
+        QStringList header;
+        for (int i = 0; i < record.count(); ++i)
+            header.append(record.fieldName(i));
+        print(header.join(u'\t'));
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < record.count(); ++i)
+                row.append(cell(query.value(i)));
+            print(row.join(u'\t'));
+        }
+    } catch (const std::exception& e) {
+        std::fputs(e.what(), stderr);
+        std::fputc('\n', stderr);
+        return 1;
+    }
+    return 0;
+}
