@@ -29,6 +29,23 @@ QMenu* menu(QMenuBar* bar, const char* name, const QString& caption)
 
 } // namespace
 
+QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+// The windows are created after the main window, so an item looks its
+// window up when it is chosen.
+template <typename Window>
+QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption, std::unique_ptr<Window> Windows::*window)
+{
+    QAction* action = item(menu, name, caption);
+    connect(action, &QAction::triggered, this, [this, window] { (windows.*window)->exec(); });
+    return action;
+}
+
 TForm3::TForm3(Windows& windows)
     : windows(windows)
 {
@@ -39,37 +56,26 @@ TForm3::TForm3(Windows& windows)
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     N1 = menu(bar, "N1", QStringLiteral("系统"));
-    N15 = item(N1, "N15", QStringLiteral("数据初始化"), windows.Form12.get());
-    N10 = item(N1, "N10", QStringLiteral("导入数据"), windows.Form8.get());
-    N11 = item(N1, "N11", QStringLiteral("退出"), nullptr);
+    N15 = item(N1, "N15", QStringLiteral("数据初始化"), &Windows::Form12);
+    N10 = item(N1, "N10", QStringLiteral("导入数据"), &Windows::Form8);
+    N11 = item(N1, "N11", QStringLiteral("退出"));
     N6 = menu(bar, "N6", QStringLiteral("编排"));
-    N14 = item(N6, "N14", QStringLiteral("1.试卷管理"), windows.Form7.get());
-    N7 = item(N6, "N7", QStringLiteral("2.课程排考"), nullptr);
-    N3 = item(N6, "N3", QStringLiteral("3.指定教室"), windows.Form4.get());
-    N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), windows.Form14.get());
-    N13 = item(N6, "N13", QStringLiteral("5.指定时间"), windows.Form6.get());
+    N14 = item(N6, "N14", QStringLiteral("1.试卷管理"), &Windows::Form7);
+    N7 = item(N6, "N7", QStringLiteral("2.课程排考"));
+    N3 = item(N6, "N3", QStringLiteral("3.指定教室"), &Windows::Form4);
+    N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), &Windows::Form14);
+    N13 = item(N6, "N13", QStringLiteral("5.指定时间"), &Windows::Form6);
     N2 = menu(bar, "N2", QStringLiteral("查询"));
-    N8 = item(N2, "N8", QStringLiteral("名单查询修改"), windows.Form1.get());
+    N8 = item(N2, "N8", QStringLiteral("名单查询修改"), &Windows::Form1);
     N4 = menu(bar, "N4", QStringLiteral("打印"));
-    N9 = item(N4, "N9", QStringLiteral("打印考场名单"), windows.Form9.get());
+    N9 = item(N4, "N9", QStringLiteral("打印考场名单"), &Windows::Form9);
     N17 = menu(bar, "N17", QStringLiteral("设置"));
-    N12 = item(N17, "N12", QStringLiteral("教室管理"), windows.Form5.get());
+    N12 = item(N17, "N12", QStringLiteral("教室管理"), &Windows::Form5);
     N5 = menu(bar, "N5", QStringLiteral("备注"));
-    N18 = item(N5, "N18", QStringLiteral("版本信息"), windows.Form16.get());
+    N18 = item(N5, "N18", QStringLiteral("版本信息"), &Windows::Form16);
 
     connect(N11, &QAction::triggered, this, guarded(windows.dialogs, [this] { N11Click(); }));
     connect(N7, &QAction::triggered, this, guarded(windows.dialogs, [this] { N7Click(); }));
-}
-
-// The windows are created after the main window; the menu reaches them only
-// when an item is chosen, by then they all exist.
-QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption, QDialog* window)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    if (window)
-        connect(action, &QAction::triggered, window, [window] { window->exec(); });
-    return action;
 }
 
 bool TForm3::event(QEvent* e)

@@ -2,8 +2,9 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QAction;
-class QDialog;
 class QMenu;
 class Windows;
 
@@ -42,7 +43,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    QAction* item(QMenu* menu, const char* name, const QString& caption, QDialog* window);
+    template <typename Window>
+    QAction* item(QMenu* menu, const char* name, const QString& caption, std::unique_ptr<Window> Windows::*window);
+    QAction* item(QMenu* menu, const char* name, const QString& caption);
 
     Windows& windows;
 };

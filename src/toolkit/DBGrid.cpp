@@ -69,41 +69,41 @@ public:
 };
 
 DBGrid::DBGrid(QWidget* parent)
-    : QTableView(parent), model(new Model(this))
+    : QTableView(parent), gridModel(new Model(this))
 {
-    setModel(model);
+    setModel(gridModel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
-        if (current.isValid() && model->slot && model->slot->currentRow() != current.row())
-            model->slot->moveTo(current.row());
+        if (current.isValid() && gridModel->slot && gridModel->slot->currentRow() != current.row())
+            gridModel->slot->moveTo(current.row());
     });
     connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {
-        if (!model->slot)
+        if (!gridModel->slot)
             return;
-        model->slot->moveTo(index.row());
-        Q_EMIT CellClick(model->fieldAt(index.column()));
+        gridModel->slot->moveTo(index.row());
+        Q_EMIT CellClick(gridModel->fieldAt(index.column()));
     });
 }
 
 void DBGrid::setDataSource(DataSource& source)
 {
-    model->attach(&source.DataSet);
+    gridModel->attach(&source.DataSet);
     connect(&source.DataSet, &QuerySlot::cursorMoved, this, [this](int row) {
         if (currentIndex().row() != row)
-            setCurrentIndex(model->index(row, qMax(0, currentIndex().column())));
+            setCurrentIndex(gridModel->index(row, qMax(0, currentIndex().column())));
     });
 }
 
 void DBGrid::setColumns(const QList<Column>& columns)
 {
-    model->columns = columns;
-    model->reset();
+    gridModel->columns = columns;
+    gridModel->reset();
 }
 
 QuerySlot* DBGrid::slot() const
 {
-    return model->slot;
+    return gridModel->slot;
 }

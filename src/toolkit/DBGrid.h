@@ -32,5 +32,5 @@ Q_SIGNALS:
 
 private:
     class Model;
-    Model* model;
+    Model* gridModel;
 };

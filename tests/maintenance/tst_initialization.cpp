@@ -1,0 +1,57 @@
+// Data initialization: empties the term's tables, keeps the rooms.
+#include "RecordingDialogs.h"
+#include "TestDatabase.h"
+#include "Unit12.h"
+
+#include <QPushButton>
+#include <QTest>
+
+class TestInitialization : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptiesTheTermAndKeepsRooms();
+    void stopsAtAMissingTableKeepingWhatRan();
+};
+
+void TestInitialization::emptiesTheTermAndKeepsRooms()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|张三|C1|数学|王|系||补考"});
+    db.exec("INSERT INTO t_kscs VALUES('1','1','1',1); INSERT INTO t_cc VALUES('1','t');"
+            "INSERT INTO log(message) VALUES('x'); INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);"
+            "INSERT INTO t_print1(xh) VALUES('S1');");
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    TForm12 form(dm, dialogs);
+    form.show();
+    form.Button1->click();
+    form.Button1->click(); // empty tables: succeeds again
+    QCOMPARE(dialogs.takeTexts(), (QStringList{"初始化成功！！！", "初始化成功！！！"}));
+    QCOMPARE(db.rows("select (select count(*) from t_cc),(select count(*) from t_bjgmd),(select count(*) from log),"
+                     "(select count(*) from t_kscs),(select count(*) from t_js),(select count(*) from t_print1)"),
+             QStringList{"0|0|0|0|1|1"});
+    QVERIFY(form.isVisible());
+    QCOMPARE(dm.ADOQuery5.SQL.Text(), QString("delete * from t_kscs    "));
+}
+
+void TestInitialization::stopsAtAMissingTableKeepingWhatRan()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|张三|C1|数学|王|系||补考"});
+    db.exec("INSERT INTO t_kscs VALUES('1','1','1',1); INSERT INTO t_cc VALUES('1','t'); DROP TABLE log;");
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    TForm12 form(dm, dialogs);
+    form.Button1->click();
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.boxes[0].kind, QString("error"));
+    QVERIFY(dialogs.boxes[0].text.contains("no such table: log"));
+    QCOMPARE(db.rows("select (select count(*) from t_cc),(select count(*) from t_bjgmd),(select count(*) from t_kscs)"),
+             QStringList{"0|0|1"});
+}
+
+QTEST_MAIN(TestInitialization)
+#include "tst_initialization.moc"

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what the program needs from Debian, builds it, then either starts
+# it on data/data.mdb ("run") or runs every test headless ("test").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-wqy-microhei
+  libsqlite3-dev sqlite3
+  libgsf-1-dev libquazip1-qt6-dev libxlsxwriter-dev
+  libgtest-dev libbenchmark-dev
+  poppler-utils xlsx2csv xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  as_root=()
+  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+  "${as_root[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j 2
+
+case "${1:-run}" in
+  run)
+    # The program opens data/data.mdb under the current directory and never
+    # creates it: make it from the schema the first time.
+    [ -f data/data.mdb ] || sqlite3 data/data.mdb < data/schema.sql
+    exec ./build/paikao
+    ;;
+  test)
+    cd build
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+    ;;
+  *)
+    echo "usage: tools/setup.sh [run|test]" >&2
+    exit 2
+    ;;
+esac
