@@ -144,7 +144,9 @@ public:
         if (heading)
             page.shades << QRectF(edges.first(), y, edges.last() - edges.first(), h);
         for (int i = 0; i < row.size(); ++i) {
-            const QStringList& lines = row[i].lines;
+            // A row cut to the page's height keeps the lines that fit.
+            const auto fitting = std::max<qsizetype>(1, qsizetype((h - 2 * cellPadY) / lh + 1e-6));
+            const QStringList lines = row[i].lines.mid(0, fitting);
             const Qt::Alignment align = heading ? Qt::AlignHCenter : report.columns[i].alignment;
             double ly = y + (h - lines.size() * lh) / 2;
             for (const QString& text : lines) {

@@ -307,6 +307,29 @@ private slots:
         QVERIFY(text.startsWith(elided[0].chopped(1)));
     }
 
+    void rowTallerThanPageIsCutAtPageEnd()
+    {
+        DataSet data{{"a"}, {{"短"}, {QString(3000, QChar(0x8003))}, {"尾"}}};
+        const Report report = reportFrom("[report R]\ntitle = 名单\nfooter = {page}/{pages}\n"
+                                         "column = 内容 | 20 | a | left\ncolumn = 其余 | 160 | - | left\n", "r");
+        QString error;
+        const auto laidOut = layOutReport(report, data, {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        QCOMPARE(laidOut->pages.size(), 3);  // the short row, the long one alone, the last row
+        for (const LaidOutPage& page : laidOut->pages) {
+            double headingBottom = 0, footerTop = 297;
+            for (const PlacedText& t : page.texts) {
+                if (t.text == "内容")
+                    headingBottom = t.rect.bottom();
+                if (t.text.contains('/'))
+                    footerTop = t.rect.top();
+            }
+            for (const PlacedText& t : page.texts)
+                if (t.text.startsWith(QChar(0x8003)))
+                    QVERIFY(t.rect.top() >= headingBottom && t.rect.bottom() <= footerTop);
+        }
+    }
+
     void setupDialogGivesBackTheChoices()
     {
         OutputOptions initial = toPdf("/tmp/a.pdf");
