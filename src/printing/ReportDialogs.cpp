@@ -152,6 +152,5 @@ void ReportStatusWindow::showLine(const QString& line)
     }
     label->setText(line);
     show();
-    raise();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -1,11 +1,9 @@
 #include "ReportLayout.h"
 
 #include "Placeholders.h"
+#include "TextMeasure.h"
 
 #include <QDate>
-#include <QFontMetricsF>
-#include <QImage>
-#include <QTextLayout>
 #include <algorithm>
 
 namespace {
@@ -22,57 +20,8 @@ constexpr double gapBeforeFooter = 3.0;
 constexpr double outerRule = 0.4;
 constexpr double innerRule = 0.15;
 
-// Measures text at a fixed 1200 dpi, whatever the output device, so a report
-// breaks into the same pages on screen, paper and PDF.
-class Measure {
-public:
-    Measure() : device(4, 4, QImage::Format_RGB32)
-    {
-        device.setDotsPerMeterX(dotsPerMeter);
-        device.setDotsPerMeterY(dotsPerMeter);
-    }
-
-    double lineHeight(const FontSpec& f) const
-    {
-        return QFontMetricsF(makeFont(f), &device).lineSpacing() * mmPerDot;
-    }
-
-    double width(const FontSpec& f, const QString& text) const
-    {
-        return QFontMetricsF(makeFont(f), &device).horizontalAdvance(text) * mmPerDot;
-    }
-
-    QStringList wrap(const FontSpec& f, const QString& text, double widthMm) const
-    {
-        QTextLayout layout(text, makeFont(f), &device);
-        QTextOption option;
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(option);
-        QStringList lines;
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(widthMm / mmPerDot);
-            lines << text.mid(line.textStart(), line.textLength()).trimmed();
-        }
-        layout.endLayout();
-        return lines.isEmpty() ? QStringList{QString()} : lines;
-    }
-
-    QString elide(const FontSpec& f, const QString& text, double widthMm) const
-    {
-        return QFontMetricsF(makeFont(f), &device).elidedText(text, Qt::ElideRight, widthMm / mmPerDot);
-    }
-
-private:
-    static constexpr double dotsPerMeter = 1200 / 0.0254;
-    static constexpr double mmPerDot = 25.4 / 1200;
-    QImage device;
-};
-
 // A cell's lines: wrapped within the column or cut short with an ellipsis.
-struct Cell {
-    QStringList lines;
-};
+using Cell = QStringList;
 
 QString cellText(const ReportColumn& column, const DataSet& data, int row)
 {
@@ -122,8 +71,7 @@ public:
         QList<Cell> out;
         for (int i = 0; i < texts.size(); ++i) {
             const double inner = edges[i + 1] - edges[i] - 2 * cellPadX;
-            out << Cell{wrap[i] ? measure.wrap(font, texts[i], inner)
-                                : QStringList{measure.elide(font, texts[i], inner)}};
+            out << (wrap[i] ? measure.wrap(font, texts[i], inner) : Cell{measure.elide(font, texts[i], inner)});
         }
         return out;
     }
@@ -132,7 +80,7 @@ public:
     {
         qsizetype lines = 1;
         for (const Cell& c : row)
-            lines = std::max(lines, c.lines.size());
+            lines = std::max(lines, c.size());
         return std::max(report.rowHeightMm, lines * measure.lineHeight(font) + 2 * cellPadY);
     }
 
@@ -146,7 +94,7 @@ public:
         for (int i = 0; i < row.size(); ++i) {
             // A row cut to the page's height keeps the lines that fit.
             const auto fitting = std::max<qsizetype>(1, qsizetype((h - 2 * cellPadY) / lh + 1e-6));
-            const QStringList lines = row[i].lines.mid(0, fitting);
+            const QStringList lines = row[i].mid(0, fitting);
             const Qt::Alignment align = heading ? Qt::AlignHCenter : report.columns[i].alignment;
             double ly = y + (h - lines.size() * lh) / 2;
             for (const QString& text : lines) {
@@ -243,7 +191,7 @@ private:
     }
 
     const Report& report;
-    Measure measure;
+    TextMeasure measure;
     QRectF content;
     QList<double> edges;
 };
