@@ -43,7 +43,7 @@ struct LaidOutReport {
 enum class ReportPhase { Generating, Printing, Finished };
 using ReportProgress = std::function<void(ReportPhase phase, int page)>;
 
-// The font a spec stands for, the same on screen, paper and PDF.
+// The QFont for a report font, the same on screen, paper and PDF.
 QFont makeFont(const FontSpec& spec);
 
 // An empty text when every field the report names (columns and {placeholders})
