@@ -9,7 +9,7 @@
 
 // The layout of one report as the project file describes it. Sizes are millimetres.
 
-struct FontSpec {
+struct ReportFont {
     QString family;
     double pointSize = 10;
     bool bold = false;
@@ -41,7 +41,7 @@ struct Report {
     QPageSize::PageSizeId pageSize = QPageSize::A4;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     QMarginsF marginsMm{15, 15, 15, 15};
-    FontSpec bodyFont, titleFont, headerFont, headingFont, footerFont;
+    ReportFont bodyFont, titleFont, headerFont, headingFont, footerFont;
     double rowHeightMm = 7;
     TextLine title;
     QList<TextLine> headers;

@@ -66,7 +66,7 @@ public:
         return content.bottom() - signaturesHeight() - footersHeight();
     }
 
-    QList<Cell> cells(const FontSpec& font, const QStringList& texts, const QList<bool>& wrap) const
+    QList<Cell> cells(const ReportFont& font, const QStringList& texts, const QList<bool>& wrap) const
     {
         QList<Cell> out;
         for (int i = 0; i < texts.size(); ++i) {
@@ -76,7 +76,7 @@ public:
         return out;
     }
 
-    double height(const FontSpec& font, const QList<Cell>& row) const
+    double height(const ReportFont& font, const QList<Cell>& row) const
     {
         qsizetype lines = 1;
         for (const Cell& c : row)
@@ -85,7 +85,7 @@ public:
     }
 
     // Draws one row of cells from y down; returns the y below it.
-    double drawRow(LaidOutPage& page, const FontSpec& font, const QList<Cell>& row, double y,
+    double drawRow(LaidOutPage& page, const ReportFont& font, const QList<Cell>& row, double y,
                    double h, bool heading) const
     {
         const double lh = measure.lineHeight(font);
@@ -178,7 +178,7 @@ private:
     }
 
     // Segments share the width: the first aligned left, the last right, the others centred.
-    void drawSpread(LaidOutPage& page, const TextLine& line, const FontSpec& font, double y, double h,
+    void drawSpread(LaidOutPage& page, const TextLine& line, const ReportFont& font, double y, double h,
                     const std::function<QString(const QString&)>& value) const
     {
         const qsizetype n = line.segments.size();
@@ -203,14 +203,14 @@ struct PageRows {
 
 } // namespace
 
-QFont makeFont(const FontSpec& spec)
+QFont makeFont(const ReportFont& font)
 {
-    QFont font(spec.family);
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
+    QFont qfont(font.family);
+    qfont.setPointSizeF(font.pointSize);
+    qfont.setBold(font.bold);
     // Unhinted outlines measure the same at every resolution.
-    font.setHintingPreference(QFont::PreferNoHinting);
-    return font;
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    return qfont;
 }
 
 QString checkFields(const Report& report, const DataSet& data)

@@ -18,7 +18,7 @@
 struct PlacedText {
     QRectF rect;
     QString text;  // one line; the layout has already wrapped or shortened it
-    FontSpec font;
+    ReportFont font;
     Qt::Alignment alignment;
 };
 
@@ -44,7 +44,7 @@ enum class ReportPhase { Generating, Printing, Finished };
 using ReportProgress = std::function<void(ReportPhase phase, int page)>;
 
 // The QFont for a report font, the same on screen, paper and PDF.
-QFont makeFont(const FontSpec& spec);
+QFont makeFont(const ReportFont& font);
 
 // An empty text when every field the report names (columns and {placeholders})
 // is in the data set or is one of page, pages, count, date; otherwise the

@@ -54,12 +54,12 @@ void checkPlaceholders(const QStringList& texts)
     }
 }
 
-FontSpec parseFont(const QString& value)
+ReportFont parseFont(const QString& value)
 {
     const QStringList parts = value.split(u',');
     if (parts.size() < 2 || parts.size() > 3 || parts[0].trimmed().isEmpty())
         throw Problem{QStringLiteral("a font is \"family, size\" or \"family, size, bold\", not \"%1\"").arg(value)};
-    FontSpec f{parts[0].trimmed(), positiveNumber(parts[1], "the font size"), false};
+    ReportFont f{parts[0].trimmed(), positiveNumber(parts[1], "the font size"), false};
     if (parts.size() == 3) {
         if (parts[2].trimmed().compare("bold", Qt::CaseInsensitive) != 0)
             throw Problem{QStringLiteral("the third part of a font can only be \"bold\", not \"%1\"").arg(parts[2].trimmed())};

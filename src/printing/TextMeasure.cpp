@@ -18,17 +18,17 @@ TextMeasure::TextMeasure() : device(4, 4, QImage::Format_RGB32)
     device.setDotsPerMeterY(int(dotsPerMeter));
 }
 
-double TextMeasure::lineHeight(const FontSpec& font) const
+double TextMeasure::lineHeight(const ReportFont& font) const
 {
     return QFontMetricsF(makeFont(font), &device).lineSpacing() * mmPerDot;
 }
 
-double TextMeasure::width(const FontSpec& font, const QString& text) const
+double TextMeasure::width(const ReportFont& font, const QString& text) const
 {
     return QFontMetricsF(makeFont(font), &device).horizontalAdvance(text) * mmPerDot;
 }
 
-QStringList TextMeasure::wrap(const FontSpec& font, const QString& text, double widthMm) const
+QStringList TextMeasure::wrap(const ReportFont& font, const QString& text, double widthMm) const
 {
     QTextLayout layout(text, makeFont(font), &device);
     QTextOption option;
@@ -44,7 +44,7 @@ QStringList TextMeasure::wrap(const FontSpec& font, const QString& text, double 
     return lines.isEmpty() ? QStringList{QString()} : lines;
 }
 
-QString TextMeasure::elide(const FontSpec& font, const QString& text, double widthMm) const
+QString TextMeasure::elide(const ReportFont& font, const QString& text, double widthMm) const
 {
     return QFontMetricsF(makeFont(font), &device).elidedText(text, Qt::ElideRight, widthMm / mmPerDot);
 }

@@ -12,13 +12,13 @@ class TextMeasure {
 public:
     TextMeasure();
 
-    double lineHeight(const FontSpec& font) const;
-    double width(const FontSpec& font, const QString& text) const;
+    double lineHeight(const ReportFont& font) const;
+    double width(const ReportFont& font, const QString& text) const;
     // The text broken into lines no wider than widthMm, at word boundaries
     // where there are any (Chinese breaks between any two characters).
-    QStringList wrap(const FontSpec& font, const QString& text, double widthMm) const;
+    QStringList wrap(const ReportFont& font, const QString& text, double widthMm) const;
     // The text on one line, ending in "…" when it had to be cut short.
-    QString elide(const FontSpec& font, const QString& text, double widthMm) const;
+    QString elide(const ReportFont& font, const QString& text, double widthMm) const;
 
 private:
     QImage device;
