@@ -1,0 +1,313 @@
+#include "ReportLayout.h"
+
+#include "Placeholders.h"
+#include "TextMeasure.h"
+
+#include <QDate>
+#include <algorithm>
+
+namespace {
+
+const QStringList builtInNames = {"page", "pages", "count", "date"};
+
+// Spacing of the page, millimetres.
+constexpr double cellPadX = 1.5;
+constexpr double cellPadY = 1.0;
+constexpr double gapAfterTitle = 2.0;
+constexpr double gapBeforeTable = 2.0;
+constexpr double gapBeforeSignatures = 4.0;
+constexpr double gapBeforeFooter = 3.0;
+constexpr double outerRule = 0.4;
+constexpr double innerRule = 0.15;
+
+// A cell's lines: wrapped within the column or cut short with an ellipsis.
+using Cell = QStringList;
+
+QString cellText(const ReportColumn& column, const DataSet& data, int row)
+{
+    switch (column.source) {
+    case ReportColumn::Source::RowNumber:
+        return QString::number(row + 1);
+    case ReportColumn::Source::Blank:
+        return {};
+    case ReportColumn::Source::Field:
+        break;
+    }
+    return data.value(row, data.fieldIndex(column.field)).simplified();
+}
+
+class PageBuilder {
+public:
+    explicit PageBuilder(const Report& r) : report(r)
+    {
+        QSizeF paper = QPageSize(r.pageSize).size(QPageSize::Millimeter);
+        if (r.orientation == QPageLayout::Landscape)
+            paper.transpose();
+        content = QRectF(QPointF(0, 0), paper).marginsRemoved(r.marginsMm);
+        double total = 0;
+        for (const ReportColumn& c : r.columns)
+            total += c.widthMm;
+        double x = content.left();
+        edges << x;
+        for (const ReportColumn& c : r.columns)
+            edges << (x += c.widthMm * content.width() / total);
+    }
+
+    double pageTop() const
+    {
+        double y = content.top();
+        if (!report.title.segments.isEmpty())
+            y += measure.lineHeight(report.titleFont) + gapAfterTitle;
+        return y + report.headers.size() * headerLineHeight() + gapBeforeTable;
+    }
+
+    double pageBottom() const
+    {
+        return content.bottom() - signaturesHeight() - footersHeight();
+    }
+
+    QList<Cell> cells(const ReportFont& font, const QStringList& texts, const QList<bool>& wrap) const
+    {
+        QList<Cell> out;
+        for (int i = 0; i < texts.size(); ++i) {
+            const double inner = edges[i + 1] - edges[i] - 2 * cellPadX;
+            out << (wrap[i] ? measure.wrap(font, texts[i], inner) : Cell{measure.elide(font, texts[i], inner)});
+        }
+        return out;
+    }
+
+    double height(const ReportFont& font, const QList<Cell>& row) const
+    {
+        qsizetype lines = 1;
+        for (const Cell& c : row)
+            lines = std::max(lines, c.size());
+        return std::max(report.rowHeightMm, lines * measure.lineHeight(font) + 2 * cellPadY);
+    }
+
+    // Draws one row of cells from y down; returns the y below it.
+    double drawRow(LaidOutPage& page, const ReportFont& font, const QList<Cell>& row, double y,
+                   double h, bool heading) const
+    {
+        const double lh = measure.lineHeight(font);
+        if (heading)
+            page.shades << QRectF(edges.first(), y, edges.last() - edges.first(), h);
+        for (int i = 0; i < row.size(); ++i) {
+            // A row cut to the page's height keeps the lines that fit.
+            const auto fitting = std::max<qsizetype>(1, qsizetype((h - 2 * cellPadY) / lh + 1e-6));
+            const QStringList lines = row[i].mid(0, fitting);
+            const Qt::Alignment align = heading ? Qt::AlignHCenter : report.columns[i].alignment;
+            double ly = y + (h - lines.size() * lh) / 2;
+            for (const QString& text : lines) {
+                page.texts << PlacedText{QRectF(edges[i] + cellPadX, ly, edges[i + 1] - edges[i] - 2 * cellPadX, lh),
+                                         text, font, align | Qt::AlignVCenter};
+                ly += lh;
+            }
+        }
+        page.rules << PlacedRule{QLineF(edges.first(), y + h, edges.last(), y + h), heading ? outerRule : innerRule};
+        return y + h;
+    }
+
+    void drawGrid(LaidOutPage& page, double top, double bottom) const
+    {
+        page.rules << PlacedRule{QLineF(edges.first(), top, edges.last(), top), outerRule};
+        page.rules << PlacedRule{QLineF(edges.first(), bottom, edges.last(), bottom), outerRule};
+        for (int i = 0; i < edges.size(); ++i) {
+            const bool outer = i == 0 || i == edges.size() - 1;
+            page.rules << PlacedRule{QLineF(edges[i], top, edges[i], bottom), outer ? outerRule : innerRule};
+        }
+    }
+
+    void drawTitleAndHeaders(LaidOutPage& page, const std::function<QString(const QString&)>& value) const
+    {
+        double y = content.top();
+        if (!report.title.segments.isEmpty()) {
+            const double h = measure.lineHeight(report.titleFont);
+            page.texts << PlacedText{QRectF(content.left(), y, content.width(), h),
+                                     expandPlaceholders(report.title.segments.first(), value),
+                                     report.titleFont, Qt::AlignCenter};
+            y += h + gapAfterTitle;
+        }
+        for (const TextLine& line : report.headers) {
+            drawSpread(page, line, report.headerFont, y, headerLineHeight(), value);
+            y += headerLineHeight();
+        }
+    }
+
+    // Each signature segment is its label followed by a ruled blank to write on.
+    void drawSignatures(LaidOutPage& page, double y, const std::function<QString(const QString&)>& value) const
+    {
+        y += gapBeforeSignatures;
+        const double h = signatureLineHeight();
+        for (const TextLine& line : report.signatures) {
+            const double w = content.width() / line.segments.size();
+            for (int i = 0; i < line.segments.size(); ++i) {
+                const QString label = expandPlaceholders(line.segments[i], value);
+                const double x = content.left() + i * w;
+                const double labelWidth = std::min(measure.width(report.headerFont, label), w);
+                page.texts << PlacedText{QRectF(x, y, labelWidth + 1, h), label, report.headerFont,
+                                         Qt::AlignLeft | Qt::AlignBottom};
+                const double ruleY = y + h - 0.8;
+                page.rules << PlacedRule{QLineF(x + labelWidth + 1, ruleY, x + w - 6, ruleY), innerRule};
+            }
+            y += h;
+        }
+    }
+
+    void drawFooters(LaidOutPage& page, const std::function<QString(const QString&)>& value) const
+    {
+        const double lh = measure.lineHeight(report.footerFont);
+        double y = content.bottom() - report.footers.size() * lh;
+        for (const TextLine& line : report.footers) {
+            drawSpread(page, line, report.footerFont, y, lh, value);
+            y += lh;
+        }
+    }
+
+private:
+    double headerLineHeight() const { return measure.lineHeight(report.headerFont) * 1.5; }
+    double signatureLineHeight() const { return measure.lineHeight(report.headerFont) * 2.2; }
+
+    double signaturesHeight() const
+    {
+        return report.signatures.isEmpty() ? 0 : gapBeforeSignatures + report.signatures.size() * signatureLineHeight();
+    }
+
+    double footersHeight() const
+    {
+        return report.footers.isEmpty() ? 0 : gapBeforeFooter + report.footers.size() * measure.lineHeight(report.footerFont);
+    }
+
+    // Segments share the width: the first aligned left, the last right, the others centred.
+    void drawSpread(LaidOutPage& page, const TextLine& line, const ReportFont& font, double y, double h,
+                    const std::function<QString(const QString&)>& value) const
+    {
+        const qsizetype n = line.segments.size();
+        const double w = content.width() / n;
+        for (qsizetype i = 0; i < n; ++i) {
+            const Qt::Alignment align = i == 0 ? Qt::AlignLeft : i == n - 1 ? Qt::AlignRight : Qt::AlignHCenter;
+            page.texts << PlacedText{QRectF(content.left() + i * w, y, w, h),
+                                     expandPlaceholders(line.segments[i], value), font, align | Qt::AlignVCenter};
+        }
+    }
+
+    const Report& report;
+    TextMeasure measure;
+    QRectF content;
+    QList<double> edges;
+};
+
+struct PageRows {
+    int first = 0;
+    int count = 0;
+};
+
+} // namespace
+
+QFont makeFont(const ReportFont& font)
+{
+    QFont qfont(font.family);
+    qfont.setPointSizeF(font.pointSize);
+    qfont.setBold(font.bold);
+    // Unhinted outlines measure the same at every resolution.
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    return qfont;
+}
+
+QString checkFields(const Report& report, const DataSet& data)
+{
+    const auto missing = [&](const QString& name, int line) {
+        return QStringLiteral("Report \"%1\", line %2: the field \"%3\" is not in the data set (its fields: %4)")
+            .arg(report.name).arg(line).arg(name, data.fields.join(", "));
+    };
+    const auto known = [&](const QString& name) {
+        return builtInNames.contains(name, Qt::CaseInsensitive) || data.fieldIndex(name) >= 0;
+    };
+    for (const ReportColumn& c : report.columns)
+        if (c.source == ReportColumn::Source::Field && data.fieldIndex(c.field) < 0)
+            return missing(c.field, c.line);
+    QList<TextLine> texts = report.headers + report.signatures + report.footers;
+    texts << report.title;
+    for (const TextLine& t : texts)
+        for (const QString& segment : t.segments) {
+            QString ignored;
+            for (const QString& name : placeholderNames(segment, &ignored))
+                if (!known(name))
+                    return missing(name, t.line);
+        }
+    return {};
+}
+
+std::optional<LaidOutReport> layOutReport(const Report& report, const DataSet& data,
+                                          const ReportProgress& progress, QString* error)
+{
+    *error = checkFields(report, data);
+    if (!error->isEmpty())
+        return std::nullopt;
+
+    const PageBuilder builder(report);
+    QStringList titles;
+    QList<bool> wrapTitles, wrap;
+    for (const ReportColumn& c : report.columns) {
+        titles << c.title;
+        wrapTitles << true;
+        wrap << c.wrap;
+    }
+    const QList<Cell> heading = builder.cells(report.headingFont, titles, wrapTitles);
+    const double headingHeight = builder.height(report.headingFont, heading);
+    const double tableTop = builder.pageTop();
+    const double room = builder.pageBottom() - tableTop - headingHeight;
+
+    QList<QList<Cell>> rows;
+    QList<double> heights;
+    for (int r = 0; r < data.rows.size(); ++r) {
+        QStringList texts;
+        for (const ReportColumn& c : report.columns)
+            texts << cellText(c, data, r);
+        rows << builder.cells(report.bodyFont, texts, wrap);
+        heights << std::min(builder.height(report.bodyFont, rows.last()), room);
+    }
+
+    QList<PageRows> split{PageRows{}};
+    double used = 0;
+    for (int r = 0; r < rows.size(); ++r) {
+        if (used + heights[r] > room + 1e-6 && split.last().count > 0) {
+            if (progress)
+                progress(ReportPhase::Generating, int(split.size()));
+            split << PageRows{r, 0};
+            used = 0;
+        }
+        used += heights[r];
+        ++split.last().count;
+    }
+    if (progress)
+        progress(ReportPhase::Generating, int(split.size()));
+
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    LaidOutReport out;
+    out.pageLayout = QPageLayout(QPageSize(report.pageSize), report.orientation, report.marginsMm,
+                                 QPageLayout::Millimeter);
+    for (int p = 0; p < split.size(); ++p) {
+        const auto value = [&](const QString& name) -> QString {
+            const QString key = name.toLower();
+            if (key == "page")
+                return QString::number(p + 1);
+            if (key == "pages")
+                return QString::number(split.size());
+            if (key == "count")
+                return QString::number(data.rows.size());
+            if (key == "date")
+                return today;
+            return data.rows.isEmpty() ? QString() : data.value(0, data.fieldIndex(name));
+        };
+        LaidOutPage page;
+        builder.drawTitleAndHeaders(page, value);
+        double y = builder.drawRow(page, report.headingFont, heading, tableTop, headingHeight, true);
+        for (int r = split[p].first; r < split[p].first + split[p].count; ++r)
+            y = builder.drawRow(page, report.bodyFont, rows[r], y, heights[r], false);
+        builder.drawGrid(page, tableTop, y);
+        builder.drawSignatures(page, y, value);
+        builder.drawFooters(page, value);
+        out.pages << page;
+    }
+    return out;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "DataSet.h"
+#include "Report.h"
+
+#include <QFont>
+#include <QLineF>
+#include <QList>
+#include <QPageLayout>
+#include <QRectF>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// A report laid out into pages of text boxes, rules and shaded boxes, all in
+// millimetres from the paper's top-left corner, ready to paint on any device.
+
+struct PlacedText {
+    QRectF rect;
+    QString text;  // one line; the layout has already wrapped or shortened it
+    ReportFont font;
+    Qt::Alignment alignment;
+};
+
+struct PlacedRule {
+    QLineF line;
+    double width;
+};
+
+struct LaidOutPage {
+    QList<QRectF> shades;
+    QList<PlacedRule> rules;
+    QList<PlacedText> texts;
+};
+
+struct LaidOutReport {
+    QPageLayout pageLayout;
+    QList<LaidOutPage> pages;
+};
+
+// Generating: page N has been laid out. Printing: page N is being painted.
+// Finished: a pass of painting N pages is over (a status display can go).
+enum class ReportPhase { Generating, Printing, Finished };
+using ReportProgress = std::function<void(ReportPhase phase, int page)>;
+
+// The QFont for a report font, the same on screen, paper and PDF.
+QFont makeFont(const ReportFont& font);
+
+// An empty text when every field the report names (columns and {placeholders})
+// is in the data set or is one of page, pages, count, date; otherwise the
+// problem, naming the report, the line of the project and the field.
+QString checkFields(const Report& report, const DataSet& data);
+
+// Lays the rows out in pages: title, header lines and column headings on
+// every page, rows in a ruled table, signature lines under the table and the
+// footer at the foot of every page. Fails only with checkFields' message.
+std::optional<LaidOutReport> layOutReport(const Report& report, const DataSet& data,
+                                          const ReportProgress& progress, QString* error);

@@ -1,0 +1,69 @@
+#include "ReportOutput.h"
+
+#include <QPainter>
+
+namespace {
+
+void paintPage(QPainter& painter, const LaidOutPage& page, double dotsPerMm)
+{
+    const auto toDevice = [&](const QRectF& r) {
+        return QRectF(r.x() * dotsPerMm, r.y() * dotsPerMm, r.width() * dotsPerMm, r.height() * dotsPerMm);
+    };
+    for (const QRectF& shade : page.shades)
+        painter.fillRect(toDevice(shade), QColor(232, 232, 232));
+    for (const PlacedRule& rule : page.rules) {
+        painter.setPen(QPen(Qt::black, rule.width * dotsPerMm, Qt::SolidLine, Qt::SquareCap));
+        painter.drawLine(QLineF(rule.line.p1() * dotsPerMm, rule.line.p2() * dotsPerMm));
+    }
+    painter.setPen(Qt::black);
+    for (const PlacedText& text : page.texts) {
+        painter.setFont(makeFont(text.font));
+        painter.drawText(toDevice(text.rect), int(text.alignment) | Qt::TextSingleLine, text.text);
+    }
+}
+
+} // namespace
+
+void configurePrinter(QPrinter& printer, const LaidOutReport& report, const OutputOptions& options,
+                      const QString& jobTitle)
+{
+    if (options.destination == OutputOptions::Destination::PdfFile) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(options.pdfPath);
+    } else if (!options.printerName.isEmpty()) {
+        printer.setPrinterName(options.printerName);
+    }
+    printer.setPageLayout(report.pageLayout);
+    // The layout places everything from the paper's corner itself (after the
+    // page layout, which would bring the margins back).
+    printer.setFullPage(true);
+    printer.setDocName(jobTitle);
+    printer.setCreator(QStringLiteral("paikao"));
+    printer.setCopyCount(options.copies);
+    printer.setCollateCopies(options.collate);
+    printer.setDuplex(options.duplex);
+}
+
+bool paintReport(const LaidOutReport& report, QPrinter& printer, const ReportProgress& progress)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const qsizetype pages = report.pages.size();
+    const bool collate = printer.collateCopies();
+    const double dotsPerMm = printer.resolution() / 25.4;
+    for (qsizetype i = 0; i < copies * pages; ++i) {
+        // Collated: 1 2 3 1 2 3; not collated: 1 1 2 2 3 3.
+        const qsizetype page = collate ? i % pages : i / copies;
+        if (i > 0)
+            printer.newPage();
+        if (progress)
+            progress(ReportPhase::Printing, int(page + 1));
+        paintPage(painter, report.pages[page], dotsPerMm);
+    }
+    painter.end();
+    if (progress)
+        progress(ReportPhase::Finished, int(pages));
+    return true;
+}

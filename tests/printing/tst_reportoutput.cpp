@@ -1,0 +1,413 @@
+// Laying reports out and writing them as PDF through a real QPrinter; the
+// PDFs are read back with pdftotext and pdfinfo (poppler-utils).
+#include "ExamRoomRows.h"
+#include "ReportDialogs.h"
+#include "ReportEngine.h"
+#include "ReportProject.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Margins 10 mm and rows of 10 mm leave room for 26 rows under the heading
+// row on A4: 277 mm of height, less the heading and the gap above the table.
+const QString gridProject = QStringLiteral(
+    "[report Grid]\n"
+    "margins = 10 10 10 10\n"
+    "font = WenQuanYi Micro Hei, 9\n"
+    "row.height = 10\n"
+    "column = 序号 | 10 | # | center\n"
+    "column = 学号 | 30 | xh | left\n"
+    "[report Paged]\n"
+    "title = 名单 {js}\n"
+    "column = 学号 | 30 | xh | left\n"
+    "footer = | 第 {page} 页 共 {pages} 页 |\n");
+
+Report reportFrom(const QString& text, const QString& name)
+{
+    QString error;
+    const auto project = ReportProject::parse(text, "test.rav", &error);
+    if (!project)
+        qFatal("%s", qPrintable(error));
+    return *project->find(name);
+}
+
+Report shippedReport2()
+{
+    QString error;
+    const auto project = ReportProject::load(PAIKAO_SOURCE_DIR "/data/Project2.rav", &error);
+    if (!project)
+        qFatal("%s", qPrintable(error));
+    return *project->find("report2");
+}
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qFatal("%s failed", qPrintable(program));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text of each page of a PDF, laid out in columns.
+QStringList pdfPages(const QString& path)
+{
+    QStringList pages = run("pdftotext", {"-layout", "-enc", "UTF-8", path, "-"}).split(u'\f');
+    pages.removeLast();  // pdftotext ends every page with a form feed
+    return pages;
+}
+
+// Text without white space: pdftotext keeps or drops the spaces between
+// Chinese characters depending on their spacing.
+QString compact(QString text)
+{
+    return text.remove(QRegularExpression("\\s"));
+}
+
+QString pdfInfo(const QString& path, const QString& key)
+{
+    const QRegularExpression line("^" + key + ":\\s*(.*)$", QRegularExpression::MultilineOption);
+    return line.match(run("pdfinfo", {path})).captured(1).trimmed();
+}
+
+OutputOptions toPdf(const QString& path)
+{
+    OutputOptions o;
+    o.destination = OutputOptions::Destination::PdfFile;
+    o.pdfPath = path;
+    return o;
+}
+
+} // namespace
+
+class TestReportOutput : public QObject {
+    Q_OBJECT
+private slots:
+    void pageCountFollowsRowsPerPage_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("no rows still gives a page") << 0 << 1;
+        QTest::newRow("one row") << 1 << 1;
+        QTest::newRow("a full page") << 26 << 1;
+        QTest::newRow("one more") << 27 << 2;
+        QTest::newRow("two full pages") << 52 << 2;
+        QTest::newRow("into a third") << 53 << 3;
+        QTest::newRow("130 rows") << 130 << 5;
+    }
+
+    void pageCountFollowsRowsPerPage()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, pages);
+        const Report report = reportFrom(gridProject, "grid");
+        QString error;
+        const auto laidOut = layOutReport(report, examRoomRows(rows), {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        QCOMPARE(laidOut->pages.size(), pages);
+        // The row numbers run on across pages without a gap or a repeat.
+        QStringList numbers;
+        for (const LaidOutPage& page : laidOut->pages)
+            for (const PlacedText& t : page.texts)
+                if (t.rect.left() < 20 && t.text != "序号")
+                    numbers << t.text;
+        QStringList expected;
+        for (int i = 1; i <= rows; ++i)
+            expected << QString::number(i);
+        QCOMPARE(numbers, expected);
+    }
+
+    void examRoomListAsPdf()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("list.pdf");
+        const Report report = shippedReport2();
+        const DataSet data = examRoomRows(130);
+        QCOMPARE(ReportEngine().run(report, data, toPdf(path)), QString());
+
+        const QStringList pages = pdfPages(path);
+        const qsizetype count = pages.size();
+        QCOMPARE(pdfInfo(path, "Pages"), QString::number(count));
+        QCOMPARE(pdfInfo(path, "Title"), QStringLiteral("ReportPrinter Report"));
+        QVERIFY2(count >= 3 && count <= 7, qPrintable(QString::number(count)));  // 20 to 45 rows a page
+
+        const QStringList onEveryPage = {"缓补考考场名单", "考试时间：2024-03-0208:30-10:30", "考场：教1-101",
+                                         "应考人数：130人", "序号", "学号", "姓名", "试卷序号", "课程名称",
+                                         "授课教师", "类别", "备注", "考生签名", "监考教师签名：", "实到人数："};
+        for (int p = 0; p < count; ++p) {
+            const QString page = compact(pages[p]);
+            for (const QString& text : onEveryPage)
+                QVERIFY2(page.contains(text), qPrintable(QString("page %1 lacks %2").arg(p + 1).arg(text)));
+            const QString footer = QString("第%1页共%2页").arg(p + 1).arg(count);
+            QVERIFY2(page.contains(footer), qPrintable(QString("page %1 lacks %2").arg(p + 1).arg(footer)));
+        }
+        const QString all = pages.join(u'\n');
+        for (int i = 0; i < data.rows.size(); ++i) {
+            const QRegularExpression number("\\b" + studentNumber(i) + "\\b");
+            QVERIFY2(all.count(number) == 1, qPrintable(studentNumber(i)));
+        }
+        for (const QString& name : {"欧阳晓明", "张伟", "补考", "缓考", "高等数学（上）", "因病缓考"})
+            QVERIFY2(all.contains(name), qPrintable(name));
+    }
+
+    void copiesRepeatPagesCollatedOrNot_data()
+    {
+        QTest::addColumn<bool>("collate");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("collated") << true << QList<int>{1, 2, 3, 1, 2, 3};
+        QTest::newRow("not collated") << false << QList<int>{1, 1, 2, 2, 3, 3};
+    }
+
+    void copiesRepeatPagesCollatedOrNot()
+    {
+        QFETCH(bool, collate);
+        QFETCH(QList<int>, order);
+        QTemporaryDir dir;
+        OutputOptions options = toPdf(dir.filePath("copies.pdf"));
+        options.copies = 2;
+        options.collate = collate;
+        const Report report = reportFrom(gridProject, "Paged");
+        QString error;
+        QCOMPARE(layOutReport(report, examRoomRows(80), {}, &error)->pages.size(), 3);
+        QCOMPARE(ReportEngine().run(report, examRoomRows(80), options), QString());
+        QList<int> printed;
+        const QRegularExpression footer("第(\\d+)页共3页");
+        for (const QString& page : pdfPages(options.pdfPath))
+            printed << footer.match(compact(page)).captured(1).toInt();
+        QCOMPARE(printed, order);
+    }
+
+    void progressHearsEachPage()
+    {
+        QTemporaryDir dir;
+        QList<std::pair<ReportPhase, int>> heard;
+        const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53),
+                                                 toPdf(dir.filePath("p.pdf")),
+                                                 [&](ReportPhase phase, int page) { heard << std::pair{phase, page}; });
+        QCOMPARE(error, QString());
+        using P = ReportPhase;
+        const QList<std::pair<ReportPhase, int>> expected = {{P::Generating, 1}, {P::Generating, 2}, {P::Generating, 3},
+                                                             {P::Printing, 1},   {P::Printing, 2},   {P::Printing, 3},
+                                                             {P::Finished, 3}};
+        QCOMPARE(heard, expected);
+    }
+
+    void statusLineNamesThePage_data()
+    {
+        QTest::addColumn<ReportPhase>("phase");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("generating") << ReportPhase::Generating << 3 << "Generating page 3";
+        QTest::newRow("printing") << ReportPhase::Printing << 12 << "Printing page 12";
+        QTest::newRow("finished hides") << ReportPhase::Finished << 4 << "";
+    }
+
+    void statusLineNamesThePage()
+    {
+        QFETCH(ReportPhase, phase);
+        QFETCH(int, page);
+        QFETCH(QString, line);
+        QCOMPARE(statusText(ReportSettings{}, phase, page), line);
+    }
+
+    void unknownFieldFailsBeforeOutput_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const QString head = "[report Room]\n";
+        const QString column = "column = 学号 | 30 | xh | left\n";
+        QTest::newRow("column") << head + "column = 学号 | 30 | xhh | left\n"
+                                << "Report \"Room\", line 2: the field \"xhh\" is not in the data set";
+        QTest::newRow("title") << head + "title = {kcmcc}\n" + column
+                               << "Report \"Room\", line 2: the field \"kcmcc\" is not in the data set";
+        QTest::newRow("header") << head + column + "header = 考场：{js} | {kss}\n"
+                                << "Report \"Room\", line 3: the field \"kss\" is not in the data set";
+        QTest::newRow("signature") << head + column + "signature = {who}签名：\n"
+                                   << "Report \"Room\", line 3: the field \"who\" is not in the data set";
+        QTest::newRow("footer") << head + column + "\nfooter = 第 {pg} 页\n"
+                                << "Report \"Room\", line 4: the field \"pg\" is not in the data set";
+    }
+
+    void unknownFieldFailsBeforeOutput()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("never.pdf");
+        const QString error = ReportEngine().run(reportFrom(text, "room"), examRoomRows(5), toPdf(path));
+        QVERIFY2(error.startsWith(expected), qPrintable(error));
+        QVERIFY(error.contains("(its fields: sjxh, kcxh, xh, xm"));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void fieldNamesAndPlaceholdersIgnoreCase()
+    {
+        const Report report = reportFrom("[report R]\ntitle = {JS} {Page}\ncolumn = 学号 | 30 | XH | left\n", "r");
+        QString error;
+        const auto laidOut = layOutReport(report, examRoomRows(2), {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        QStringList texts;
+        for (const PlacedText& t : laidOut->pages[0].texts)
+            texts << t.text;
+        QVERIFY(texts.contains("教1-101 1"));
+        QVERIFY(texts.contains(studentNumber(1)));
+    }
+
+    void pdfPathProblemsAreReported_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no name") << "  " << "No file name was given for the PDF file.";
+        QTest::newRow("no such folder") << "/nonexistent-folder/x.pdf"
+                                        << "The PDF file cannot be written:\n\"/nonexistent-folder/x.pdf\"";
+    }
+
+    void pdfPathProblemsAreReported()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(ReportEngine().run(shippedReport2(), examRoomRows(3), toPdf(path)), expected);
+    }
+
+    void longTextWrapsOrIsCutShort()
+    {
+        const QString text = "马克思主义基本原理概论与当代中国社会发展实践研究";
+        DataSet data{{"a", "b"}, {{text, text}}};
+        // On A4 with 15 mm margins the first two columns are 20 mm wide.
+        const Report report = reportFrom("[report R]\ncolumn = 换行 | 20 | a | left | wrap\n"
+                                         "column = 省略 | 20 | b | left | elide\n"
+                                         "column = 其余 | 140 | - | left\n", "r");
+        QString error;
+        const auto laidOut = layOutReport(report, data, {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        QStringList wrapped, elided;
+        for (const PlacedText& t : laidOut->pages[0].texts) {
+            if (t.text == "换行" || t.text == "省略" || t.rect.left() > 55)
+                continue;
+            (t.rect.center().x() < 35 ? wrapped : elided) << t.text;
+        }
+        QVERIFY2(wrapped.size() > 1, qPrintable(wrapped.join('|')));
+        QCOMPARE(wrapped.join(QString()), text);
+        QCOMPARE(elided.size(), 1);
+        QVERIFY(elided[0].endsWith(QChar(0x2026)));
+        QVERIFY(text.startsWith(elided[0].chopped(1)));
+    }
+
+    void rowTallerThanPageIsCutAtPageEnd()
+    {
+        DataSet data{{"a"}, {{"短"}, {QString(3000, QChar(0x8003))}, {"尾"}}};
+        const Report report = reportFrom("[report R]\ntitle = 名单\nfooter = {page}/{pages}\n"
+                                         "column = 内容 | 20 | a | left\ncolumn = 其余 | 160 | - | left\n", "r");
+        QString error;
+        const auto laidOut = layOutReport(report, data, {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        QCOMPARE(laidOut->pages.size(), 3);  // the short row, the long one alone, the last row
+        for (const LaidOutPage& page : laidOut->pages) {
+            double headingBottom = 0, footerTop = 297;
+            for (const PlacedText& t : page.texts) {
+                if (t.text == "内容")
+                    headingBottom = t.rect.bottom();
+                if (t.text.contains('/'))
+                    footerTop = t.rect.top();
+            }
+            for (const PlacedText& t : page.texts)
+                if (t.text.startsWith(QChar(0x8003)))
+                    QVERIFY(t.rect.top() >= headingBottom && t.rect.bottom() <= footerTop);
+        }
+    }
+
+    void setupDialogGivesBackTheChoices()
+    {
+        OutputOptions initial = toPdf("/tmp/a.pdf");
+        initial.copies = 3;
+        initial.collate = false;
+        initial.duplex = QPrinter::DuplexLongSide;
+        OutputOptionsDialog dialog(initial, "Output Options");
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Output Options"));
+        const OutputOptions same = dialog.options();
+        QCOMPARE(same.destination, initial.destination);
+        QCOMPARE(same.pdfPath, initial.pdfPath);
+        QCOMPARE(same.copies, 3);
+        QCOMPARE(same.collate, false);
+        QCOMPARE(same.duplex, QPrinter::DuplexLongSide);
+
+        dialog.findChild<QRadioButton*>("toPrinter")->setChecked(true);
+        QVERIFY(!dialog.findChild<QLineEdit*>("fileName")->isEnabled());
+        QCOMPARE(dialog.options().destination, OutputOptions::Destination::Printer);
+        QVERIFY(dialog.findChild<QPushButton*>("printerSetup"));
+    }
+
+    // The print button's whole path: the setup dialog, answered here, then the PDF.
+    void executeAsksThenWrites()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("asked.pdf");
+        QString seenTitle;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            seenTitle = dialog->windowTitle();
+            dialog->findChild<QRadioButton*>("toFile")->setChecked(true);
+            dialog->findChild<QLineEdit*>("fileName")->setText(path);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        QCOMPARE(ReportEngine().execute(shippedReport2(), examRoomRows(40)), QString());
+        QCOMPARE(seenTitle, QStringLiteral("Output Options"));
+        QVERIFY(pdfPages(path).size() >= 1);
+    }
+
+    void cancelledSetupOutputsNothing()
+    {
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        QCOMPARE(ReportEngine().execute(shippedReport2(), examRoomRows(4)), QString());
+    }
+
+    void previewOpensMaximizedAtActualSize()
+    {
+        QString title;
+        bool maximized = false;
+        double zoom = 0;
+        int pages = 0;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            auto* view = dialog->findChild<QPrintPreviewWidget*>();
+            if (view->pageCount() == 0)
+                return;
+            title = dialog->windowTitle();
+            maximized = dialog->isMaximized();
+            zoom = view->zoomFactor();
+            pages = view->pageCount();
+            dialog->close();
+        });
+        poll.start(20);
+        QList<ReportPhase> heard;
+        const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53), OutputOptions{},
+                                                 [&](ReportPhase phase, int) { heard << phase; });
+        QCOMPARE(error, QString());
+        QCOMPARE(title, QStringLiteral("Report Preview"));
+        QVERIFY(maximized);
+        QCOMPARE(zoom, 1.0);
+        QCOMPARE(pages, 3);
+        QVERIFY(heard.contains(ReportPhase::Printing));
+        QCOMPARE(heard.last(), ReportPhase::Finished);
+    }
+};
+
+QTEST_MAIN(TestReportOutput)
+#include "tst_reportoutput.moc"
