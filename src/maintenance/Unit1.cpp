@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +112,10 @@ void TForm1::createControls()
         {QStringLiteral("kssj"), QStringLiteral("考试时间")},
         {QStringLiteral("jsm"), QStringLiteral("教室")},
     });
+    // All twelve columns fit the window's width; name and time need more room.
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(72);
+    DBGrid1->horizontalHeader()->resizeSection(5, 104);
+    DBGrid1->horizontalHeader()->resizeSection(10, 124);
 }
 
 void TForm1::layOut()
