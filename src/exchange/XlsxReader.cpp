@@ -1,4 +1,4 @@
-// .xlsx: the zip package is read with QuaZip, the parts with
+// .xlsx: the zip package is read with minizip, the parts with
 // QXmlStreamReader. Elements are matched by local name, so prefixed
 // (x:worksheet) and Strict (purl.oclc.org) namespaces read alike.
 //
@@ -7,46 +7,95 @@
 
 #include "ReaderParts.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QList>
 #include <QMap>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cstring>
 #include <optional>
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
+#include <unzip.h>
 
 namespace {
 
 // No part of a real workbook comes near this; a zip bomb does.
 constexpr qint64 maxPartSize = 200 * 1024 * 1024;
 
+// The zip is read through minizip, the library libxlsxwriter writes with.
+// (QuaZip carries its own copy of minizip under the same symbol names; with
+// both in one program, libxlsxwriter's calls land in QuaZip's copy and crash.)
+struct MemoryFile {
+    const QByteArray& data;
+    ZPOS64_T pos = 0;
+};
+
+voidpf ZCALLBACK openMemory(voidpf opaque, const void*, int) { return opaque; }
+uLong ZCALLBACK readMemory(voidpf, voidpf stream, void* buf, uLong size)
+{
+    auto* f = static_cast<MemoryFile*>(stream);
+    const uLong n = uLong(std::min<ZPOS64_T>(size, ZPOS64_T(f->data.size()) - f->pos));
+    std::memcpy(buf, f->data.constData() + f->pos, n);
+    f->pos += n;
+    return n;
+}
+uLong ZCALLBACK writeMemory(voidpf, voidpf, const void*, uLong) { return 0; }
+ZPOS64_T ZCALLBACK tellMemory(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
+long ZCALLBACK seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto* f = static_cast<MemoryFile*>(stream);
+    const ZPOS64_T size = ZPOS64_T(f->data.size());
+    const ZPOS64_T base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0 : origin == ZLIB_FILEFUNC_SEEK_CUR ? f->pos : size;
+    if (offset > size || base > size - offset)
+        return -1;
+    f->pos = base + offset;
+    return 0;
+}
+int ZCALLBACK closeMemory(voidpf, voidpf) { return 0; }
+int ZCALLBACK errorMemory(voidpf, voidpf) { return 0; }
+
 class Package {
 public:
-    Package(const QByteArray& data, const QString& path) : path(path), zip(&buffer)
+    Package(const QByteArray& data, const QString& path) : path(path), memory{data}
     {
-        buffer.setData(data);
-        if (!zip.open(QuaZip::mdUnzip))
+        zlib_filefunc64_def io{};
+        io.zopen64_file = openMemory;
+        io.zread_file = readMemory;
+        io.zwrite_file = writeMemory;
+        io.ztell64_file = tellMemory;
+        io.zseek64_file = seekMemory;
+        io.zclose_file = closeMemory;
+        io.zerror_file = errorMemory;
+        io.opaque = &memory;
+        zip = unzOpen2_64("", &io);
+        if (!zip)
             throw WorkbookError::invalidFile(path, QStringLiteral("压缩包损坏"));
     }
+    ~Package() { unzClose(zip); }
+    Package(const Package&) = delete;
+    Package& operator=(const Package&) = delete;
 
     // Part names are case-insensitive in a package.
     std::optional<QByteArray> part(const QString& name)
     {
-        if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
+        constexpr int caseInsensitive = 2;
+        if (unzLocateFile(zip, name.toUtf8().constData(), caseInsensitive) != UNZ_OK)
             return std::nullopt;
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::ReadOnly))
+        if (unzOpenCurrentFile(zip) != UNZ_OK)
             throw WorkbookError::invalidFile(path, QStringLiteral("无法解压%1").arg(name));
-        const QByteArray data = file.read(maxPartSize + 1);
-        if (data.size() > maxPartSize)
-            throw WorkbookError::invalidFile(path, QStringLiteral("%1解压后过大").arg(name));
-        const bool complete = file.atEnd();
-        file.close();
+        QByteArray data;
+        char chunk[65536];
+        int n;
+        while ((n = unzReadCurrentFile(zip, chunk, sizeof chunk)) > 0) {
+            if (data.size() + n > maxPartSize) {
+                unzCloseCurrentFile(zip);
+                throw WorkbookError::invalidFile(path, QStringLiteral("%1解压后过大").arg(name));
+            }
+            data.append(chunk, n);
+        }
         // The checksum is verified on close, once everything was read.
-        if (!complete || file.getZipError() != UNZ_OK)
+        if (unzCloseCurrentFile(zip) != UNZ_OK || n < 0)
             throw WorkbookError::invalidFile(path, QStringLiteral("%1校验失败，文件已损坏").arg(name));
         return data;
     }
@@ -61,8 +110,8 @@ public:
 
 private:
     const QString& path;
-    QBuffer buffer;
-    QuaZip zip;
+    MemoryFile memory;
+    unzFile zip = nullptr;
 };
 
 // A forward reader over one part that refuses DTDs and broken XML.

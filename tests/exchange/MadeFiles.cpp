@@ -5,8 +5,8 @@
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
-#include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
+#include <unzip.h>
+#include <zip.h>
 #include <stdexcept>
 
 QByteArray le16(int v)
@@ -80,16 +80,32 @@ void writeOle(const QString& path, const QString& streamName, const QByteArray& 
 
 void writeZip(const QString& path, const QMap<QString, QByteArray>& parts)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
+    zipFile zip = zipOpen(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    if (!zip)
         throw std::runtime_error("cannot write " + path.toStdString());
     for (auto it = parts.begin(); it != parts.end(); ++it) {
-        QuaZipFile file(&zip);
-        file.open(QIODevice::WriteOnly, QuaZipNewInfo(it.key()));
-        file.write(it.value());
-        file.close();
+        zipOpenNewFileInZip(zip, it.key().toUtf8().constData(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                            Z_DEFAULT_COMPRESSION);
+        zipWriteInFileInZip(zip, it.value().constData(), unsigned(it.value().size()));
+        zipCloseFileInZip(zip);
     }
-    zip.close();
+    zipClose(zip, nullptr);
+}
+
+QByteArray readZipPart(const QString& path, const QString& part)
+{
+    unzFile zip = unzOpen(QFile::encodeName(path).constData());
+    QByteArray data;
+    if (zip && unzLocateFile(zip, part.toUtf8().constData(), 1) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK) {
+        char chunk[4096];
+        int n;
+        while ((n = unzReadCurrentFile(zip, chunk, sizeof chunk)) > 0)
+            data.append(chunk, n);
+        unzCloseCurrentFile(zip);
+    }
+    if (zip)
+        unzClose(zip);
+    return data;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

@@ -1,7 +1,7 @@
 #pragma once
 
 // Workbook files made by the tests themselves: BIFF records in an OLE2
-// container (written with libgsf) and zip packages (written with QuaZip).
+// container (written with libgsf) and zip packages (written with minizip).
 
 #include <QByteArray>
 #include <QList>
@@ -30,6 +30,7 @@ QByteArray cellHead(int row, int column, int xf = 0);
 
 void writeOle(const QString& path, const QString& streamName, const QByteArray& stream);
 void writeZip(const QString& path, const QMap<QString, QByteArray>& parts);
+QByteArray readZipPart(const QString& path, const QString& part);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // The parts of a one-sheet .xlsx around the given sheet and shared strings.
