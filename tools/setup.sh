@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-wqy-microhei
   libsqlite3-dev sqlite3
-  libgsf-1-dev libquazip1-qt6-dev libxlsxwriter-dev
+  libgsf-1-dev libminizip-dev libxlsxwriter-dev
   libgtest-dev libbenchmark-dev
   poppler-utils xlsx2csv xvfb xauth
 )

@@ -1,0 +1,187 @@
+#include "Workbook.h"
+
+#include "ReaderParts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+WorkbookError::WorkbookError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+WorkbookError WorkbookError::notFound(const QString& path)
+{
+    return WorkbookError(QStringLiteral("文件不存在：%1").arg(path));
+}
+
+WorkbookError WorkbookError::invalidFile(const QString& path, const QString& detail)
+{
+    return WorkbookError(QStringLiteral("不是有效的Excel文件：%1（%2）").arg(path, detail));
+}
+
+WorkbookError WorkbookError::encrypted(const QString& path)
+{
+    return WorkbookError(QStringLiteral("文件已加密，无法读取：%1").arg(path));
+}
+
+WorkbookError WorkbookError::cannotSave(const QString& path, const QString& detail)
+{
+    return WorkbookError(QStringLiteral("无法保存文件：%1（%2）").arg(path, detail));
+}
+
+namespace {
+
+int columnNumber(const QString& letters)
+{
+    int n = 0;
+    for (QChar ch : letters)
+        n = n * 26 + (ch.toUpper().unicode() - 'A' + 1);
+    return n;
+}
+
+CellPos positionOf(const QString& letters, const QString& digits, const QString& address)
+{
+    bool ok = false;
+    const int row = digits.toInt(&ok);
+    const int column = columnNumber(letters);
+    if (!ok || row < 1 || row > Worksheet::maxRows || column > Worksheet::maxColumns)
+        throw WorkbookError(QStringLiteral("单元格地址无效：%1").arg(address));
+    return {row, column};
+}
+
+}  // namespace
+
+CellRange CellRange::fromAddress(const QString& address)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7})(?::\\$?([A-Za-z]{1,3})\\$?([0-9]{1,7}))?$"));
+    const auto m = pattern.match(address.trimmed());
+    if (!m.hasMatch())
+        throw WorkbookError(QStringLiteral("单元格地址无效：%1").arg(address));
+    const CellPos a = positionOf(m.captured(1), m.captured(2), address);
+    const CellPos b = m.hasCaptured(3) ? positionOf(m.captured(3), m.captured(4), address) : a;
+    return {{std::min(a.row, b.row), std::min(a.column, b.column)},
+            {std::max(a.row, b.row), std::max(a.column, b.column)}};
+}
+
+bool CellRange::contains(CellPos p) const
+{
+    return p.row >= first.row && p.row <= last.row && p.column >= first.column && p.column <= last.column;
+}
+
+template <typename Change> void Range::forEachCell(Change change)
+{
+    for (int r = area.first.row; r <= area.last.row; ++r)
+        for (int c = area.first.column; c <= area.last.column; ++c)
+            change(sheet.styleAt({r, c}));
+}
+
+void Range::setFontName(const QString& name)
+{
+    forEachCell([&](CellStyle& s) { s.fontName = name; });
+}
+
+void Range::setBorderLineStyle(BorderLine line)
+{
+    forEachCell([&](CellStyle& s) { s.border = line; });
+}
+
+void Range::setNumberFormat(const QString& format)
+{
+    forEachCell([&](CellStyle& s) { s.numberFormat = format; });
+}
+
+void Worksheet::checkPosition(int row, int column)
+{
+    if (row < 1 || row > maxRows || column < 1 || column > maxColumns)
+        throw WorkbookError(QStringLiteral("单元格位置超出范围：第%1行第%2列").arg(row).arg(column));
+}
+
+CellValue Worksheet::cell(int row, int column) const
+{
+    const auto it = cellValues.find({row, column});
+    return it == cellValues.end() ? CellValue{} : it->second;
+}
+
+void Worksheet::setCell(int row, int column, const CellValue& value)
+{
+    checkPosition(row, column);
+    if (value.isEmpty())
+        cellValues.erase({row, column});
+    else
+        cellValues[{row, column}] = value;
+}
+
+void Worksheet::setNumberFormat(int row, int column, const QString& format)
+{
+    styleAt({row, column}).numberFormat = format;
+}
+
+void Worksheet::setColumnNumberFormat(int column, const QString& format)
+{
+    checkPosition(1, column);
+    columnFormats[column] = format;
+}
+
+CellStyle& Worksheet::styleAt(CellPos pos)
+{
+    checkPosition(pos.row, pos.column);
+    return cellStyles[pos];
+}
+
+CellStyle Worksheet::style(int row, int column) const
+{
+    const auto own = cellStyles.find({row, column});
+    CellStyle s = own == cellStyles.end() ? CellStyle{} : own->second;
+    if (s.numberFormat.isEmpty()) {
+        const auto col = columnFormats.find(column);
+        if (col != columnFormats.end())
+            s.numberFormat = col->second;
+    }
+    return s;
+}
+
+int Worksheet::lastRow() const
+{
+    return cellValues.empty() ? 0 : cellValues.rbegin()->first.row;
+}
+
+int Worksheet::lastColumn() const
+{
+    int last = 0;
+    for (const auto& [pos, value] : cellValues)
+        last = std::max(last, pos.column);
+    return last;
+}
+
+Workbook::Workbook() : sheets{Worksheet()} {}
+
+Workbook Workbook::open(const QString& path)
+{
+    // Well above any roster; keeps a wrong file from filling the memory.
+    constexpr qint64 maxFileSize = 256 * 1024 * 1024;
+
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        throw WorkbookError::notFound(path);
+    if (info.size() > maxFileSize)
+        throw WorkbookError::invalidFile(path, QStringLiteral("文件过大"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw WorkbookError(QStringLiteral("无法打开文件：%1（%2）").arg(path, file.errorString()));
+    const QByteArray data = file.read(maxFileSize + 1);
+
+    // Told apart by the container's signature, so a renamed file still opens.
+    static const QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    if (data.startsWith(ole))
+        return Workbook({readXls(data, path)});
+    if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06"))
+        return Workbook({readXlsx(data, path)});
+    throw WorkbookError::invalidFile(path, data.isEmpty() ? QStringLiteral("文件为空")
+                                                          : QStringLiteral("既不是.xls也不是.xlsx格式"));
+}
+
+void Workbook::saveAs(const QString& path) const
+{
+    writeXlsx(*this, path);
+}

@@ -1,0 +1,169 @@
+#pragma once
+
+// The in-process workbook: what the program does with a spreadsheet (open a
+// file and read the first worksheet's cells, or fill a new worksheet with
+// text, formats, a font and borders and save it as .xlsx) without a
+// spreadsheet application.
+//
+// Rows and columns count from 1. Every failure is a WorkbookError; callers
+// catch it (it must never unwind through Qt's event loop).
+
+#include <QList>
+#include <QString>
+#include <map>
+#include <stdexcept>
+#include <tuple>
+
+// A failure to read or write a workbook. The message is Chinese, for the clerk.
+class WorkbookError : public std::runtime_error {
+public:
+    explicit WorkbookError(const QString& message);
+    QString message() const { return QString::fromUtf8(what()); }
+
+    static WorkbookError notFound(const QString& path);
+    static WorkbookError invalidFile(const QString& path, const QString& detail);
+    static WorkbookError encrypted(const QString& path);
+    static WorkbookError cannotSave(const QString& path, const QString& detail);
+};
+
+// One cell's value as the file stores it.
+struct CellValue {
+    enum class Kind { Empty, Text, Number, Boolean, Error, DateTime };
+
+    Kind kind = Kind::Empty;
+    QString text;       // Text: the text; Error: its code, e.g. "#N/A"
+    double number = 0;  // Number: the value; DateTime: the serial day number
+                        // (1900 system: 1.0 is 1900-01-01); Boolean: 1 or 0
+
+    static CellValue fromText(const QString& t) { return {Kind::Text, t, 0}; }
+    static CellValue fromNumber(double v) { return {Kind::Number, {}, v}; }
+    static CellValue fromBoolean(bool b) { return {Kind::Boolean, {}, b ? 1.0 : 0.0}; }
+    static CellValue fromError(const QString& code) { return {Kind::Error, code, 0}; }
+    static CellValue fromDateSerial(double serial) { return {Kind::DateTime, {}, serial}; }
+
+    bool isEmpty() const { return kind == Kind::Empty; }
+    bool operator==(const CellValue&) const = default;
+};
+
+struct CellPos {
+    int row = 1;
+    int column = 1;
+    auto operator<=>(const CellPos&) const = default;
+};
+
+// A block of cells, inclusive on both ends.
+struct CellRange {
+    CellPos first;
+    CellPos last;
+
+    // "A2:F12", "a2:f12" or a single cell "B3"; throws WorkbookError otherwise.
+    static CellRange fromAddress(const QString& address);
+    bool contains(CellPos p) const;
+};
+
+enum class BorderLine { None, Continuous };
+
+// How one cell is drawn. Empty fields mean the default.
+struct CellStyle {
+    QString numberFormat;  // e.g. "@ " (text)
+    QString fontName;      // e.g. "宋体"
+    BorderLine border = BorderLine::None;
+
+    bool isDefault() const { return numberFormat.isEmpty() && fontName.isEmpty() && border == BorderLine::None; }
+    bool operator==(const CellStyle&) const = default;
+    bool operator<(const CellStyle& o) const
+    {
+        return std::tie(numberFormat, fontName, border) < std::tie(o.numberFormat, o.fontName, o.border);
+    }
+};
+
+class Worksheet;
+
+// A block of one worksheet, as the automation's Range object: setting a
+// property sets it on every cell of the block.
+class Range {
+public:
+    Range(Worksheet& sheet, CellRange area) : sheet(sheet), area(area) {}
+
+    void setFontName(const QString& name);
+    void setBorderLineStyle(BorderLine line);
+    void setNumberFormat(const QString& format);
+
+private:
+    template <typename Change> void forEachCell(Change change);
+
+    Worksheet& sheet;
+    CellRange area;
+};
+
+class Worksheet {
+public:
+    // Largest position a workbook can hold (.xlsx limits).
+    static constexpr int maxRows = 1048576;
+    static constexpr int maxColumns = 16384;
+
+    explicit Worksheet(const QString& name = QStringLiteral("Sheet1")) : sheetName(name) {}
+
+    const QString& name() const { return sheetName; }
+
+    // Cells(r, c).Value get: the empty value outside the used cells.
+    CellValue cell(int row, int column) const;
+    // Cells(r, c).Value set; throws WorkbookError outside the sheet's limits.
+    void setCell(int row, int column, const CellValue& value);
+    void setCell(int row, int column, const QString& text) { setCell(row, column, CellValue::fromText(text)); }
+
+    // Cells(r, c).NumberFormat set.
+    void setNumberFormat(int row, int column, const QString& format);
+    // A whole column's number format; a cell's own format wins over it.
+    void setColumnNumberFormat(int column, const QString& format);
+
+    Range range(const QString& address) { return Range(*this, CellRange::fromAddress(address)); }
+    Range range(CellRange area) { return Range(*this, area); }
+
+    // The style a cell is drawn with: its own, with the column's number
+    // format where the cell has none.
+    CellStyle style(int row, int column) const;
+    CellStyle& styleAt(CellPos pos);  // the cell's own style, created on demand
+
+    // Last row and column that hold a value (0 when the sheet is empty).
+    int lastRow() const;
+    int lastColumn() const;
+
+    const std::map<CellPos, CellValue>& values() const { return cellValues; }
+    const std::map<CellPos, CellStyle>& styles() const { return cellStyles; }
+    const std::map<int, QString>& columnNumberFormats() const { return columnFormats; }
+
+    static void checkPosition(int row, int column);
+
+private:
+    QString sheetName;
+    std::map<CellPos, CellValue> cellValues;
+    std::map<CellPos, CellStyle> cellStyles;
+    std::map<int, QString> columnFormats;
+};
+
+class Workbook {
+public:
+    // Workbooks.Add: a new workbook with one empty worksheet.
+    Workbook();
+
+    // Workbooks.Open: reads an .xls (BIFF5/BIFF8) or .xlsx file, told apart
+    // by content. Only the first worksheet by position is read, whichever
+    // sheet is active, so the result holds that one sheet.
+    static Workbook open(const QString& path);
+
+    // WorkSheets(1): the first worksheet by position.
+    Worksheet& firstSheet() { return sheets.first(); }
+    const Worksheet& firstSheet() const { return sheets.first(); }
+
+    QList<Worksheet>& worksheets() { return sheets; }
+    const QList<Worksheet>& worksheets() const { return sheets; }
+
+    // Writes the workbook as .xlsx. The file appears complete or not at all.
+    void saveAs(const QString& path) const;
+
+private:
+    explicit Workbook(QList<Worksheet> sheets) : sheets(std::move(sheets)) {}
+
+    QList<Worksheet> sheets;
+};

@@ -1,0 +1,451 @@
+// .xlsx: the zip package is read with minizip, the parts with
+// QXmlStreamReader. Elements are matched by local name, so prefixed
+// (x:worksheet) and Strict (purl.oclc.org) namespaces read alike.
+//
+// A DTD is refused outright: QXmlStreamReader would expand the internal
+// entities it declares, which is how an entity bomb fills the memory.
+
+#include "ReaderParts.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QList>
+#include <QMap>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <unzip.h>
+
+namespace {
+
+// No part of a real workbook comes near this; a zip bomb does.
+constexpr qint64 maxPartSize = 200 * 1024 * 1024;
+
+// The zip is read through minizip, the library libxlsxwriter writes with.
+// (QuaZip carries its own copy of minizip under the same symbol names; with
+// both in one program, libxlsxwriter's calls land in QuaZip's copy and crash.)
+struct MemoryFile {
+    const QByteArray& data;
+    ZPOS64_T pos = 0;
+};
+
+voidpf ZCALLBACK openMemory(voidpf opaque, const void*, int) { return opaque; }
+uLong ZCALLBACK readMemory(voidpf, voidpf stream, void* buf, uLong size)
+{
+    auto* f = static_cast<MemoryFile*>(stream);
+    const uLong n = uLong(std::min<ZPOS64_T>(size, ZPOS64_T(f->data.size()) - f->pos));
+    std::memcpy(buf, f->data.constData() + f->pos, n);
+    f->pos += n;
+    return n;
+}
+uLong ZCALLBACK writeMemory(voidpf, voidpf, const void*, uLong) { return 0; }
+ZPOS64_T ZCALLBACK tellMemory(voidpf, voidpf stream) { return static_cast<MemoryFile*>(stream)->pos; }
+long ZCALLBACK seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto* f = static_cast<MemoryFile*>(stream);
+    const ZPOS64_T size = ZPOS64_T(f->data.size());
+    const ZPOS64_T base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0 : origin == ZLIB_FILEFUNC_SEEK_CUR ? f->pos : size;
+    if (offset > size || base > size - offset)
+        return -1;
+    f->pos = base + offset;
+    return 0;
+}
+int ZCALLBACK closeMemory(voidpf, voidpf) { return 0; }
+int ZCALLBACK errorMemory(voidpf, voidpf) { return 0; }
+
+class Package {
+public:
+    Package(const QByteArray& data, const QString& path) : path(path), memory{data}
+    {
+        zlib_filefunc64_def io{};
+        io.zopen64_file = openMemory;
+        io.zread_file = readMemory;
+        io.zwrite_file = writeMemory;
+        io.ztell64_file = tellMemory;
+        io.zseek64_file = seekMemory;
+        io.zclose_file = closeMemory;
+        io.zerror_file = errorMemory;
+        io.opaque = &memory;
+        zip = unzOpen2_64("", &io);
+        if (!zip)
+            throw WorkbookError::invalidFile(path, QStringLiteral("压缩包损坏"));
+    }
+    ~Package() { unzClose(zip); }
+    Package(const Package&) = delete;
+    Package& operator=(const Package&) = delete;
+
+    // Part names are case-insensitive in a package.
+    std::optional<QByteArray> part(const QString& name)
+    {
+        constexpr int caseInsensitive = 2;
+        if (unzLocateFile(zip, name.toUtf8().constData(), caseInsensitive) != UNZ_OK)
+            return std::nullopt;
+        if (unzOpenCurrentFile(zip) != UNZ_OK)
+            throw WorkbookError::invalidFile(path, QStringLiteral("无法解压%1").arg(name));
+        QByteArray data;
+        char chunk[65536];
+        int n;
+        while ((n = unzReadCurrentFile(zip, chunk, sizeof chunk)) > 0) {
+            if (data.size() + n > maxPartSize) {
+                unzCloseCurrentFile(zip);
+                throw WorkbookError::invalidFile(path, QStringLiteral("%1解压后过大").arg(name));
+            }
+            data.append(chunk, n);
+        }
+        // The checksum is verified on close, once everything was read.
+        if (unzCloseCurrentFile(zip) != UNZ_OK || n < 0)
+            throw WorkbookError::invalidFile(path, QStringLiteral("%1校验失败，文件已损坏").arg(name));
+        return data;
+    }
+
+    QByteArray requiredPart(const QString& name)
+    {
+        auto data = part(name);
+        if (!data)
+            throw WorkbookError::invalidFile(path, QStringLiteral("缺少%1").arg(name));
+        return *data;
+    }
+
+private:
+    const QString& path;
+    MemoryFile memory;
+    unzFile zip = nullptr;
+};
+
+// A forward reader over one part that refuses DTDs and broken XML.
+class Xml {
+public:
+    Xml(const QByteArray& data, const QString& part, const QString& path) : reader(data), part(part), path(path) {}
+
+    // The next start element, anywhere below the current position; false at the end.
+    bool nextStart()
+    {
+        while (advance())
+            if (reader.isStartElement())
+                return true;
+        return false;
+    }
+
+    // Steps one token; false at the end of the document.
+    bool advance()
+    {
+        const auto token = reader.readNext();
+        if (token == QXmlStreamReader::DTD)
+            throw WorkbookError::invalidFile(path, QStringLiteral("%1含有不允许的文档类型定义（DTD）").arg(part));
+        if (reader.hasError())
+            throw WorkbookError::invalidFile(
+                path, QStringLiteral("%1不是有效的XML：%2").arg(part, reader.errorString()));
+        return token != QXmlStreamReader::EndDocument;
+    }
+
+    bool isStart() const { return reader.isStartElement(); }
+    bool is(QStringView localName) const { return reader.name() == localName; }
+    bool isEnd(QStringView localName) const { return reader.isEndElement() && is(localName); }
+    QString attribute(QStringView localName) const
+    {
+        for (const auto& a : reader.attributes())
+            if (a.name() == localName)
+                return a.value().toString();
+        return {};
+    }
+    QString elementText()
+    {
+        const QString text = reader.readElementText(QXmlStreamReader::IncludeChildElements);
+        if (reader.hasError())
+            throw WorkbookError::invalidFile(path, QStringLiteral("%1不是有效的XML").arg(part));
+        return text;
+    }
+    void skipElement() { reader.skipCurrentElement(); }
+
+    // The text of a shared or inline string: plain <t>, or the runs' <t>s
+    // joined. Phonetic guides (<rPh>) are not part of the text.
+    QString richText(QStringView element)
+    {
+        QString text;
+        while (advance() && !isEnd(element)) {
+            if (!reader.isStartElement())
+                continue;
+            if (is(u"rPh"))
+                skipElement();
+            else if (is(u"t"))
+                text += elementText();
+        }
+        return decodeEscapes(text);
+    }
+
+private:
+    // _xHHHH_ stands for a character XML cannot carry (a control character).
+    static QString decodeEscapes(const QString& text)
+    {
+        if (!text.contains(QLatin1String("_x")))
+            return text;
+        static const QRegularExpression escape(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
+        QString out;
+        qsizetype last = 0;
+        for (auto it = escape.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            out += QStringView(text).mid(last, m.capturedStart() - last);
+            out += QChar(char16_t(m.captured(1).toUShort(nullptr, 16)));
+            last = m.capturedEnd();
+        }
+        return out + text.mid(last);
+    }
+
+    QXmlStreamReader reader;
+    QString part;
+    const QString& path;
+};
+
+struct Relationship {
+    QString type;
+    QString target;  // the part name, resolved
+};
+
+QString relsPartOf(const QString& partName)
+{
+    const qsizetype slash = partName.lastIndexOf('/');
+    return partName.left(slash + 1) + QStringLiteral("_rels/") + partName.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+QString resolveTarget(const QString& sourcePart, const QString& target)
+{
+    if (target.startsWith('/'))
+        return QDir::cleanPath(target).mid(1);
+    const qsizetype slash = sourcePart.lastIndexOf('/');
+    QString resolved = QDir::cleanPath(sourcePart.left(slash + 1) + target);
+    while (resolved.startsWith(QLatin1String("../")))
+        resolved.remove(0, 3);
+    return resolved;
+}
+
+// The relationships of a part (source "" is the package itself), by id.
+QMap<QString, Relationship> readRelationships(Package& package, const QString& sourcePart, const QString& path)
+{
+    const QString relsName = relsPartOf(sourcePart);
+    Xml xml(package.requiredPart(relsName), relsName, path);
+    QMap<QString, Relationship> rels;
+    while (xml.nextStart())
+        if (xml.is(u"Relationship") && xml.attribute(u"TargetMode") != QLatin1String("External"))
+            rels[xml.attribute(u"Id")] = {xml.attribute(u"Type"), resolveTarget(sourcePart, xml.attribute(u"Target"))};
+    return rels;
+}
+
+QString targetOfType(const QMap<QString, Relationship>& rels, QStringView typeSuffix)
+{
+    for (const auto& r : rels)
+        if (r.type.endsWith(typeSuffix))
+            return r.target;
+    return {};
+}
+
+// Which cell style indexes (the s attribute) show dates.
+QList<bool> readDateStyles(const QByteArray& data, const QString& part, const QString& path)
+{
+    Xml xml(data, part, path);
+    QMap<int, QString> formatCodes;
+    QList<int> xfFormats;
+    bool inCellXfs = false;
+    while (xml.advance()) {
+        if (xml.isEnd(u"cellXfs"))
+            inCellXfs = false;
+        if (!xml.isStart())
+            continue;
+        if (xml.is(u"cellXfs"))
+            inCellXfs = true;
+        else if (xml.is(u"numFmt"))
+            formatCodes[xml.attribute(u"numFmtId").toInt()] = xml.attribute(u"formatCode");
+        else if (inCellXfs && xml.is(u"xf"))
+            xfFormats.append(xml.attribute(u"numFmtId").toInt());
+    }
+    QList<bool> dateStyles;
+    for (int id : xfFormats)
+        dateStyles.append(isDateFormat(id, formatCodes.value(id)));
+    return dateStyles;
+}
+
+QList<QString> readSharedStrings(const QByteArray& data, const QString& part, const QString& path)
+{
+    Xml xml(data, part, path);
+    QList<QString> strings;
+    while (xml.nextStart())
+        if (xml.is(u"si"))
+            strings.append(xml.richText(u"si"));
+    return strings;
+}
+
+// "B12" to row 12, column 2; false when it is no cell reference.
+bool parseReference(QStringView ref, CellPos& pos)
+{
+    qsizetype i = 0;
+    int column = 0;
+    while (i < ref.size() && ref[i].isLetter() && ref[i].unicode() < 128 && column <= Worksheet::maxColumns)
+        column = column * 26 + (ref[i++].toUpper().unicode() - 'A' + 1);
+    if (i == 0 || i >= ref.size() || !ref[i].isDigit())
+        return false;
+    bool ok = false;
+    const int row = ref.mid(i).toInt(&ok);
+    if (!ok)
+        return false;
+    pos = {row, column};
+    return true;
+}
+
+// An ISO 8601 date, date and time, or time of day (t="d") to a day serial.
+std::optional<double> isoSerial(const QString& text)
+{
+    QDate date;
+    QTime time;
+    if (text.contains('-')) {
+        const QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+        date = dt.isValid() ? dt.date() : QDate::fromString(text, Qt::ISODate);
+        time = dt.isValid() ? dt.time() : QTime(0, 0);
+    } else {
+        time = QTime::fromString(text, Qt::ISODateWithMs);
+    }
+    if ((!date.isValid() && text.contains('-')) || !time.isValid())
+        return std::nullopt;
+    qint64 days = date.isValid() ? QDate(1899, 12, 30).daysTo(date) : 0;
+    if (date.isValid() && days < 61)
+        --days;  // the 1900 system's 29 February 1900
+    return double(days) + time.msecsSinceStartOfDay() / 86400000.0;
+}
+
+class SheetReader {
+public:
+    SheetReader(const QList<QString>& strings, const QList<bool>& dateStyles, bool date1904, const QString& path)
+        : strings(strings), dateStyles(dateStyles), date1904(date1904), path(path)
+    {
+    }
+
+    void read(Xml& xml, Worksheet& sheet)
+    {
+        // Rows and cells may leave out their reference: each then follows the previous one.
+        int row = 0;
+        int column = 0;
+        while (xml.nextStart()) {
+            if (xml.is(u"row")) {
+                const QString r = xml.attribute(u"r");
+                row = r.isEmpty() ? row + 1 : r.toInt();
+                column = 0;
+                checkPosition(row, 1);
+            } else if (xml.is(u"c")) {
+                CellPos pos{row, column + 1};
+                const QString ref = xml.attribute(u"r");
+                if (!ref.isEmpty() && !parseReference(ref, pos))
+                    throw WorkbookError::invalidFile(path, QStringLiteral("单元格引用无效：%1").arg(ref));
+                checkPosition(pos.row, pos.column);
+                row = pos.row;
+                column = pos.column;
+                const CellValue value = readCell(xml);
+                if (!value.isEmpty())
+                    sheet.setCell(pos.row, pos.column, value);
+            }
+        }
+    }
+
+private:
+    void checkPosition(int row, int column) const
+    {
+        if (row < 1 || row > Worksheet::maxRows || column < 1 || column > Worksheet::maxColumns)
+            throw WorkbookError::invalidFile(path, QStringLiteral("单元格位置超出范围"));
+    }
+
+    CellValue readCell(Xml& xml) const
+    {
+        const QString type = xml.attribute(u"t");
+        const int style = xml.attribute(u"s").toInt();
+        QString v;
+        QString inlineText;
+        while (xml.advance() && !xml.isEnd(u"c")) {
+            if (!xml.isStart())
+                continue;
+            if (xml.is(u"v"))
+                v = xml.elementText();
+            else if (xml.is(u"is"))
+                inlineText = xml.richText(u"is");
+            else
+                xml.skipElement();  // the formula and anything else
+        }
+        if (type == QLatin1String("inlineStr"))
+            return CellValue::fromText(inlineText);
+        if (v.isEmpty())
+            return {};
+        if (type == QLatin1String("s")) {
+            bool ok = false;
+            const int index = v.toInt(&ok);
+            if (!ok || index < 0 || index >= strings.size())
+                throw WorkbookError::invalidFile(path, QStringLiteral("共享字符串缺失"));
+            return CellValue::fromText(strings[index]);
+        }
+        if (type == QLatin1String("str"))
+            return CellValue::fromText(v);
+        if (type == QLatin1String("b"))
+            return CellValue::fromBoolean(v == QLatin1String("1") || v == QLatin1String("true"));
+        if (type == QLatin1String("e"))
+            return CellValue::fromError(v);
+        if (type == QLatin1String("d")) {
+            const auto serial = isoSerial(v);
+            return serial ? CellValue::fromDateSerial(*serial) : CellValue::fromText(v);
+        }
+        bool ok = false;
+        const double number = v.toDouble(&ok);
+        if (!ok)
+            return CellValue::fromText(v);
+        if (style >= 0 && style < dateStyles.size() && dateStyles[style])
+            return CellValue::fromDateSerial(date1904 ? number + days1904To1900 : number);
+        return CellValue::fromNumber(number);
+    }
+
+    const QList<QString>& strings;
+    const QList<bool>& dateStyles;
+    bool date1904;
+    const QString& path;
+};
+
+}  // namespace
+
+Worksheet readXlsx(const QByteArray& data, const QString& path)
+{
+    Package package(data, path);
+
+    const QString bookPart = targetOfType(readRelationships(package, QString(), path), u"/officeDocument");
+    if (bookPart.isEmpty())
+        throw WorkbookError::invalidFile(path, QStringLiteral("找不到工作簿"));
+
+    // The first <sheet> is the first worksheet by position, whichever tab is active.
+    QString sheetId;
+    QString sheetName;
+    bool date1904 = false;
+    {
+        Xml xml(package.requiredPart(bookPart), bookPart, path);
+        while (sheetId.isEmpty() && xml.nextStart()) {
+            if (xml.is(u"workbookPr")) {
+                const QString d = xml.attribute(u"date1904");
+                date1904 = d == QLatin1String("1") || d == QLatin1String("true");
+            } else if (xml.is(u"sheet")) {
+                sheetId = xml.attribute(u"id");
+                sheetName = xml.attribute(u"name");
+            }
+        }
+    }
+    const auto rels = readRelationships(package, bookPart, path);
+    const QString sheetPart = rels.value(sheetId).target;
+    if (sheetId.isEmpty() || sheetPart.isEmpty())
+        throw WorkbookError::invalidFile(path, QStringLiteral("找不到第一张工作表"));
+
+    QList<QString> strings;
+    const QString stringsPart = targetOfType(rels, u"/sharedStrings");
+    if (!stringsPart.isEmpty())
+        strings = readSharedStrings(package.requiredPart(stringsPart), stringsPart, path);
+    QList<bool> dateStyles;
+    const QString stylesPart = targetOfType(rels, u"/styles");
+    if (!stylesPart.isEmpty())
+        dateStyles = readDateStyles(package.requiredPart(stylesPart), stylesPart, path);
+
+    Worksheet sheet(sheetName);
+    Xml xml(package.requiredPart(sheetPart), sheetPart, path);
+    SheetReader(strings, dateStyles, date1904, path).read(xml, sheet);
+    return sheet;
+}

@@ -1,0 +1,212 @@
+// What the writer saves reads back the same, carries the number format,
+// font and borders the export sets, and a failed save leaves no file.
+
+#include "CellText.h"
+#include "MadeFiles.h"
+#include "Workbook.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+struct DrawnStyle {
+    QString numberFormat;
+    QString fontName;
+    bool bordered = false;
+};
+
+// How each cell of the saved sheet is drawn, read from the package itself.
+QMap<QString, DrawnStyle> drawnStyles(const QString& xlsx)
+{
+    QMap<int, QString> formatCodes;
+    QList<QString> fonts;
+    QList<bool> borders;
+    QList<DrawnStyle> xfs;
+    QXmlStreamReader styles(readZipPart(xlsx, QStringLiteral("xl/styles.xml")));
+    QString section;
+    bool borderHasLine = false;
+    while (!styles.atEnd()) {
+        styles.readNext();
+        if (styles.isEndElement() && styles.name() == u"border")
+            borders << borderHasLine;
+        if (!styles.isStartElement())
+            continue;
+        const auto name = styles.name();
+        const auto attr = styles.attributes();
+        if (name == u"fonts" || name == u"borders" || name == u"cellXfs" || name == u"cellStyleXfs")
+            section = name.toString();
+        else if (name == u"numFmt")
+            formatCodes[attr.value(QLatin1String("numFmtId")).toInt()] = attr.value(QLatin1String("formatCode")).toString();
+        else if (name == u"name" && section == u"fonts")
+            fonts << attr.value(QLatin1String("val")).toString();
+        else if (name == u"border")
+            borderHasLine = false;
+        else if (section == u"borders" && attr.value(QLatin1String("style")) == u"thin")
+            borderHasLine = true;
+        else if (name == u"xf" && section == u"cellXfs")
+            xfs << DrawnStyle{formatCodes.value(attr.value(QLatin1String("numFmtId")).toInt()), fonts.value(attr.value(QLatin1String("fontId")).toInt()),
+                              borders.value(attr.value(QLatin1String("borderId")).toInt())};
+    }
+    QMap<QString, DrawnStyle> cells;
+    QXmlStreamReader sheet(readZipPart(xlsx, QStringLiteral("xl/worksheets/sheet1.xml")));
+    while (!sheet.atEnd())
+        if (sheet.readNext() == QXmlStreamReader::StartElement && sheet.name() == u"c")
+            cells[sheet.attributes().value(QLatin1String("r")).toString()] = xfs.value(sheet.attributes().value(QLatin1String("s")).toInt());
+    return cells;
+}
+
+TEST(RoundTrip, ValuesReadBackAsWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("values.xlsx"));
+    const QList<CellValue> values{
+        CellValue::fromText(QStringLiteral("补考")), CellValue::fromText(QStringLiteral(" 0023707 ")),
+        CellValue::fromText(QStringLiteral("a\r\nb\u0001")), CellValue::fromNumber(2020023918),
+        CellValue::fromNumber(0.1), CellValue::fromBoolean(true), CellValue::fromDateSerial(42663),
+        CellValue::fromDateSerial(44197.5), CellValue::fromText(QString(32767, QChar(u'长'))),
+    };
+    Workbook book;
+    for (int i = 0; i < values.size(); ++i)
+        book.firstSheet().setCell(i + 1, i % 3 + 1, values[i]);
+    book.saveAs(path);
+
+    const Workbook read = Workbook::open(path);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(cellText(read.firstSheet().cell(i + 1, i % 3 + 1)), cellText(values[i])) << "value " << i;
+    EXPECT_EQ(read.firstSheet().lastRow(), values.size());
+    EXPECT_EQ(read.firstSheet().name(), QStringLiteral("Sheet1"));
+}
+
+// The export: text format on chosen columns, then font and borders on
+// A2:F(n+2), for n = 10 rows.
+TEST(RoundTrip, ExportFormatsFontAndBorders)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.xlsx"));
+    Workbook book;
+    Worksheet& sheet = book.firstSheet();
+    sheet.setCell(1, 1, QStringLiteral("学号"));
+    for (int r = 2; r <= 11; ++r) {
+        sheet.setNumberFormat(r, 1, QStringLiteral("@ "));
+        sheet.setCell(r, 1, QStringLiteral("2020%1").arg(r));
+        sheet.setCell(r, 5, QStringLiteral("张三"));
+    }
+    sheet.setColumnNumberFormat(7, QStringLiteral("@ "));
+    sheet.setCell(2, 7, QStringLiteral("王老师"));
+    Range block = sheet.range(QStringLiteral("A2:f12"));
+    block.setFontName(QStringLiteral("宋体"));
+    block.setBorderLineStyle(BorderLine::Continuous);
+    book.saveAs(path);
+
+    const auto styles = drawnStyles(path);
+    for (const QString& ref : {QStringLiteral("A2"), QStringLiteral("A11")}) {
+        EXPECT_EQ(styles[ref].numberFormat, QStringLiteral("@ ")) << ref.toStdString();
+        EXPECT_EQ(styles[ref].fontName, QStringLiteral("宋体")) << ref.toStdString();
+        EXPECT_TRUE(styles[ref].bordered) << ref.toStdString();
+    }
+    for (const QString& ref : {QStringLiteral("E2"), QStringLiteral("F12"), QStringLiteral("A12")}) {
+        EXPECT_EQ(styles[ref].numberFormat, QString()) << ref.toStdString();
+        EXPECT_EQ(styles[ref].fontName, QStringLiteral("宋体")) << ref.toStdString();
+        EXPECT_TRUE(styles[ref].bordered) << ref.toStdString();
+    }
+    EXPECT_FALSE(styles[QStringLiteral("A1")].bordered);
+    EXPECT_NE(styles[QStringLiteral("A1")].fontName, QStringLiteral("宋体"));
+    EXPECT_FALSE(styles.contains(QStringLiteral("G12")));
+    EXPECT_EQ(styles[QStringLiteral("G2")].numberFormat, QStringLiteral("@ "));  // from the column
+    EXPECT_FALSE(styles[QStringLiteral("G2")].bordered);
+
+    const Workbook read = Workbook::open(path);
+    EXPECT_EQ(cellText(read.firstSheet().cell(11, 1)), QStringLiteral("202011"));
+    EXPECT_EQ(read.firstSheet().lastRow(), 11);  // the bordered empty row holds no value
+}
+
+TEST(RoundTrip, EmptyWorkbookSaves)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty.xlsx"));
+    Workbook().saveAs(path);
+    EXPECT_EQ(Workbook::open(path).firstSheet().lastRow(), 0);
+}
+
+TEST(RoundTrip, SavingReplacesAnExistingFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("again.xlsx"));
+    Workbook first;
+    first.firstSheet().setCell(1, 1, QStringLiteral("old"));
+    first.saveAs(path);
+    Workbook second;
+    second.firstSheet().setCell(1, 1, QStringLiteral("new"));
+    second.saveAs(path);
+    EXPECT_EQ(cellText(Workbook::open(path).firstSheet().cell(1, 1)), QStringLiteral("new"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("again.xlsx")});
+}
+
+struct SaveFailure {
+    const char* name;
+    const char* relativePath;
+    const char* message;
+};
+
+void PrintTo(const SaveFailure& f, std::ostream* os)
+{
+    *os << f.name;
+}
+
+class SaveFails : public testing::TestWithParam<SaveFailure> {};
+
+TEST_P(SaveFails, WithAMessageAndNoFileLeft)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("locked"));
+    QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QDir(dir.path()).mkdir(QStringLiteral("folder.xlsx"));
+    if (QFileInfo(dir.filePath(QStringLiteral("locked"))).isWritable() && ::geteuid() == 0)
+        GTEST_SKIP() << "running as root: a read-only folder is still writable";
+    const QString path = dir.filePath(QString::fromUtf8(GetParam().relativePath));
+    Workbook book;
+    book.firstSheet().setCell(1, 1, QStringLiteral("x"));
+    try {
+        book.saveAs(path);
+        FAIL() << "saved to " << path.toStdString();
+    } catch (const WorkbookError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("无法保存文件：") + path)) << e.what();
+        EXPECT_TRUE(e.message().contains(QString::fromUtf8(GetParam().message))) << e.what();
+    }
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("locked"))).isEmpty());
+    EXPECT_FALSE(QFileInfo(path).isFile());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SaveFails,
+    testing::Values(SaveFailure{"MissingFolder", "no/such/folder/out.xlsx", "文件夹不存在"},
+                    SaveFailure{"TargetIsAFolder", "folder.xlsx", "文件夹"},
+                    SaveFailure{"ReadOnlyFolder", "locked/out.xlsx", ""}),
+    [](const testing::TestParamInfo<SaveFailure>& info) { return std::string(info.param.name); });
+
+TEST(Worksheet, PositionsOutsideTheSheetAreRefused)
+{
+    Worksheet sheet;
+    EXPECT_THROW(sheet.setCell(0, 1, QStringLiteral("x")), WorkbookError);
+    EXPECT_THROW(sheet.setCell(1, Worksheet::maxColumns + 1, QStringLiteral("x")), WorkbookError);
+    EXPECT_THROW(sheet.range(QStringLiteral("A0:B2")), WorkbookError);
+    EXPECT_THROW(sheet.range(QStringLiteral("not a range")), WorkbookError);
+    EXPECT_NO_THROW(sheet.setCell(Worksheet::maxRows, Worksheet::maxColumns, QStringLiteral("x")));
+}
+
+TEST(Worksheet, RangeAddresses)
+{
+    const CellRange r = CellRange::fromAddress(QStringLiteral("A2:f12"));
+    EXPECT_EQ(r.first, (CellPos{2, 1}));
+    EXPECT_EQ(r.last, (CellPos{12, 6}));
+    EXPECT_EQ(CellRange::fromAddress(QStringLiteral("F12:A2")).first, (CellPos{2, 1}));
+    EXPECT_EQ(CellRange::fromAddress(QStringLiteral("$AA$3")).last, (CellPos{3, 27}));
+}
+
+}  // namespace
