@@ -107,3 +107,10 @@ QuerySlot* DBGrid::slot() const
 {
     return model->slot;
 }
+
+QString DBGrid::cellText(int column) const
+{
+    if (!model->slot)
+        return {};
+    return model->data(model->index(model->slot->currentRow(), column), Qt::DisplayRole).toString();
+}
