@@ -8,6 +8,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +108,9 @@ void TForm4::layOut()
     large.setBold(true);
     Label16->setFont(large);
 
+    // Eight columns with long titles: each as wide as what it shows.
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
     auto* period = new QHBoxLayout;
     period->addWidget(Label1);
     period->addWidget(ComboBox1);
@@ -142,7 +146,7 @@ void TForm4::layOut()
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(lists, 1);
     layout->addLayout(side);
-    resize(1000, 600);
+    resize(1100, 600);
 }
 
 void TForm4::openPeriodList()

@@ -5,6 +5,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +32,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     for (QLabel* part : {Label1, Label2, Label4})
         part->setFont(large);
     Edit1->setMinimumWidth(180);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
 
     auto* period = new QHBoxLayout;
     period->addWidget(Label1);
