@@ -1,6 +1,289 @@
 #include "Unit4.h"
 
+#include "ComboBox.h"
+#include "DBGrid.h"
+#include "Guard.h"
+#include "LabelledRows.h"
+#include "RoomChoice.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* label(QWidget* parent, const char* name, const QString& text = {})
+{
+    return named(new QLabel(text, parent), name);
+}
+
+// Periods are numbered 1, 2, 3 ... by scheduling; any other text would make
+// a period that sorts, groups and prints apart from the real ones.
+bool isPeriodNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]*$"));
+    return number.match(text).hasMatch();
+}
+
+} // namespace
+
 TForm4::TForm4(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("Form4"), QStringLiteral("Form4"), parent), dm(dm)
 {
+    Label1 = label(this, "Label1", QStringLiteral("第"));
+    ComboBox1 = named(new ComboBox(this), "ComboBox1");
+    Label2 = label(this, "Label2", QStringLiteral("场"));
+    Button3 = named(new QPushButton(QStringLiteral("更换场次"), this), "Button3");
+    DBGrid1 = named(new DBGrid(this), "DBGrid1");
+    Label3 = label(this, "Label3", QStringLiteral("总共："));
+    Label4 = label(this, "Label4");
+    Label5 = label(this, "Label5", QStringLiteral("门课程"));
+    DBGrid2 = named(new DBGrid(this), "DBGrid2");
+
+    GroupBox1 = named(new QGroupBox(QStringLiteral("指定教室"), this), "GroupBox1");
+    Label6 = label(GroupBox1, "Label6", QStringLiteral("考试场次："));
+    Label7 = label(GroupBox1, "Label7");
+    Label8 = label(GroupBox1, "Label8", QStringLiteral("试卷序号："));
+    Label9 = label(GroupBox1, "Label9");
+    Label24 = label(GroupBox1, "Label24", QStringLiteral("课程序号："));
+    Label25 = label(GroupBox1, "Label25");
+    Label10 = label(GroupBox1, "Label10", QStringLiteral("缓补考人数："));
+    Label11 = label(GroupBox1, "Label11");
+    Label12 = label(GroupBox1, "Label12", QStringLiteral("备注："));
+    Label13 = label(GroupBox1, "Label13");
+    Label14 = label(GroupBox1, "Label14", QStringLiteral("教室选择："));
+    ComboBox2 = named(new ComboBox(GroupBox1), "ComboBox2");
+    Label15 = label(GroupBox1, "Label15", QStringLiteral("教室容纳人数："));
+    Label16 = label(GroupBox1, "Label16");
+    Button1 = named(new QPushButton(QStringLiteral("确定"), GroupBox1), "Button1");
+
+    GroupBox2 = named(new QGroupBox(QStringLiteral("更换场次"), this), "GroupBox2");
+    Label17 = label(GroupBox2, "Label17", QStringLiteral("考试场次："));
+    Label18 = label(GroupBox2, "Label18");
+    Label19 = label(GroupBox2, "Label19", QStringLiteral("试卷序号："));
+    Label20 = label(GroupBox2, "Label20");
+    Label21 = label(GroupBox2, "Label21", QStringLiteral("缓补考人数："));
+    Label22 = label(GroupBox2, "Label22");
+    Label23 = label(GroupBox2, "Label23", QStringLiteral("更换场次："));
+    Edit1 = named(new QLineEdit(GroupBox2), "Edit1");
+    Button4 = named(new QPushButton(QStringLiteral("确定"), GroupBox2), "Button4");
+
+    Button5 = named(new QPushButton(QStringLiteral("刷新"), this), "Button5");
+    Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+
+    DBGrid1->setDataSource(dm.DataSource3);
+    DBGrid1->setColumns({{QStringLiteral("试卷序号"), {}}, {QStringLiteral("课程序号"), {}}, {QStringLiteral("课程名称"), {}},
+        {QStringLiteral("授课教师"), {}}, {QStringLiteral("课程序号缓补考人数"), {}}, {QStringLiteral("缓补考人数"), {}},
+        {QStringLiteral("指定教室"), {}}, {QStringLiteral("备注"), {}}});
+    DBGrid2->setDataSource(dm.DataSource4);
+    DBGrid2->setColumns({{QStringLiteral("教室"), {}}, {QStringLiteral("考试人数"), {}}});
+    layOut();
+
+    connect(ComboBox1, &ComboBox::Change, this, guarded(dialogs, [this] { ComboBox1Change(); }));
+    connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this] { DBGrid1CellClick(); }));
+    connect(ComboBox2, &ComboBox::Change, this, guarded(dialogs, [this] { ComboBox2Change(); }));
+    connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
+    connect(Button3, &QPushButton::clicked, this, guarded(dialogs, [this] { Button3Click(); }));
+    connect(Button4, &QPushButton::clicked, this, guarded(dialogs, [this] { Button4Click(); }));
+    connect(Button5, &QPushButton::clicked, this, guarded(dialogs, [this] { Button5Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+}
+
+void TForm4::layOut()
+{
+    // The room totals and the capacity are there to be compared by eye.
+    QPalette red = DBGrid2->palette();
+    red.setColor(QPalette::Text, Qt::red);
+    DBGrid2->setPalette(red);
+    QPalette redLabel = Label16->palette();
+    redLabel.setColor(QPalette::WindowText, Qt::red);
+    Label16->setPalette(redLabel);
+    QFont large = Label16->font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    large.setBold(true);
+    Label16->setFont(large);
+
+    // Eight columns with long titles: each as wide as what it shows.
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
+    auto* period = new QHBoxLayout;
+    period->addWidget(Label1);
+    period->addWidget(ComboBox1);
+    period->addWidget(Label2);
+    period->addSpacing(12);
+    period->addWidget(Button3);
+    period->addStretch();
+    auto* count = new QHBoxLayout;
+    count->addWidget(Label3);
+    count->addWidget(Label4);
+    count->addWidget(Label5);
+    count->addStretch();
+    auto* lists = new QVBoxLayout;
+    lists->addLayout(period);
+    lists->addWidget(DBGrid1, 3);
+    lists->addLayout(count);
+    lists->addWidget(DBGrid2, 1);
+
+    labelledRows(GroupBox1, {{Label6, Label7}, {Label8, Label9}, {Label24, Label25}, {Label10, Label11}, {Label12, Label13},
+        {Label14, ComboBox2}, {Label15, Label16}}, Button1);
+    labelledRows(GroupBox2, {{Label17, Label18}, {Label19, Label20}, {Label21, Label22}, {Label23, Edit1}}, Button4);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button5);
+    buttons->addWidget(Button2);
+    auto* side = new QVBoxLayout;
+    side->addWidget(GroupBox1);
+    side->addWidget(GroupBox2);
+    side->addStretch();
+    side->addLayout(buttons);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(lists, 1);
+    layout->addLayout(side);
+    resize(1100, 600);
+}
+
+void TForm4::openPeriodList()
+{
+    dm.ADOQuery6.Close();
+    dm.ADOQuery6.SQL.Clear();
+    dm.ADOQuery6.SQL.Add("select cc from t_cc   ");
+    dm.ADOQuery6.Open();
+}
+
+void TForm4::openPeriodView(const char* tail)
+{
+    dm.ADOQuery3.Close();
+    dm.ADOQuery3.SQL.Clear();
+    dm.ADOQuery3.SQL.Add(SqlText("select t_kscs.sjxh as 试卷序号,kcmc.kcxh as 课程序号,kcmc as 课程名称, skjs as 授课教师,Num1 as 课程序号缓补考人数,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
+    dm.ADOQuery3.Open();
+}
+
+void TForm4::openRoomTotals(const char* tail)
+{
+    dm.ADOQuery4.Close();
+    dm.ADOQuery4.SQL.Clear();
+    dm.ADOQuery4.SQL.Add(SqlText("select jsm as 教室,sum(Num1) as 考试人数 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
+    dm.ADOQuery4.Open();
+}
+
+void TForm4::FormShow()
+{
+    ComboBox1->clearEditText();
+    ComboBox1->setItems({});
+    openPeriodList();
+    if (dm.ADOQuery6.RecordCount() > 0)
+        ComboBox1->setItems(trimmedValues(dm.ADOQuery6, QStringLiteral("cc")));
+    dm.ADOQuery3.Close();
+    dm.ADOQuery3.SQL.Clear();
+    dm.ADOQuery3.SQL.Add("select t_kscs.cc as 考试场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap order by Num");
+    dm.ADOQuery3.Open();
+    DBGrid1->setEnabled(false);
+    Button1->setEnabled(false);
+}
+
+void TForm4::ComboBox1Change()
+{
+    DBGrid1->setEnabled(true);
+    Button3->setEnabled(true);
+    openPeriodView("'order by jsm desc,Num desc,t_kscs.sjxh asc ");
+    Label4->setText(QString::number(dm.ADOQuery3.RecordCount()));
+    ComboBox1->setEnabled(false);
+    Button1->setEnabled(true);
+    openRoomTotals("'group by jsm ");
+    openRoomList(dm, *ComboBox2);
+}
+
+void TForm4::DBGrid1CellClick()
+{
+    Label7->setText(ComboBox1->currentText());
+    Label18->setText(ComboBox1->currentText());
+    Label9->setText(DBGrid1->cellText(0));
+    Label20->setText(DBGrid1->cellText(0));
+    Label25->setText(DBGrid1->cellText(1));
+    Label11->setText(DBGrid1->cellText(5));
+    Label22->setText(DBGrid1->cellText(5));
+    Label13->setText(DBGrid1->cellText(7));
+}
+
+void TForm4::ComboBox2Change()
+{
+    dm.ADOQuery7.Close();
+    dm.ADOQuery7.SQL.Clear();
+    dm.ADOQuery7.SQL.Add(SqlText("select rnrs from t_js where t_js.jsm='") + ComboBox2->currentText() + "' ");
+    dm.ADOQuery7.Open();
+    Label16->setText(dm.ADOQuery7.FieldByName("rnrs").AsString());
+}
+
+void TForm4::Button1Click()
+{
+    assignRoom(dm, dialogs, ComboBox2->currentText(), Label9->text());
+    openPeriodView("'order by jsm desc,Num desc,t_kscs.sjxh asc");
+    openRoomTotals("'group by jsm order by jsm ");
+}
+
+void TForm4::Button3Click()
+{
+    ComboBox1->setEnabled(true);
+    Button3->setEnabled(false);
+}
+
+void TForm4::Button4Click()
+{
+    const QString target = Edit1->text();
+    // Without a clicked row nothing would move, yet a period would be made
+    // and success reported.
+    if (Label9->text().isEmpty()) {
+        dialogs.message(QStringLiteral("请先在列表中选择试卷"));
+        return;
+    }
+    if (!isPeriodNumber(target)) {
+        dialogs.message(QStringLiteral("更换场次“%1”不是场次号，请输入 1、2、3 这样的数字").arg(target));
+        return;
+    }
+    dm.ADOQuery25.Close();
+    dm.ADOQuery25.SQL.Clear();
+    dm.ADOQuery25.SQL.Add(SqlText("SELECT * from bjgmd where (   xh in (select xh from bjgmd where sjxh='") + Label9->text() + "') and cc='" + target + "')  ");
+    dm.ADOQuery25.Open();
+    if (dm.ADOQuery25.RecordCount() > 0) {
+        dialogs.message(QStringLiteral("学生考试有冲突！！！"));
+        return;
+    }
+    dm.ADOQuery26.Close();
+    dm.ADOQuery26.SQL.Clear();
+    dm.ADOQuery26.SQL.Add(SqlText("update t_kscs  set cc='") + target + "' where t_kscs.sjxh='" + Label20->text() + "'  ");
+    dm.ADOQuery26.ExecSQL();
+    dm.ADOQuery28.Close();
+    dm.ADOQuery28.SQL.Clear();
+    dm.ADOQuery28.SQL.Add(SqlText("select * from t_cc where cc='") + target + "'");
+    dm.ADOQuery28.Open();
+    if (dm.ADOQuery28.RecordCount() == 0) {
+        dm.ADOQuery27.Close();
+        dm.ADOQuery27.SQL.Clear();
+        dm.ADOQuery27.SQL.Add(SqlText("insert into t_cc(cc) values('") + target + "') ");
+        dm.ADOQuery27.ExecSQL();
+    }
+    dialogs.message(QStringLiteral("更换成功"));
+}
+
+void TForm4::Button5Click()
+{
+    openPeriodView("'order by jsm desc,Num desc,t_kscs.sjxh asc ");
+    Label4->setText(QString::number(dm.ADOQuery3.RecordCount()));
+    openRoomTotals("'group by jsm order by jsm ");
+    openPeriodList();
+    ComboBox1->setItems(trimmedValues(dm.ADOQuery6, QStringLiteral("cc")));
+}
+
+void TForm4::Button2Click()
+{
+    dm.ADOQuery3.Close();
+    dm.ADOQuery4.Close();
+    close();
 }

@@ -1,6 +1,101 @@
 #include "Unit6.h"
 
+#include "DBGrid.h"
+#include "Guard.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("Form6"), QStringLiteral("Form6"), parent), dm(dm)
 {
+    DBGrid1 = named(new DBGrid(this), "DBGrid1");
+    GroupBox1 = named(new QGroupBox(QStringLiteral("GroupBox1"), this), "GroupBox1");
+    Label1 = named(new QLabel(QStringLiteral("第"), GroupBox1), "Label1");
+    Label2 = named(new QLabel(GroupBox1), "Label2");
+    Label4 = named(new QLabel(QStringLiteral("场"), GroupBox1), "Label4");
+    Label3 = named(new QLabel(QStringLiteral("指定时间："), GroupBox1), "Label3");
+    Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
+    Button1 = named(new QPushButton(QStringLiteral("修改"), GroupBox1), "Button1");
+    Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+
+    DBGrid1->setDataSource(dm.DataSource11);
+    DBGrid1->setColumns({{QStringLiteral("考试场次"), {}}, {QStringLiteral("考试时间"), {}}});
+
+    QFont large = Label2->font();
+    large.setPointSizeF(large.pointSizeF() * 1.8);
+    for (QLabel* part : {Label1, Label2, Label4})
+        part->setFont(large);
+    Edit1->setMinimumWidth(180);
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+
+    auto* period = new QHBoxLayout;
+    period->addWidget(Label1);
+    period->addWidget(Label2);
+    period->addWidget(Label4);
+    period->addStretch();
+    auto* time = new QHBoxLayout;
+    time->addWidget(Label3);
+    time->addWidget(Edit1, 1);
+    auto* group = new QVBoxLayout(GroupBox1);
+    group->addLayout(period);
+    group->addLayout(time);
+    group->addWidget(Button1, 0, Qt::AlignRight);
+    auto* side = new QVBoxLayout;
+    side->addWidget(GroupBox1);
+    side->addStretch();
+    side->addWidget(Button2, 0, Qt::AlignRight);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(side);
+    resize(620, 380);
+
+    connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this] { DBGrid1CellClick(); }));
+    connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+}
+
+void TForm6::openPeriods()
+{
+    dm.ADOQuery11.Close();
+    dm.ADOQuery11.SQL.Clear();
+    dm.ADOQuery11.SQL.Add("select cc as 考试场次,kssj as 考试时间 from t_cc ");
+    dm.ADOQuery11.Open();
+}
+
+void TForm6::FormShow()
+{
+    openPeriods();
+}
+
+void TForm6::DBGrid1CellClick()
+{
+    Label2->setText(DBGrid1->cellText(0));
+    Edit1->setText(DBGrid1->cellText(1));
+}
+
+void TForm6::Button1Click()
+{
+    // Without a clicked period no row would change, yet success be reported.
+    if (Label2->text().isEmpty()) {
+        dialogs.message(QStringLiteral("请先在列表中选择场次"));
+        return;
+    }
+    dm.ADOQuery12.Close();
+    dm.ADOQuery12.SQL.Clear();
+    dm.ADOQuery12.SQL.Add(SqlText("    update t_cc set kssj='") + Edit1->text() + "' where cc='" + Label2->text() + "'       ");
+    dm.ADOQuery12.ExecSQL();
+    dialogs.message(QStringLiteral("修改成功"));
+    Edit1->clear();
+    openPeriods();
+}
+
+void TForm6::Button2Click()
+{
+    close();
 }

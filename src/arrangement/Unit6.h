@@ -3,6 +3,12 @@
 #include "DataModule.h"
 #include "Form.h"
 
+class DBGrid;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 // Exam times of the periods.
 class TForm6 : public Form {
     Q_OBJECT
@@ -10,6 +16,25 @@ class TForm6 : public Form {
 public:
     TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
 
+    DBGrid* DBGrid1;
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label4;
+    QLabel* Label3;
+    QLineEdit* Edit1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+
+    void DBGrid1CellClick();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void FormShow() override;
+
 private:
+    void openPeriods();
+
     DataModule& dm;
 };

@@ -44,6 +44,7 @@ Windows::Windows(Dialogs& dialogs)
     Form12 = std::make_unique<TForm12>(dm, dialogs);
     Form14 = std::make_unique<TForm14>(dm, dialogs);
     Form15 = std::make_unique<TForm15>(dm, dialogs);
+    Form14->setCompanion(*Form15);
     Form16 = std::make_unique<TForm16>(dialogs);
     Form17 = unusedForm(dialogs, 17);
     Form18 = unusedForm(dialogs, 18);

@@ -108,3 +108,10 @@ QuerySlot* DBGrid::slot() const
 {
     return gridModel->slot;
 }
+
+QString DBGrid::cellText(int column) const
+{
+    if (!gridModel->slot)
+        return {};
+    return gridModel->data(gridModel->index(gridModel->slot->currentRow(), column), Qt::DisplayRole).toString();
+}

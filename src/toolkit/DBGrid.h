@@ -25,6 +25,9 @@ public:
     void setColumns(const QList<Column>& columns);
 
     QuerySlot* slot() const;
+    // The text shown in a column (by position) of the slot's current row;
+    // empty for a column whose field the result lacks.
+    QString cellText(int column) const;
 
 Q_SIGNALS:
     // A cell was clicked; the slot's cursor already stands on its row.

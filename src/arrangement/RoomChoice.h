@@ -1,0 +1,24 @@
+#pragma once
+
+#include "DataModule.h"
+
+#include <QStringList>
+
+class ComboBox;
+class Dialogs;
+
+// The room choice that both room windows share: the list of room names and
+// giving a paper the room the clerk chose.
+
+// The values of one field of an open result, each with its blanks around
+// removed, in result order.
+QStringList trimmedValues(QuerySlot& slot, const QString& field);
+
+// Opens the room list; when there is at least one room, the choice is
+// emptied and filled with the room names. With no room it stays as it was.
+void openRoomList(DataModule& dm, ComboBox& choice);
+
+// Gives every placement of the paper the room named by the choice's text and
+// reports "指定成功". Refuses with a message, changing nothing, when no room
+// is chosen, no paper is chosen, or no room has that name. True on success.
+bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QString& paper);

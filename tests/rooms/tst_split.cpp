@@ -1,0 +1,266 @@
+// The exam-room split and the room window for split papers: the list of
+// papers of several courses, the split into a paper of its own placed in the
+// source paper's period without a room, and giving such papers rooms.
+#include "DataModule.h"
+#include "RecordingDialogs.h"
+#include "TestDatabase.h"
+#include "Unit14.h"
+#include "Unit15.h"
+#include "UserActions.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <memory>
+
+namespace {
+
+// Paper 1 (three courses, six candidates) sits period 2 without a room,
+// paper 4 (two courses) period 1 without a room; papers 2 and 8 have rooms.
+void fillTerm(TestDatabase& db)
+{
+    db.addRoster({"1|K1|S1", "1|K1|S2", "1|K1|S3", "1|K2|S4", "1|K2|S5", "1|K5|S6", "4|K6|S7", "4|K7|S8", "2|K3|S9",
+        "8|K8|S10"});
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',30),('B202',50);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('2','1','1',0),('1','4','4',0),('1','2','2',2),('3','8','8',1);"
+            "INSERT INTO t_cc(cc) VALUES('1'),('2'),('3');");
+}
+
+const char* rosterQuery = "SELECT kcxh, sjxh FROM t_bjgmd GROUP BY kcxh, sjxh ORDER BY kcxh";
+const char* placementQuery = "SELECT cc, sjxh, sjxh1, jsid FROM t_kscs ORDER BY sjxh";
+
+} // namespace
+
+class TestSplit : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void listShowsPapersOfSeveralCoursesLargestFirst();
+    void splitPlacesTheCourseInTheSourcePeriodWithoutRoom();
+    void unchangedNumberChangesNothing();
+    void numberIsUsedWithoutBlanksAround();
+    void splitIntoAPlacedPaperJoinsItsPeriodAndRoom();
+    void refusedSplitChangesNothing_data();
+    void refusedSplitChangesNothing();
+    void roomButtonOpensTheRoomWindowModally();
+
+    void roomWindowListsPlacementsWithoutRoom();
+    void refusedRoomChangesNothing_data();
+    void refusedRoomChangesNothing();
+    void oneRoomFillsTheRoomChoice();
+
+private:
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<RecordingDialogs> dialogs;
+    std::unique_ptr<DataModule> dm;
+    std::unique_ptr<TForm14> split;
+    std::unique_ptr<TForm15> rooms;
+};
+
+void TestSplit::init()
+{
+    db = std::make_unique<TestDatabase>();
+    fillTerm(*db);
+    dialogs = std::make_unique<RecordingDialogs>();
+    dm = std::make_unique<DataModule>();
+    dm->reconfigure();
+    split = std::make_unique<TForm14>(*dm, *dialogs);
+    rooms = std::make_unique<TForm15>(*dm, *dialogs);
+    split->setCompanion(*rooms);
+}
+
+void TestSplit::cleanup()
+{
+    rooms.reset();
+    split.reset();
+    dm.reset();
+    dialogs.reset();
+    db.reset();
+}
+
+void TestSplit::listShowsPapersOfSeveralCoursesLargestFirst()
+{
+    split->show();
+    QStringList shown = shownRows(split->DBGrid1);
+    QCOMPARE(shown.size(), 5);
+    std::sort(shown.begin(), shown.begin() + 3);
+    std::sort(shown.begin() + 3, shown.end());
+    QCOMPARE(shown, (QStringList{"1|K1|3|6", "1|K2|2|6", "1|K5|1|6", "4|K6|1|2", "4|K7|1|2"}));
+    QCOMPARE(split->Label1->text(), QString("5"));
+
+    clickRowShowing(split->DBGrid1, 1, "K2");
+    QCOMPARE(split->Label4->text(), QString("1"));
+    QCOMPARE(split->Label6->text(), QString("K2"));
+    QCOMPARE(split->Label8->text(), QString("2"));
+    QCOMPARE(split->Edit1->text(), QString("1"));
+
+    split->Button2->click();
+    QVERIFY(!split->isVisible());
+    QVERIFY(!dm->ADOQuery26.Active());
+    // The labels keep the last click across showings.
+    split->show();
+    QCOMPARE(split->Label6->text(), QString("K2"));
+}
+
+void TestSplit::splitPlacesTheCourseInTheSourcePeriodWithoutRoom()
+{
+    split->show();
+    clickRowShowing(split->DBGrid1, 1, "K2");
+    typeInto(split->Edit1, "9");
+    split->Button1->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(db->rows(rosterQuery), (QStringList{"K1|1", "K2|9", "K3|2", "K5|1", "K6|4", "K7|4", "K8|8"}));
+    QCOMPARE(db->rows(placementQuery), (QStringList{"2|1|1|0", "1|2|2|2", "1|4|4|0", "3|8|8|1", "2|9|1|0"}));
+    QCOMPARE(split->Label1->text(), QString("5"));
+
+    split->Button3->click();
+    QCOMPARE(split->Label1->text(), QString("4"));
+    QStringList shown = shownRows(split->DBGrid1);
+    shown.sort();
+    QCOMPARE(shown, (QStringList{"1|K1|3|4", "1|K5|1|4", "4|K6|1|2", "4|K7|1|2"}));
+
+    rooms->show();
+    QVERIFY(shownRows(rooms->DBGrid1).contains("2|9|2||"));
+}
+
+void TestSplit::unchangedNumberChangesNothing()
+{
+    const QStringList roster = db->rows(rosterQuery);
+    const QStringList placements = db->rows(placementQuery);
+    split->show();
+    clickRowShowing(split->DBGrid1, 1, "K2");
+    split->Button1->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(db->rows(rosterQuery), roster);
+    QCOMPARE(db->rows(placementQuery), placements);
+}
+
+void TestSplit::numberIsUsedWithoutBlanksAround()
+{
+    split->show();
+    clickRowShowing(split->DBGrid1, 1, "K5");
+    typeInto(split->Edit1, " 9 ");
+    // The split is the window's default button.
+    QTest::keyClick(split->Edit1, Qt::Key_Return);
+    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(db->scalar("SELECT sjxh FROM t_bjgmd WHERE kcxh='K5'"), QString("9"));
+    QCOMPARE(db->rows("SELECT cc, sjxh FROM t_kscs WHERE sjxh1='1' AND sjxh<>'1'"), QStringList{"2|9"});
+}
+
+void TestSplit::splitIntoAPlacedPaperJoinsItsPeriodAndRoom()
+{
+    const QStringList placements = db->rows(placementQuery);
+    split->show();
+    clickRowShowing(split->DBGrid1, 1, "K2");
+    typeInto(split->Edit1, "8");
+    split->Button1->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(db->rows(placementQuery), placements);
+    QCOMPARE(db->rows("SELECT xh, cc, jsm FROM hbkap WHERE kcxh='K2' ORDER BY xh"), (QStringList{"S4|3|A101", "S5|3|A101"}));
+}
+
+void TestSplit::refusedSplitChangesNothing_data()
+{
+    QTest::addColumn<bool>("clickCourse");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<bool>("sourcePlaced");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no course clicked") << false << "9" << true << "请先在列表中选择课程";
+    QTest::newRow("empty number") << true << "" << true << "请输入更换试卷序号";
+    QTest::newRow("blank number") << true << "   " << true << "请输入更换试卷序号";
+    QTest::newRow("source paper without a period") << true << "9" << false << "试卷序号“1”还没有安排考试场次，不能拆分，请先排考";
+}
+
+void TestSplit::refusedSplitChangesNothing()
+{
+    QFETCH(bool, clickCourse);
+    QFETCH(QString, number);
+    QFETCH(bool, sourcePlaced);
+    QFETCH(QString, message);
+    if (!sourcePlaced)
+        db->exec("DELETE FROM t_kscs WHERE sjxh='1'");
+    const QStringList roster = db->rows(rosterQuery);
+    const QStringList placements = db->rows(placementQuery);
+    split->show();
+    if (clickCourse)
+        clickRowShowing(split->DBGrid1, 1, "K2");
+    typeInto(split->Edit1, number);
+    split->Button1->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{message});
+    QCOMPARE(db->rows(rosterQuery), roster);
+    QCOMPARE(db->rows(placementQuery), placements);
+}
+
+void TestSplit::roomButtonOpensTheRoomWindowModally()
+{
+    split->show();
+    clickRowShowing(split->DBGrid1, 1, "K2");
+    bool shownModally = false;
+    QTimer::singleShot(0, rooms.get(), [this, &shownModally] {
+        shownModally = rooms->isVisible() && rooms->isModal();
+        rooms->Button1->click();
+    });
+    split->Button4->click();
+    QVERIFY(shownModally);
+    QVERIFY(!rooms->isVisible());
+    QVERIFY(split->isVisible());
+    QCOMPARE(split->Label6->text(), QString("K2"));
+}
+
+void TestSplit::roomWindowListsPlacementsWithoutRoom()
+{
+    rooms->show();
+    // Once per course, by period; papers with a room are left out.
+    QCOMPARE(shownRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||", "2|1|6||", "2|1|6||", "2|1|6||"}));
+    QCOMPARE(entries(rooms->ComboBox1), (QStringList{"A101", "B202"}));
+    QCOMPARE(rooms->ComboBox1->currentText(), QString());
+
+    clickRowShowing(rooms->DBGrid1, 1, "1");
+    QCOMPARE(rooms->Label2->text(), QString("2"));
+    QCOMPARE(rooms->Label4->text(), QString("1"));
+    QCOMPARE(rooms->Label6->text(), QString("6"));
+    pick(rooms->ComboBox1, "B202");
+    rooms->Button3->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"指定成功"});
+    QCOMPARE(db->scalar("SELECT jsm FROM t_kscs JOIN t_js USING (jsid) WHERE sjxh='1'"), QString("B202"));
+    QCOMPARE(shownRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||"}));
+}
+
+void TestSplit::refusedRoomChangesNothing_data()
+{
+    QTest::addColumn<bool>("clickPaper");
+    QTest::addColumn<QString>("room");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no room chosen") << true << "" << "请选择教室";
+    QTest::newRow("a name no room has") << true << "A10" << "没有名为“A10”的教室，请从列表中选择教室";
+    QTest::newRow("no paper clicked") << false << "A101" << "请先在列表中选择试卷";
+}
+
+void TestSplit::refusedRoomChangesNothing()
+{
+    QFETCH(bool, clickPaper);
+    QFETCH(QString, room);
+    QFETCH(QString, message);
+    const QStringList placements = db->rows(placementQuery);
+    rooms->show();
+    if (clickPaper)
+        clickRowShowing(rooms->DBGrid1, 1, "1");
+    typeInto(rooms->ComboBox1, room);
+    rooms->Button3->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{message});
+    QCOMPARE(db->rows(placementQuery), placements);
+    QCOMPARE(shownRows(rooms->DBGrid1).size(), 5);
+}
+
+void TestSplit::oneRoomFillsTheRoomChoice()
+{
+    db->exec("DELETE FROM t_js WHERE jsm='A101'");
+    rooms->show();
+    QCOMPARE(entries(rooms->ComboBox1), QStringList{"B202"});
+}
+
+QTEST_MAIN(TestSplit)
+#include "tst_split.moc"
