@@ -3,6 +3,13 @@
 #include "DataModule.h"
 #include "Form.h"
 
+class DBGrid;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class StatusProgress;
+
 // Scheduling: validates the roster and places every paper in a period.
 class TForm2 : public Form {
     Q_OBJECT
@@ -10,6 +17,32 @@ class TForm2 : public Form {
 public:
     TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
 
+    QGroupBox* GroupBox1;
+    QPushButton* Button4;
+    DBGrid* DBGrid2;
+    DBGrid* DBGrid1;
+    QLabel* Label2;
+    QLabel* Label1;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QPushButton* Button1;
+    QPushButton* Button3;
+    QPushButton* Button2;
+    StatusProgress* StatusBar1;
+    QProgressBar* ProgressBar1;
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+
+protected:
+    void FormShow() override;
+
 private:
+    void setScheduled(bool scheduled);
+
     DataModule& dm;
 };

@@ -98,7 +98,7 @@ void TForm3::N7Click()
     q.SQL.Add("select kcxh,kcdm,kcmc,skjs,kkyx FROM nonsjxh  ");
     q.Open();
     if (q.RecordCount() > 0) {
-        windows.dialogs.information(QStringLiteral("试卷序号还未填写，请返回至试卷管理"), QStringLiteral("提示信息"));
+        windows.dialogs.message(QStringLiteral("试卷序号还未填写，请返回至试卷管理"));
         return;
     }
     windows.Form2->exec();

@@ -196,8 +196,7 @@ void TestShell::schedulingMenuRefusesCoursesWithoutPaper()
     windows->Form1->data().reconfigure();
     QCOMPARE(modalOpenedBy([&main] { main.N7->trigger(); }), QString());
     QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->boxes[0].kind, QString("information"));
-    QCOMPARE(dialogs->boxes[0].caption, QString("提示信息"));
+    QCOMPARE(dialogs->boxes[0].kind, QString("message"));
     QCOMPARE(dialogs->boxes[0].text, QString("试卷序号还未填写，请返回至试卷管理"));
     // The courses stay in the slot that the numbering window shows.
     QCOMPARE(windows->Form1->data().ADOQuery18.RecordCount(), 1);

@@ -1,0 +1,101 @@
+#include "Scheduling.h"
+
+#include "DataModule.h"
+#include "DbError.h"
+#include "SlotSteps.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace {
+
+// Runs `work` in one transaction: committed when it returns true, rolled
+// back when it returns false or throws.
+template <typename Work>
+void inTransaction(Connection& connection, Work work)
+{
+    QSqlDatabase db = connection.database();
+    if (!db.transaction())
+        throw DbError(db.lastError().databaseText());
+    bool keep = false;
+    try {
+        keep = work();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (keep ? !db.commit() : !db.rollback())
+        throw DbError(db.lastError().databaseText());
+}
+
+// Students of paper P counted more than once together with period N.
+void openConflictTest(QuerySlot& q, const QString& paper, int period)
+{
+    openOn(q, SqlText("  SELECT * FROM (select xh,count(*) from (select * from t_bjgmd where sjxh ='") + paper
+              + "' or sjxh in (select sjxh from t_kscs where cc='" + QString::number(period)
+              + "') )  group by xh having count(*)>1)            ");
+}
+
+// Steps through the paper list; false when a paper cannot be placed.
+bool placePapers(DataModule& dm, const SchedulingProgress& progress, SchedulingRun& run)
+{
+    executeOn(dm.ADOQuery17, " delete * from t_cc          ");
+
+    QuerySlot& list = dm.ADOQuery1;
+    openOn(list, "select sjxh as 试卷序号,Num as 缓补考人数 from t_hbkrs order by Num desc,sjxh desc      ");
+    list.First();
+    run.papers = list.RecordCount();
+    progress(0, run.papers);
+
+    // Periods are opened in order, so every period above the highest one in
+    // use is empty: a conflict there can only come from the paper itself.
+    int highestInUse = 0;
+    int placed = 0;
+    while (!list.Eof()) {
+        ++placed;
+        const QString paper = list.FieldByName(QStringLiteral("试卷序号")).AsString().trimmed();
+        int period = 1;
+        for (;; ++period) {
+            openConflictTest(dm.ADOQuery2, paper, period);
+            ++run.conflictTests;
+            if (dm.ADOQuery2.RecordCount() == 0)
+                break;
+            if (period > highestInUse) {
+                run.refused = true;
+                run.duplicate = {paper, dm.ADOQuery2.value(0, 0).toString(), dm.ADOQuery2.value(0, 1).toInt()};
+                return false;
+            }
+        }
+        highestInUse = qMax(highestInUse, period);
+
+        executeOn(dm.ADOQuery20, SqlText("INSERT INTO t_kscs(cc,sjxh,sjxh1) VALUES('") + QString::number(period) + "','"
+                                     + paper + "','" + paper + "'   )          ");
+
+        list.Next();
+        progress(placed, run.papers);
+    }
+
+    openOn(dm.ADOQuery19, "  SELECT distinct cc FROM t_kscs    ");
+    run.periods = dm.ADOQuery19.RecordCount();
+    for (dm.ADOQuery19.First(); !dm.ADOQuery19.Eof(); dm.ADOQuery19.Next()) {
+        const QString period = dm.ADOQuery19.FieldByName(QStringLiteral("cc")).AsString();
+        executeOn(dm.ADOQuery20, SqlText("insert into t_cc(cc) values('") + period + "')       ");
+    }
+    return true;
+}
+
+} // namespace
+
+SchedulingRun schedulePapers(DataModule& dm, const SchedulingProgress& progress)
+{
+    SchedulingRun run;
+    inTransaction(dm.ADOConnection1, [&] { return placePapers(dm, progress, run); });
+    return run;
+}
+
+QString refusalText(const SchedulingRun::Duplicate& duplicate)
+{
+    return QStringLiteral("试卷序号 %1 下学号 %2 出现了 %3 次，无法排考。\n请先进行数据校验，删除重复数据后再排考。排考表未作改动。")
+        .arg(duplicate.paper, duplicate.student)
+        .arg(duplicate.times);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "TestDatabase.h"
+
+#include <QStringList>
+#include <QTableView>
+
+// Roster rows from "paper:student,student,..." lines: the course is named
+// after the paper.
+inline QStringList rosterOf(const QStringList& papers)
+{
+    QStringList rows;
+    for (const QString& line : papers) {
+        const qsizetype colon = line.lastIndexOf(u':');
+        const QString paper = line.left(colon);
+        for (const QString& student : line.mid(colon + 1).split(u',', Qt::SkipEmptyParts))
+            rows.append(QStringList{paper, QStringLiteral("K") + paper.trimmed(), student}.join(u'|'));
+    }
+    return rows;
+}
+
+// Placements as "cc|sjxh", by period and paper.
+inline QStringList placements(TestDatabase& db)
+{
+    return db.rows(QStringLiteral("select cc, sjxh from t_kscs order by cast(cc as integer), sjxh"));
+}
+
+// What every finished run must leave, whatever the roster: each paper placed
+// once under its own number, periods 1..K without a gap, no student in two
+// papers of one period, and one empty period row per period in use.
+inline QString scheduleFault(TestDatabase& db)
+{
+    QStringList papers;
+    for (const QString& p : db.rows(QStringLiteral("select sjxh from t_hbkrs")))
+        papers.append(p.trimmed());
+    papers.sort();
+    const QStringList placed = db.rows(QStringLiteral("select sjxh from t_kscs where sjxh1 = sjxh order by sjxh"));
+    if (placed != papers || db.scalar(QStringLiteral("select count(*) from t_kscs")).toInt() != papers.size())
+        return QStringLiteral("papers and placements differ");
+    const QStringList periods = db.rows(QStringLiteral("select distinct cc from t_kscs order by cast(cc as integer)"));
+    for (int i = 0; i < periods.size(); ++i)
+        if (periods[i] != QString::number(i + 1))
+            return QStringLiteral("periods are not 1..K: ") + periods.join(u',');
+    const QString clashes = db.scalar(QStringLiteral(
+        "select count(*) from (select b.xh from t_bjgmd b join t_kscs k on k.sjxh = b.sjxh "
+        "group by b.xh, k.cc having count(distinct b.sjxh) > 1)"));
+    if (clashes != QStringLiteral("0"))
+        return clashes + QStringLiteral(" students sit two papers in one period");
+    if (db.rows(QStringLiteral("select cc from t_cc where kssj is null or kssj = '' order by cast(cc as integer)")) != periods
+        || db.scalar(QStringLiteral("select count(*) from t_cc")).toInt() != periods.size())
+        return QStringLiteral("t_cc does not hold one empty row per period");
+    return {};
+}
+
+// What a grid shows, one "a|b|c" string per row.
+inline QStringList gridRows(QTableView* grid)
+{
+    const QAbstractItemModel* model = grid->model();
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells.append(model->index(row, column).data().toString());
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
