@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void aQuoteInANameIsJustText();
     void printsEveryCandidateOfTheRoomOnce();
     void printReadsTheLastChoice();
+    void theClerkChoosesTheOutputFirst();
     void missingProjectIsReportedWithItsPath();
     void projectProblems_data();
     void projectProblems();
@@ -372,6 +374,22 @@ void TestPrintingWindow::printReadsTheLastChoice()
     QVERIFY(second.contains("应考人数：5人"));
     QVERIFY(second.contains(studentNumber(900)));
     QVERIFY(!second.contains(studentNumber(1)));
+}
+
+void TestPrintingWindow::theClerkChoosesTheOutputFirst()
+{
+    placeExams(12);
+    show();
+    choose(morning, smallRoom);
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            title = dialog->windowTitle();
+            dialog->close();  // cancelled: nothing is printed
+        }
+    });
+    form->Button1->click();
+    QCOMPARE(title, QStringLiteral("Output Options"));
 }
 
 void TestPrintingWindow::missingProjectIsReportedWithItsPath()
