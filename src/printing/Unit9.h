@@ -2,14 +2,55 @@
 
 #include "DataModule.h"
 #include "Form.h"
+#include "ReportOutput.h"
+#include "ReportSettings.h"
 
-// Exam-room list printing.
+#include <optional>
+
+class DBGrid;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// Exam-room list printing: the clerk picks an exam time and a room, the
+// window lists that room's candidates, copies them into the print table
+// t_print1 and prints the report "Report2" over it.
 class TForm9 : public Form {
     Q_OBJECT
 
 public:
     TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
 
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QComboBox* ComboBox1;
+    QLabel* Label2;
+    QComboBox* ComboBox2;
+    QFrame* Panel1;
+    DBGrid* DBGrid1;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* Button1;
+    QPushButton* Button2;
+
+    // The report system's dialogs and texts.
+    ReportSettings RvSystem1;
+    // Unset, the print button asks the clerk through the setup dialog; set,
+    // the report goes straight to these options (how the tests print a PDF).
+    std::optional<OutputOptions> presetOutput;
+
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void FormShow() override;
+
 private:
     DataModule& dm;
+    // What the report reads: the print table, open only while a report runs.
+    QuerySlot ADODataSet1;
 };

@@ -1,6 +1,7 @@
 // Laying reports out and writing them as PDF through a real QPrinter; the
 // PDFs are read back with pdftotext and pdfinfo (poppler-utils).
 #include "ExamRoomRows.h"
+#include "PdfText.h"
 #include "ReportDialogs.h"
 #include "ReportEngine.h"
 #include "ReportProject.h"
@@ -11,7 +12,6 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -52,44 +52,6 @@ Report shippedReport2()
     if (!project)
         qFatal("%s", qPrintable(error));
     return *project->find("report2");
-}
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        qFatal("%s failed", qPrintable(program));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// The text of each page of a PDF, laid out in columns.
-QStringList pdfPages(const QString& path)
-{
-    QStringList pages = run("pdftotext", {"-layout", "-enc", "UTF-8", path, "-"}).split(u'\f');
-    pages.removeLast();  // pdftotext ends every page with a form feed
-    return pages;
-}
-
-// Text without white space: pdftotext keeps or drops the spaces between
-// Chinese characters depending on their spacing.
-QString compact(QString text)
-{
-    return text.remove(QRegularExpression("\\s"));
-}
-
-QString pdfInfo(const QString& path, const QString& key)
-{
-    const QRegularExpression line("^" + key + ":\\s*(.*)$", QRegularExpression::MultilineOption);
-    return line.match(run("pdfinfo", {path})).captured(1).trimmed();
-}
-
-OutputOptions toPdf(const QString& path)
-{
-    OutputOptions o;
-    o.destination = OutputOptions::Destination::PdfFile;
-    o.pdfPath = path;
-    return o;
 }
 
 } // namespace

@@ -1,0 +1,472 @@
+// The printing window over a real database: the time and room lists, the
+// candidates copied into t_print1, and the report printed from it as PDF.
+#include "DBGrid.h"
+#include "PdfText.h"
+#include "RecordingDialogs.h"
+#include "TestDatabase.h"
+#include "Unit9.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString morning = QStringLiteral("2024-06-20 08:30-10:30");
+const QString afternoon = QStringLiteral("2024-06-21 14:00-16:00");
+const QString bigRoom = QStringLiteral("教1-101");
+const QString smallRoom = QStringLiteral("教2-202");
+
+QString studentNumber(int n)
+{
+    return QStringLiteral("2023%1").arg(n, 6, 10, QLatin1Char('0'));
+}
+
+// Roster rows of one course, student numbers first..first+count-1, listed
+// last to first so that the window has to do the ordering.
+QStringList course(const QString& paper, const QString& kcxh, const QString& name, int first, int count)
+{
+    const QStringList names = {"张伟", "王芳", "欧阳晓明", "李娜", "陈静"};
+    QStringList rows;
+    for (int n = first + count - 1; n >= first; --n)
+        rows << QStringList{paper, kcxh, studentNumber(n), names[n % names.size()], "C" + kcxh, name, "周建国",
+                            "计算机学院", n % 7 == 0 ? "因病缓考" : "", n % 2 ? "补考" : "缓考"}
+                    .join(u'|');
+    return rows;
+}
+
+void writeProject(const QString& text)
+{
+    QFile file(QDir::current().filePath("data/Project2.rav"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+}
+
+} // namespace
+
+class TestPrintingWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void showingFillsTheTimeList_data();
+    void showingFillsTheTimeList();
+    void choosingATimeOffersItsRooms();
+    void periodsOfOneTimeShareTheirRooms();
+    void choosingARoomListsAndCopiesInGridOrder();
+    void typingARoomNameCopiesAtEachChange_data();
+    void typingARoomNameCopiesAtEachChange();
+    void aQuoteInANameIsJustText();
+    void printsEveryCandidateOfTheRoomOnce();
+    void printReadsTheLastChoice();
+    void theClerkChoosesTheOutputFirst();
+    void missingProjectIsReportedWithItsPath();
+    void projectProblems_data();
+    void projectProblems();
+    void databaseErrorsReachTheErrorBox();
+    void exitClosesAndPrintIsTheDefault();
+
+private:
+    // Two exam times and two rooms: the first time seats papers 1 and 2
+    // (`candidates` of them, courses K01, K02, K03) in the big room and
+    // paper 3 (5) in the small one; the second time seats paper 4 (7) in
+    // the big room.
+    void placeExams(int candidates);
+    void show();
+    void choose(const QString& time, const QString& room);
+    QStringList gridRows() const;
+    QStringList printRows();
+
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<RecordingDialogs> dialogs;
+    std::unique_ptr<DataModule> dm;
+    std::unique_ptr<TForm9> form;
+};
+
+void TestPrintingWindow::init()
+{
+    db = std::make_unique<TestDatabase>();
+    QVERIFY(QFile::copy(PAIKAO_SOURCE_DIR "/data/Project2.rav", db->folder() + "/data/Project2.rav"));
+    dialogs = std::make_unique<RecordingDialogs>();
+    dm = std::make_unique<DataModule>();
+    dm->reconfigure();
+    form = std::make_unique<TForm9>(*dm, *dialogs);
+}
+
+void TestPrintingWindow::cleanup()
+{
+    QCOMPARE(dialogs->takeTexts(), QStringList());
+    form.reset();
+    dm.reset();
+    dialogs.reset();
+    db.reset();
+}
+
+void TestPrintingWindow::placeExams(int candidates)
+{
+    db->exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150),('%2',40)").arg(bigRoom, smallRoom));
+    db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1'),('2','%2')").arg(morning, afternoon));
+    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1),('1','2','2',1),('1','3','3',2),"
+             "('2','4','4',1)");
+    const int first = candidates / 2;
+    const int second = candidates / 4;
+    // K03 gets lower student numbers than K02: the list orders by course before student.
+    db->addRoster(course("1", "K01", "高等数学（上）", 1, first)
+                  + course("2", "K02", "思想政治理论", first + second + 1, candidates - first - second)
+                  + course("2", "K03", "大学英语", first + 1, second) + course("3", "K04", "线性代数", 900, 5)
+                  + course("4", "K05", "数据结构", 950, 7));
+}
+
+void TestPrintingWindow::show()
+{
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+}
+
+void TestPrintingWindow::choose(const QString& time, const QString& room)
+{
+    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(time));
+    QCOMPARE(form->ComboBox1->currentText(), time);
+    form->ComboBox2->setCurrentIndex(form->ComboBox2->findText(room));
+    QCOMPARE(form->ComboBox2->currentText(), room);
+}
+
+QStringList TestPrintingWindow::gridRows() const
+{
+    const QAbstractItemModel* model = form->DBGrid1->model();
+    QStringList rows;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList values;
+        for (int c = 0; c < model->columnCount(); ++c)
+            values << model->index(r, c).data().toString();
+        rows << values.join(u'|');
+    }
+    return rows;
+}
+
+QStringList TestPrintingWindow::printRows()
+{
+    return db->rows("SELECT sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,js,kssj FROM t_print1 ORDER BY rowid");
+}
+
+void TestPrintingWindow::showingFillsTheTimeList_data()
+{
+    QTest::addColumn<QStringList>("times");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("no period: the box is not touched") << QStringList{} << QStringList{} << "ComboBox1";
+    QTest::newRow("one period") << QStringList{morning} << QStringList{morning} << "";
+    QTest::newRow("ordered as stored, then trimmed")
+        << QStringList{afternoon, " " + afternoon, morning + "  "} << QStringList{afternoon, morning, afternoon}
+        << "";
+    QTest::newRow("one time twice") << QStringList{morning, morning} << QStringList{morning, morning} << "";
+}
+
+void TestPrintingWindow::showingFillsTheTimeList()
+{
+    QFETCH(QStringList, times);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, text);
+    for (int i = 0; i < times.size(); ++i)
+        db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('%1','%2')").arg(i + 1).arg(times[i]));
+    db->exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    show();
+    QStringList items;
+    for (int i = 0; i < form->ComboBox1->count(); ++i)
+        items << form->ComboBox1->itemText(i);
+    QCOMPARE(items, listed);
+    QCOMPARE(form->ComboBox1->currentText(), text);
+    // Filling the list is not a choice: no room list, no copy.
+    QCOMPARE(form->ComboBox2->currentText(), QStringLiteral("ComboBox2"));
+    QCOMPARE(form->Label4->text(), QStringLiteral("Label4"));
+    QCOMPARE(db->rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+}
+
+void TestPrintingWindow::choosingATimeOffersItsRooms()
+{
+    placeExams(12);
+    db->exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    show();
+    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(morning));
+    QStringList rooms;
+    for (int i = 0; i < form->ComboBox2->count(); ++i)
+        rooms << form->ComboBox2->itemText(i);
+    rooms.sort();
+    QCOMPARE(rooms, (QStringList{bigRoom, smallRoom}));
+    QCOMPARE(form->ComboBox2->currentText(), QString());
+    QCOMPARE(db->rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+
+    // A time without rooms leaves the rooms of the last one.
+    form->ComboBox1->setEditText("2099-01-01");
+    QCOMPARE(form->ComboBox2->count(), 2);
+    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(afternoon));
+    QCOMPARE(form->ComboBox2->count(), 1);
+    QCOMPARE(form->ComboBox2->itemText(0), bigRoom);
+}
+
+void TestPrintingWindow::periodsOfOneTimeShareTheirRooms()
+{
+    placeExams(12);
+    db->exec(QString("UPDATE t_cc SET kssj='%1'").arg(morning));
+    show();
+    QCOMPARE(form->ComboBox1->count(), 2);
+    choose(morning, bigRoom);
+    QCOMPARE(form->Label4->text(), QStringLiteral("19"));
+    QCOMPARE(db->scalar("SELECT count(*) FROM t_print1 WHERE sjxh='4'"), QStringLiteral("7"));
+}
+
+void TestPrintingWindow::choosingARoomListsAndCopiesInGridOrder()
+{
+    placeExams(12);
+    db->addRoster({"2|K02|  2023000099 |  周 杰 |CK02|思想政治理论|周建国|计算机学院| |补考"});
+    show();
+    choose(morning, bigRoom);
+    QCOMPARE(form->Label4->text(), QStringLiteral("13"));
+
+    const QStringList grid = gridRows();
+    QStringList numbers;
+    for (const QString& row : grid)
+        numbers << row.section(u'|', 0, 2);
+    QStringList expected;
+    for (int n = 1; n <= 6; ++n)
+        expected << "1|K01|" + studentNumber(n);
+    expected << "2|K02|  2023000099 ";
+    for (int n = 10; n <= 12; ++n)
+        expected << "2|K02|" + studentNumber(n);
+    for (int n = 7; n <= 9; ++n)
+        expected << "2|K03|" + studentNumber(n);
+    QCOMPARE(numbers, expected);
+
+    // t_print1 holds the grid's rows in the grid's order, each value trimmed.
+    QStringList trimmed;
+    for (const QString& row : grid) {
+        QStringList values = row.split(u'|');
+        for (QString& value : values)
+            value = value.trimmed();
+        trimmed << values.join(u'|');
+    }
+    QCOMPARE(printRows(), trimmed);
+    QCOMPARE(printRows().first(),
+             "1|K01|" + studentNumber(1) + "|王芳|CK01|高等数学（上）|周建国|计算机学院||补考|" + bigRoom + "|" + morning);
+    QVERIFY(printRows().contains("2|K02|2023000099|周 杰|CK02|思想政治理论|周建国|计算机学院||补考|" + bigRoom
+                                 + "|" + morning));
+
+    // Another room replaces the list.
+    choose(morning, smallRoom);
+    QCOMPARE(form->Label4->text(), QStringLiteral("5"));
+    QCOMPARE(db->scalar("SELECT group_concat(DISTINCT sjxh) FROM t_print1"), QStringLiteral("3"));
+}
+
+void TestPrintingWindow::typingARoomNameCopiesAtEachChange_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("the whole name") << bigRoom << 12;
+    QTest::newRow("the start of a name") << QStringLiteral("教1-10") << 0;
+    QTest::newRow("more than the name") << bigRoom + "A" << 0;
+    QTest::newRow("the other room") << smallRoom << 5;
+    QTest::newRow("no such room") << QStringLiteral("操场") << 0;
+}
+
+void TestPrintingWindow::typingARoomNameCopiesAtEachChange()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, listed);
+    placeExams(12);
+    show();
+    choose(morning, smallRoom);
+    QCOMPARE(form->Label4->text(), QStringLiteral("5"));
+    form->ComboBox2->clearEditText();
+    for (const QChar c : typed) {
+        // A key event of its own: QTest's key clicks take Latin-1 only.
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(form->ComboBox2->lineEdit(), &key);
+        // Each keystroke lists and copies: t_print1 always matches the count.
+        QCOMPARE(db->scalar("SELECT count(*) FROM t_print1"), form->Label4->text());
+    }
+    QCOMPARE(form->ComboBox2->currentText(), typed);
+    QCOMPARE(form->Label4->text(), QString::number(listed));
+    QCOMPARE(gridRows().size(), listed);
+    QCOMPARE(form->ComboBox2->count(), 2);  // typing adds nothing to the list
+}
+
+void TestPrintingWindow::aQuoteInANameIsJustText()
+{
+    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('O''Neil 厅',30)");
+    db->exec("INSERT INTO t_cc(cc,kssj) VALUES('1','周一 ''上午''')");
+    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
+    db->addRoster({"1|K01|2023000001|D'Arcy|C1|数据结构|周建国|计算机学院||补考"});
+    show();
+    choose("周一 '上午'", "O'Neil 厅");
+    QCOMPARE(form->Label4->text(), QStringLiteral("1"));
+    QCOMPARE(printRows(), QStringList{"1|K01|2023000001|D'Arcy|C1|数据结构|周建国|计算机学院||补考|O'Neil 厅|周一 '上午'"});
+}
+
+void TestPrintingWindow::printsEveryCandidateOfTheRoomOnce()
+{
+    placeExams(130);
+    show();
+    choose(morning, bigRoom);
+    QCOMPARE(form->Label4->text(), QStringLiteral("130"));
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("room.pdf"));
+    form->Button1->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList());
+
+    const QStringList pages = pdfPages(form->presetOutput->pdfPath);
+    const int count = int(pages.size());
+    QCOMPARE(pdfInfo(form->presetOutput->pdfPath, "Pages"), QString::number(count));
+    QCOMPARE(pdfInfo(form->presetOutput->pdfPath, "Title"), QStringLiteral("ReportPrinter Report"));
+    QVERIFY(count > 1);
+
+    const QStringList onEveryPage = {"缓补考考场名单", "考试时间：" + compact(morning), "考场：" + bigRoom,
+                                     "应考人数：130人", "序号", "学号", "姓名", "试卷序号", "课程名称", "授课教师",
+                                     "类别", "备注", "考生签名", "实到人数：", "监考教师签名："};
+    const QRegularExpression number("\\b2023\\d{6}\\b");
+    QStringList printed;
+    QList<int> perPage;
+    for (int p = 0; p < count; ++p) {
+        const QString page = compact(pages[p]);
+        for (const QString& text : onEveryPage + QStringList{QString("第%1页共%2页").arg(p + 1).arg(count)})
+            QVERIFY2(page.contains(text), qPrintable(QString("page %1 lacks %2").arg(p + 1).arg(text)));
+        perPage << 0;
+        for (const auto& match : number.globalMatch(pages[p])) {
+            printed << match.captured();
+            ++perPage.last();
+        }
+    }
+    // Every candidate once, in the grid's order; every row fits on one line,
+    // so every page but the last is full.
+    QStringList listed;
+    for (const QString& row : gridRows())
+        listed << row.section(u'|', 2, 2);
+    QCOMPARE(printed, listed);
+    for (int p = 1; p < count - 1; ++p)
+        QCOMPARE(perPage[p], perPage[0]);
+    QVERIFY(perPage.last() <= perPage.first());
+    QCOMPARE(count, (130 + perPage.first() - 1) / perPage.first());
+    for (const QString& text : {"欧阳晓明", "思想政治理论", "高等数学（上）", "因病缓考", "补考", "缓考"})
+        QVERIFY2(pages.join("").contains(text), qPrintable(text));
+}
+
+void TestPrintingWindow::printReadsTheLastChoice()
+{
+    placeExams(12);
+    show();
+    QTemporaryDir out;
+    const auto print = [&](const QString& room) {
+        choose(morning, room);
+        form->presetOutput = toPdf(out.filePath(room + ".pdf"));
+        form->Button1->click();
+        return compact(pdfPages(form->presetOutput->pdfPath).join(""));
+    };
+    QVERIFY(print(bigRoom).contains("应考人数：12人"));
+    const QString second = print(smallRoom);
+    QVERIFY(second.contains("应考人数：5人"));
+    QVERIFY(second.contains(studentNumber(900)));
+    QVERIFY(!second.contains(studentNumber(1)));
+}
+
+void TestPrintingWindow::theClerkChoosesTheOutputFirst()
+{
+    placeExams(12);
+    show();
+    choose(morning, smallRoom);
+    QString title;
+    QTimer::singleShot(0, [&title] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            title = dialog->windowTitle();
+            dialog->close();  // cancelled: nothing is printed
+        }
+    });
+    form->Button1->click();
+    QCOMPARE(title, QStringLiteral("Output Options"));
+}
+
+void TestPrintingWindow::missingProjectIsReportedWithItsPath()
+{
+    QVERIFY(QFile::remove("data/Project2.rav"));
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("none.pdf"));
+    form->Button1->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"The following reporting project does not exist:\n\""
+                                               + QDir::currentPath() + "/data/Project2.rav\""});
+    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+}
+
+void TestPrintingWindow::projectProblems_data()
+{
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QStringList>("named");  // what the message names; empty: no message
+    QTest::addColumn<bool>("printed");
+    const QString column = "column = 学号 | 23 | xh | left\n";
+    QTest::newRow("report name in other letter case") << "[report rePORT2]\n" + column << QStringList{} << true;
+    QTest::newRow("no report of that name: nothing happens")
+        << "[report Report3]\n" + column << QStringList{} << false;
+    QTest::newRow("bad alignment")
+        << "[report Report2]\ncolumn = 学号 | 23 | xh | middle\n"
+        << QStringList{"Project2.rav, line 2", "middle"} << false;
+    QTest::newRow("not a setting") << "[report Report2]\n" + column + "this is not a setting\n"
+                                   << QStringList{"Project2.rav, line 3"} << false;
+    QTest::newRow("unknown field") << "[report Report2]\n" + column + "column = 姓名 | 20 | xhm | left\n"
+                                   << QStringList{"line 3", "\"xhm\"", "not in the data set"} << false;
+    QTest::newRow("unknown placeholder field")
+        << "[report Report2]\ntitle = {room}\n" + column << QStringList{"room"} << false;
+}
+
+void TestPrintingWindow::projectProblems()
+{
+    QFETCH(QString, project);
+    QFETCH(QStringList, named);
+    QFETCH(bool, printed);
+    placeExams(12);
+    writeProject(project);
+    show();
+    choose(morning, smallRoom);
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("list.pdf"));
+    form->Button1->click();
+    const QStringList texts = dialogs->takeTexts();
+    QCOMPARE(texts.size(), named.isEmpty() ? 0 : 1);
+    for (const QString& part : named)
+        QVERIFY2(texts.first().contains(part), qPrintable(texts.first()));
+    QCOMPARE(QFile::exists(form->presetOutput->pdfPath), printed);
+}
+
+void TestPrintingWindow::databaseErrorsReachTheErrorBox()
+{
+    placeExams(12);
+    show();
+    db->exec("DROP TABLE t_print1");
+    choose(morning, smallRoom);
+    // The list is shown and counted before the copy fails.
+    QCOMPARE(form->Label4->text(), QStringLiteral("5"));
+    QCOMPARE(dialogs->takeTexts().size(), 1);
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("list.pdf"));
+    form->Button1->click();
+    const QStringList texts = dialogs->takeTexts();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts.first().contains("t_print1"), qPrintable(texts.first()));
+    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+}
+
+void TestPrintingWindow::exitClosesAndPrintIsTheDefault()
+{
+    show();
+    QVERIFY(form->Button1->isDefault());
+    form->Button2->click();
+    QVERIFY(!form->isVisible());
+}
+
+QTEST_MAIN(TestPrintingWindow)
+#include "tst_printingwindow.moc"
