@@ -5,6 +5,7 @@
 #include "SlotSteps.h"
 
 #include <QSqlDatabase>
+#include <QSet>
 #include <QSqlError>
 
 namespace {
@@ -36,6 +37,20 @@ void openConflictTest(QuerySlot& q, const QString& paper, int period)
               + "') )  group by xh having count(*)>1)            ");
 }
 
+// The periods that already seat one of paper P's students: every one of
+// them fails the conflict test, so the search need not ask it there. The
+// lookup goes through the students' own rows, a few index probes per paper,
+// where the conflict test groups the whole roster of a period.
+QSet<int> periodsOfStudents(QuerySlot& q, const QString& paper)
+{
+    openOn(q, SqlText("select distinct cc from t_kscs where sjxh in (select sjxh from t_bjgmd where xh in "
+                      "(select xh from t_bjgmd where sjxh ='") + paper + "'))");
+    QSet<int> periods;
+    for (q.First(); !q.Eof(); q.Next())
+        periods.insert(q.FieldByName(QStringLiteral("cc")).AsString().toInt());
+    return periods;
+}
+
 // Steps through the paper list; false when a paper cannot be placed.
 bool placePapers(DataModule& dm, const SchedulingProgress& progress, SchedulingRun& run)
 {
@@ -54,8 +69,13 @@ bool placePapers(DataModule& dm, const SchedulingProgress& progress, SchedulingR
     while (!list.Eof()) {
         ++placed;
         const QString paper = list.FieldByName(QStringLiteral("试卷序号")).AsString().trimmed();
+        // The conflict test still decides every placement; it is only spared
+        // the periods known to seat one of the paper's students.
+        const QSet<int> taken = periodsOfStudents(dm.ADOQuery13, paper);
         int period = 1;
         for (;; ++period) {
+            if (taken.contains(period))
+                continue;
             openConflictTest(dm.ADOQuery2, paper, period);
             ++run.conflictTests;
             if (dm.ADOQuery2.RecordCount() == 0)
