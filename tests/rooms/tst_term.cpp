@@ -1,30 +1,57 @@
-// A term from the numbered and scheduled roster to the finished arrangement:
-// rooms for every paper of every period, a split with a room of its own,
-// times for every period; then every candidate has a period, a time and a
+// A term from the imported roster to the finished arrangement: numbering,
+// scheduling, rooms for every paper of every period, a split with a room of
+// its own, times for every period; then every candidate has a period, a time and a
 // room, and each period's room totals add up to its candidates.
 #include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit14.h"
 #include "Unit15.h"
+#include "Unit2.h"
 #include "Unit4.h"
 #include "Unit6.h"
+#include "Unit7.h"
 #include "UserActions.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 namespace {
 
-// What numbering and scheduling leave: papers 1 and 3 in period 1, papers 2
-// and 4 in period 2 (each shares a student with paper 1), no rooms, no times.
-void numberedAndScheduled(TestDatabase& db)
+// The roster as imported, without paper numbers.
+const QStringList importedRoster = {
+    "|K1|S1|甲|C1|高等数学|张|数学系", "|K1|S2|乙|C1|高等数学|张|数学系", "|K1|S3|丙|C1|高等数学|张|数学系",
+    "|K1|S4|丁|C1|高等数学|张|数学系", "|K2|S5|戊|C2|线性代数|王|数学系", "|K2|S6|己|C2|线性代数|王|数学系",
+    "|K3|S1|甲|C3|英语|李|外语系", "|K3|S7|庚|C3|英语|李|外语系", "|K3|S8|辛|C3|英语|李|外语系",
+    "|K4|S9|壬|C4|日语|赵|外语系", "|K4|S10|癸|C4|日语|赵|外语系", "|K5|S5|戊|C5|物理|钱|物理系",
+    "|K5|S11|子|C5|物理|钱|物理系",
+};
+
+// Numbers the courses in the numbering window (K1 and K2 share paper 1) and
+// schedules in the scheduling window: papers 1 and 3 land in period 1,
+// papers 2 and 4 (each sharing a student with paper 1) in period 2.
+void numberAndSchedule(DataModule& dm, RecordingDialogs& dialogs)
 {
-    db.addRoster({"1|K1|S1", "1|K1|S2", "1|K1|S3", "1|K1|S4", "1|K2|S5", "1|K2|S6", "2|K3|S1", "2|K3|S7", "2|K3|S8",
-        "3|K4|S9", "3|K4|S10", "4|K5|S5", "4|K5|S11"});
-    db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1) VALUES('1','1','1'),('2','2','2'),('1','3','3'),('2','4','4');"
-            "INSERT INTO t_cc(cc) VALUES('1'),('2');"
-            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',40),('C303',40),('D404',10);");
+    TForm7 numbering(dm, dialogs);
+    numbering.show();
+    const QList<std::tuple<QString, QString, QString>> papers = {
+        {"数学系", "K1", "1"}, {"数学系", "K2", "1"}, {"外语系", "K3", "2"}, {"外语系", "K4", "3"}, {"物理系", "K5", "4"}};
+    for (const auto& [department, course, paper] : papers) {
+        numbering.ComboBox1->setCurrentIndex(numbering.ComboBox1->findText(department));
+        numbering.ComboBox1Change();
+        clickRowShowing(numbering.DBGrid1, 1, course);
+        numbering.Edit1->setText(paper);
+        numbering.Button1->click();
+    }
+    QCOMPARE(numbering.Label15->text(), QString("0"));
+
+    TForm2 scheduling(dm, dialogs);
+    scheduling.show();
+    scheduling.Button1->click();
+    dialogs.boxes.clear();
 }
 
 QStringList distinctPapers(const DBGrid* grid)
@@ -48,10 +75,13 @@ private Q_SLOTS:
 void TestTerm::everyCandidateGetsAPeriodATimeAndARoom()
 {
     TestDatabase db;
-    numberedAndScheduled(db);
+    db.addRoster(importedRoster);
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',40),('C303',40),('D404',10);");
     RecordingDialogs dialogs;
     DataModule dm;
     dm.reconfigure();
+    numberAndSchedule(dm, dialogs);
+    QCOMPARE(db.rows("SELECT cc, sjxh FROM t_kscs ORDER BY cc, sjxh"), (QStringList{"1|1", "1|3", "2|2", "2|4"}));
     TForm4 rooms(dm, dialogs);
     TForm6 times(dm, dialogs);
     TForm14 split(dm, dialogs);
