@@ -2,6 +2,7 @@
 
 #include "ComboBox.h"
 #include "Dialogs.h"
+#include "SlotSteps.h"
 
 QStringList trimmedValues(QuerySlot& slot, const QString& field)
 {
@@ -13,10 +14,7 @@ QStringList trimmedValues(QuerySlot& slot, const QString& field)
 
 void openRoomList(DataModule& dm, ComboBox& choice)
 {
-    dm.ADOQuery5.Close();
-    dm.ADOQuery5.SQL.Clear();
-    dm.ADOQuery5.SQL.Add("select jsm,rnrs from t_js order by jsm");
-    dm.ADOQuery5.Open();
+    openOn(dm.ADOQuery5, "select jsm,rnrs from t_js order by jsm");
     if (dm.ADOQuery5.RecordCount() > 0) {
         choice.clearEditText();
         choice.setItems(trimmedValues(dm.ADOQuery5, QStringLiteral("jsm")));
@@ -35,20 +33,14 @@ bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QSt
         dialogs.message(QStringLiteral("请先在列表中选择试卷"));
         return false;
     }
-    dm.ADOQuery9.Close();
-    dm.ADOQuery9.SQL.Clear();
-    dm.ADOQuery9.SQL.Add(SqlText("select jsid from t_js where jsm='") + room + "' ");
-    dm.ADOQuery9.Open();
+    openOn(dm.ADOQuery9, SqlText("select jsid from t_js where jsm='") + room + "' ");
     // A name typed by hand that no room has would leave the placement with
     // an empty room id.
     if (dm.ADOQuery9.RecordCount() == 0) {
         dialogs.message(QStringLiteral("没有名为“%1”的教室，请从列表中选择教室").arg(room));
         return false;
     }
-    dm.ADOQuery8.Close();
-    dm.ADOQuery8.SQL.Clear();
-    dm.ADOQuery8.SQL.Add(SqlText("update t_kscs  set t_kscs.jsid='") + dm.ADOQuery9.FieldByName("jsid").AsString().trimmed() + "' where t_kscs.sjxh='" + paper + "'  ");
-    dm.ADOQuery8.ExecSQL();
+    executeOn(dm.ADOQuery8, SqlText("update t_kscs  set t_kscs.jsid='") + dm.ADOQuery9.FieldByName("jsid").AsString().trimmed() + "' where t_kscs.sjxh='" + paper + "'  ");
     dialogs.message(QStringLiteral("指定成功"));
     return true;
 }

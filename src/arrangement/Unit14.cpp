@@ -3,6 +3,7 @@
 #include "DBGrid.h"
 #include "Guard.h"
 #include "LabelledRows.h"
+#include "SlotSteps.h"
 #include "Unit15.h"
 
 #include <QGroupBox>
@@ -68,10 +69,7 @@ TForm14::TForm14(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm14::openCourseList(const char* statement)
 {
-    dm.ADOQuery26.Close();
-    dm.ADOQuery26.SQL.Clear();
-    dm.ADOQuery26.SQL.Add(statement);
-    dm.ADOQuery26.Open();
+    openOn(dm.ADOQuery26, statement);
     Label1->setText(QString::number(dm.ADOQuery26.RecordCount()));
 }
 
@@ -114,17 +112,11 @@ void TForm14::Button1Click()
 
     // Everything that decides the split is read before the roster changes,
     // so that a refused split leaves nothing half done.
-    dm.ADOQuery31.Close();
-    dm.ADOQuery31.SQL.Clear();
-    dm.ADOQuery31.SQL.Add(SqlText("select * from t_kscs where sjxh='") + number + "'  ");
-    dm.ADOQuery31.Open();
+    openOn(dm.ADOQuery31, SqlText("select * from t_kscs where sjxh='") + number + "'  ");
     const bool newPaper = dm.ADOQuery31.RecordCount() == 0;
     QString period;
     if (newPaper) {
-        dm.ADOQuery29.Close();
-        dm.ADOQuery29.SQL.Clear();
-        dm.ADOQuery29.SQL.Add(SqlText("select cc,sjxh from t_kscs where sjxh='") + source + "'  ");
-        dm.ADOQuery29.Open();
+        openOn(dm.ADOQuery29, SqlText("select cc,sjxh from t_kscs where sjxh='") + source + "'  ");
         period = dm.ADOQuery29.FieldByName("cc").AsString().trimmed();
         // A placement without a period would be seated nowhere.
         if (period.isEmpty()) {
@@ -133,15 +125,9 @@ void TForm14::Button1Click()
         }
     }
 
-    dm.ADOQuery28.Close();
-    dm.ADOQuery28.SQL.Clear();
-    dm.ADOQuery28.SQL.Add(SqlText("update t_bjgmd set sjxh='") + number + "'  where kcxh='" + course + "'   ");
-    dm.ADOQuery28.ExecSQL();
+    executeOn(dm.ADOQuery28, SqlText("update t_bjgmd set sjxh='") + number + "'  where kcxh='" + course + "'   ");
     if (newPaper) {
-        dm.ADOQuery30.Close();
-        dm.ADOQuery30.SQL.Clear();
-        dm.ADOQuery30.SQL.Add(SqlText("insert into t_kscs(cc,sjxh,sjxh1,jsid) values('") + period + "','" + number + "','" + source + "',0  )    ");
-        dm.ADOQuery30.ExecSQL();
+        executeOn(dm.ADOQuery30, SqlText("insert into t_kscs(cc,sjxh,sjxh1,jsid) values('") + period + "','" + number + "','" + source + "',0  )    ");
     }
     dialogs.message(QStringLiteral("更新成功"));
 }

@@ -5,6 +5,7 @@
 #include "Guard.h"
 #include "LabelledRows.h"
 #include "RoomChoice.h"
+#include "SlotSteps.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -50,10 +51,7 @@ TForm15::TForm15(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm15::openUnassignedList()
 {
-    dm.ADOQuery33.Close();
-    dm.ADOQuery33.SQL.Clear();
-    dm.ADOQuery33.SQL.Add("select t_kscs.cc as 场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,bz as 备注,jsm as 教室 from ksap where t_kscs.jsid=0 order by t_kscs.cc,jsm,t_kscs.sjxh");
-    dm.ADOQuery33.Open();
+    openOn(dm.ADOQuery33, "select t_kscs.cc as 场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,bz as 备注,jsm as 教室 from ksap where t_kscs.jsid=0 order by t_kscs.cc,jsm,t_kscs.sjxh");
 }
 
 void TForm15::FormShow()

@@ -5,6 +5,7 @@
 #include "Guard.h"
 #include "LabelledRows.h"
 #include "RoomChoice.h"
+#include "SlotSteps.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -151,26 +152,17 @@ void TForm4::layOut()
 
 void TForm4::openPeriodList()
 {
-    dm.ADOQuery6.Close();
-    dm.ADOQuery6.SQL.Clear();
-    dm.ADOQuery6.SQL.Add("select cc from t_cc   ");
-    dm.ADOQuery6.Open();
+    openOn(dm.ADOQuery6, "select cc from t_cc   ");
 }
 
 void TForm4::openPeriodView(const char* tail)
 {
-    dm.ADOQuery3.Close();
-    dm.ADOQuery3.SQL.Clear();
-    dm.ADOQuery3.SQL.Add(SqlText("select t_kscs.sjxh as 试卷序号,kcmc.kcxh as 课程序号,kcmc as 课程名称, skjs as 授课教师,Num1 as 课程序号缓补考人数,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
-    dm.ADOQuery3.Open();
+    openOn(dm.ADOQuery3, SqlText("select t_kscs.sjxh as 试卷序号,kcmc.kcxh as 课程序号,kcmc as 课程名称, skjs as 授课教师,Num1 as 课程序号缓补考人数,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
 }
 
 void TForm4::openRoomTotals(const char* tail)
 {
-    dm.ADOQuery4.Close();
-    dm.ADOQuery4.SQL.Clear();
-    dm.ADOQuery4.SQL.Add(SqlText("select jsm as 教室,sum(Num1) as 考试人数 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
-    dm.ADOQuery4.Open();
+    openOn(dm.ADOQuery4, SqlText("select jsm as 教室,sum(Num1) as 考试人数 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
 }
 
 void TForm4::FormShow()
@@ -180,10 +172,7 @@ void TForm4::FormShow()
     openPeriodList();
     if (dm.ADOQuery6.RecordCount() > 0)
         ComboBox1->setItems(trimmedValues(dm.ADOQuery6, QStringLiteral("cc")));
-    dm.ADOQuery3.Close();
-    dm.ADOQuery3.SQL.Clear();
-    dm.ADOQuery3.SQL.Add("select t_kscs.cc as 考试场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap order by Num");
-    dm.ADOQuery3.Open();
+    openOn(dm.ADOQuery3, "select t_kscs.cc as 考试场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap order by Num");
     DBGrid1->setEnabled(false);
     Button1->setEnabled(false);
 }
@@ -214,10 +203,7 @@ void TForm4::DBGrid1CellClick()
 
 void TForm4::ComboBox2Change()
 {
-    dm.ADOQuery7.Close();
-    dm.ADOQuery7.SQL.Clear();
-    dm.ADOQuery7.SQL.Add(SqlText("select rnrs from t_js where t_js.jsm='") + ComboBox2->currentText() + "' ");
-    dm.ADOQuery7.Open();
+    openOn(dm.ADOQuery7, SqlText("select rnrs from t_js where t_js.jsm='") + ComboBox2->currentText() + "' ");
     Label16->setText(dm.ADOQuery7.FieldByName("rnrs").AsString());
 }
 
@@ -247,27 +233,15 @@ void TForm4::Button4Click()
         dialogs.message(QStringLiteral("更换场次“%1”不是场次号，请输入 1、2、3 这样的数字").arg(target));
         return;
     }
-    dm.ADOQuery25.Close();
-    dm.ADOQuery25.SQL.Clear();
-    dm.ADOQuery25.SQL.Add(SqlText("SELECT * from bjgmd where (   xh in (select xh from bjgmd where sjxh='") + Label9->text() + "') and cc='" + target + "')  ");
-    dm.ADOQuery25.Open();
+    openOn(dm.ADOQuery25, SqlText("SELECT * from bjgmd where (   xh in (select xh from bjgmd where sjxh='") + Label9->text() + "') and cc='" + target + "')  ");
     if (dm.ADOQuery25.RecordCount() > 0) {
         dialogs.message(QStringLiteral("学生考试有冲突！！！"));
         return;
     }
-    dm.ADOQuery26.Close();
-    dm.ADOQuery26.SQL.Clear();
-    dm.ADOQuery26.SQL.Add(SqlText("update t_kscs  set cc='") + target + "' where t_kscs.sjxh='" + Label20->text() + "'  ");
-    dm.ADOQuery26.ExecSQL();
-    dm.ADOQuery28.Close();
-    dm.ADOQuery28.SQL.Clear();
-    dm.ADOQuery28.SQL.Add(SqlText("select * from t_cc where cc='") + target + "'");
-    dm.ADOQuery28.Open();
+    executeOn(dm.ADOQuery26, SqlText("update t_kscs  set cc='") + target + "' where t_kscs.sjxh='" + Label20->text() + "'  ");
+    openOn(dm.ADOQuery28, SqlText("select * from t_cc where cc='") + target + "'");
     if (dm.ADOQuery28.RecordCount() == 0) {
-        dm.ADOQuery27.Close();
-        dm.ADOQuery27.SQL.Clear();
-        dm.ADOQuery27.SQL.Add(SqlText("insert into t_cc(cc) values('") + target + "') ");
-        dm.ADOQuery27.ExecSQL();
+        executeOn(dm.ADOQuery27, SqlText("insert into t_cc(cc) values('") + target + "') ");
     }
     dialogs.message(QStringLiteral("更换成功"));
 }

@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "Guard.h"
+#include "SlotSteps.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -62,10 +63,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm6::openPeriods()
 {
-    dm.ADOQuery11.Close();
-    dm.ADOQuery11.SQL.Clear();
-    dm.ADOQuery11.SQL.Add("select cc as 考试场次,kssj as 考试时间 from t_cc ");
-    dm.ADOQuery11.Open();
+    openOn(dm.ADOQuery11, "select cc as 考试场次,kssj as 考试时间 from t_cc ");
 }
 
 void TForm6::FormShow()
@@ -86,10 +84,7 @@ void TForm6::Button1Click()
         dialogs.message(QStringLiteral("请先在列表中选择场次"));
         return;
     }
-    dm.ADOQuery12.Close();
-    dm.ADOQuery12.SQL.Clear();
-    dm.ADOQuery12.SQL.Add(SqlText("    update t_cc set kssj='") + Edit1->text() + "' where cc='" + Label2->text() + "'       ");
-    dm.ADOQuery12.ExecSQL();
+    executeOn(dm.ADOQuery12, SqlText("    update t_cc set kssj='") + Edit1->text() + "' where cc='" + Label2->text() + "'       ");
     dialogs.message(QStringLiteral("修改成功"));
     Edit1->clear();
     openPeriods();

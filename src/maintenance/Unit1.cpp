@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "Guard.h"
+#include "SlotSteps.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -218,10 +219,7 @@ void TForm1::Button1Click()
 {
     emptyEditBoxes();
     QuerySlot& q = dm.ADOQuery21;
-    q.Close();
-    q.SQL.Clear();
-    q.SQL.Add(searchStatement());
-    q.Open();
+    openOn(q, searchStatement());
     editedRow = -1;
     const QString count = QString::number(q.RecordCount());
     Label12->setText(count);
@@ -325,12 +323,9 @@ void TForm1::Button4Click()
     if (!dialogs.confirm(QStringLiteral("是否删除？ ")))
         return;
     QuerySlot& q = dm.ADOQuery17;
-    q.Close();
-    q.SQL.Clear();
-    q.SQL.Add(SqlText("delete * FROM t_bjgmd where xh='") + Edit5->text() + "'  and  sjxh='" + Label15->text()
+    executeOn(q, SqlText("delete * FROM t_bjgmd where xh='") + Edit5->text() + "'  and  sjxh='" + Label15->text()
               + "' and kcxh='" + Label16->text() + "' and kcdm='" + Label29->text() + "' and kcmc='" + Label17->text()
               + "' and  kkyx='" + Label21->text() + "' and  skjs='" + Label19->text() + "' ");
-    q.ExecSQL();
     // The grid keeps showing the row, but there is no roster row left to change.
     editedRow = -1;
     dialogs.message(QStringLiteral("删除成功"));

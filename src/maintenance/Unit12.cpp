@@ -1,6 +1,7 @@
 #include "Unit12.h"
 
 #include "Guard.h"
+#include "SlotSteps.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -27,11 +28,7 @@ void TForm12::Button1Click()
         {dm.ADOQuery3, "delete * from log      "},
         {dm.ADOQuery5, "delete * from t_kscs    "},
     };
-    for (const auto& step : steps) {
-        step.slot.Close();
-        step.slot.SQL.Clear();
-        step.slot.SQL.Add(step.statement);
-        step.slot.ExecSQL();
-    }
+    for (const auto& step : steps)
+        executeOn(step.slot, step.statement);
     dialogs.message(QStringLiteral("初始化成功！！！"));
 }

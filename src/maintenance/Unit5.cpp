@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "Guard.h"
+#include "SlotSteps.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -58,10 +59,7 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm5::openRoomList()
 {
-    dm.ADOQuery9.Close();
-    dm.ADOQuery9.SQL.Clear();
-    dm.ADOQuery9.SQL.Add("select jsm as 教室名称,rnrs as 容纳人数 from t_js ");
-    dm.ADOQuery9.Open();
+    openOn(dm.ADOQuery9, "select jsm as 教室名称,rnrs as 容纳人数 from t_js ");
 }
 
 void TForm5::FormShow()
@@ -74,10 +72,7 @@ void TForm5::FormShow()
 
 void TForm5::Button1Click()
 {
-    dm.ADOQuery10.Close();
-    dm.ADOQuery10.SQL.Clear();
-    dm.ADOQuery10.SQL.Add(SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + Edit1->text() + "','" + Edit2->text() + "')       ");
-    dm.ADOQuery10.ExecSQL();
+    executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + Edit1->text() + "','" + Edit2->text() + "')       ");
     openRoomList();
     dialogs.message(QStringLiteral("增加成功"));
     Edit1->clear();
@@ -96,10 +91,7 @@ void TForm5::Button2Click()
         return;
     }
     if (dialogs.confirm(QStringLiteral("是否删除？ "))) {
-        dm.ADOQuery10.Close();
-        dm.ADOQuery10.SQL.Clear();
-        dm.ADOQuery10.SQL.Add(SqlText("delete * from t_js where jsm='") + Edit3->text() + "'      ");
-        dm.ADOQuery10.ExecSQL();
+        executeOn(dm.ADOQuery10, SqlText("delete * from t_js where jsm='") + Edit3->text() + "'      ");
     }
     openRoomList();
     Edit3->clear();

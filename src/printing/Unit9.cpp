@@ -4,6 +4,7 @@
 #include "Guard.h"
 #include "ReportEngine.h"
 #include "ReportProject.h"
+#include "SlotSteps.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -115,20 +116,14 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm9::FormShow()
 {
-    dm.ADOQuery23.Close();
-    dm.ADOQuery23.SQL.Clear();
-    dm.ADOQuery23.SQL.Add("select kssj from t_cc order by kssj     ");
-    dm.ADOQuery23.Open();
+    openOn(dm.ADOQuery23, "select kssj from t_cc order by kssj     ");
     if (dm.ADOQuery23.RecordCount() > 0)
         fill(ComboBox1, dm.ADOQuery23, QStringLiteral("kssj"));
 }
 
 void TForm9::ComboBox1Change()
 {
-    dm.ADOQuery24.Close();
-    dm.ADOQuery24.SQL.Clear();
-    dm.ADOQuery24.SQL.Add(SqlText("SELECT distinct jsm FROM hbkap where kssj='") + ComboBox1->currentText() + "' ");
-    dm.ADOQuery24.Open();
+    openOn(dm.ADOQuery24, SqlText("SELECT distinct jsm FROM hbkap where kssj='") + ComboBox1->currentText() + "' ");
     if (dm.ADOQuery24.RecordCount() > 0)
         fill(ComboBox2, dm.ADOQuery24, QStringLiteral("jsm"));
 }
@@ -146,10 +141,7 @@ void TForm9::ComboBox2Change()
     Label4->setText(QString::number(list.RecordCount()));
 
     QuerySlot& write = dm.ADOQuery20;
-    write.Close();
-    write.SQL.Clear();
-    write.SQL.Add("delete * from t_print1");
-    write.ExecSQL();
+    executeOn(write, "delete * from t_print1");
     list.First();
     while (!list.Eof()) {
         const auto text = [&list](const char* field) { return list.FieldByName(field).AsString().trimmed(); };
@@ -177,10 +169,7 @@ void TForm9::Button1Click()
     const Report* report = RvProject1->find(QStringLiteral("Report2"));
     if (!report)
         return;
-    ADODataSet1.Close();
-    ADODataSet1.SQL.Clear();
-    ADODataSet1.SQL.Add("select * from t_print1");
-    ADODataSet1.Open();
+    openOn(ADODataSet1, "select * from t_print1");
     const ReportEngine engine(RvSystem1);
     const DataSet rows = rowsOf(ADODataSet1);
     error = presetOutput ? engine.run(*report, rows, *presetOutput, {}, this) : engine.execute(*report, rows, this);

@@ -1,6 +1,7 @@
 #include "Unit3.h"
 
 #include "Guard.h"
+#include "SlotSteps.h"
 #include "Unit1.h"
 #include "Unit12.h"
 #include "Unit14.h"
@@ -93,10 +94,7 @@ void TForm3::FormActivate()
 void TForm3::N7Click()
 {
     QuerySlot& q = windows.Form1->data().ADOQuery18;
-    q.Close();
-    q.SQL.Clear();
-    q.SQL.Add("select kcxh,kcdm,kcmc,skjs,kkyx FROM nonsjxh  ");
-    q.Open();
+    openOn(q, "select kcxh,kcdm,kcmc,skjs,kkyx FROM nonsjxh  ");
     if (q.RecordCount() > 0) {
         windows.dialogs.message(QStringLiteral("试卷序号还未填写，请返回至试卷管理"));
         return;
