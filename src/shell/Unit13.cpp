@@ -38,6 +38,7 @@ TForm13::TForm13(Windows& windows)
     layout->addWidget(Button1, 2, 1);
     layout->addWidget(Button2, 2, 2);
     setFixedSize(300, 150);
+    centreOnScreen(this);
 
     Dialogs& dialogs = windows.dialogs;
     const auto check = guarded(dialogs, [this] { Button1Click(); });

@@ -53,6 +53,7 @@ TForm3::TForm3(Windows& windows)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("管理界面"));
     resize(1024, 700);
+    centreOnScreen(this);
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 

@@ -12,6 +12,9 @@ W* named(W* widget, const char* name)
     return widget;
 }
 
+// Places a top-level window in the middle of its screen.
+void centreOnScreen(QWidget* window);
+
 // A working window: shown modally from the main menu, created once and kept
 // for the whole run, so its controls keep their contents between showings.
 class Form : public QDialog {
