@@ -8,8 +8,8 @@
 #include "StatusProgress.h"
 
 #include <QDir>
-#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -57,6 +57,8 @@ TForm8::TForm8(DataModule&, Dialogs& dialogs, QWidget* parent)
     for (const RosterColumn& c : rosterColumns)
         columns.append({QString::fromLatin1(c.field), {}});
     DBGrid1->setColumns(columns);
+    // All ten roster columns in view at the window's size.
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(80);
 
     auto* file = new QHBoxLayout;
     file->addWidget(BitBtn1);
