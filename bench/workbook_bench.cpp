@@ -6,42 +6,17 @@
 //       soffice --headless --convert-to 'xls:MS Excel 97' OUT.xlsx, then gzip -9
 
 #include "CellText.h"
+#include "RosterBook.h"
 #include "Workbook.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstring>
-#include <zlib.h>
 
 namespace {
 
 constexpr int rosterRows = 20000;
 constexpr int exportRows = 30000;
-
-Workbook roster()
-{
-    const QStringList courses{QStringLiteral("高等数学"), QStringLiteral("大学英语"), QStringLiteral("线性代数"),
-                              QStringLiteral("大学物理"), QStringLiteral("程序设计基础")};
-    Workbook book;
-    Worksheet& sheet = book.firstSheet();
-    const QStringList titles{"sjxh", "kcxh", "xh", "xm", "kcdm", "kcmc", "skjs", "kkyx", "bz", "hbk"};
-    for (int c = 0; c < titles.size(); ++c)
-        sheet.setCell(1, c + 1, titles[c]);
-    for (int i = 0; i < rosterRows; ++i) {
-        const int r = i + 2;
-        sheet.setCell(r, 1, CellValue::fromNumber(i % 300 + 1));
-        sheet.setCell(r, 2, QStringLiteral("K%1").arg(i % 900, 6, 10, QChar('0')));
-        sheet.setCell(r, 3, CellValue::fromNumber(2020000000.0 + i));  // student numbers typed as numbers
-        sheet.setCell(r, 4, QStringLiteral("学生%1").arg(i));
-        sheet.setCell(r, 5, QStringLiteral("0%1").arg(10000 + i % 900));
-        sheet.setCell(r, 6, courses[i % courses.size()]);
-        sheet.setCell(r, 7, QStringLiteral("教师%1").arg(i % 120));
-        sheet.setCell(r, 8, QStringLiteral("第%1学院").arg(i % 17));
-        sheet.setCell(r, 9, i % 10 == 0 ? QStringLiteral("重修") : QString());
-        sheet.setCell(r, 10, i % 3 ? QStringLiteral("补考") : QStringLiteral("缓考"));
-    }
-    return book;
-}
 
 // Reads the file as the import does: every cell of every data row as trimmed text.
 void readRoster(benchmark::State& state, const QString& path)
@@ -62,7 +37,7 @@ void BM_ReadRosterXlsx(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("roster.xlsx"));
-    roster().saveAs(path);
+    rosterBook(rosterRows).saveAs(path);
     readRoster(state, path);
 }
 BENCHMARK(BM_ReadRosterXlsx)->Unit(benchmark::kMillisecond);
@@ -71,17 +46,11 @@ BENCHMARK(BM_ReadRosterXlsx)->Unit(benchmark::kMillisecond);
 // unpacked) and unpacked once before timing.
 void BM_ReadRosterXls(benchmark::State& state)
 {
-    gzFile packed = gzopen(PAIKAO_BENCH_FIXTURES "/roster-20000.xls.gz", "rb");
-    if (!packed) {
+    const QByteArray bytes = rosterXlsFixture();
+    if (bytes.isEmpty()) {
         state.SkipWithError("bench/fixtures/roster-20000.xls.gz is missing");
         return;
     }
-    QByteArray bytes;
-    char chunk[65536];
-    int n;
-    while ((n = gzread(packed, chunk, sizeof chunk)) > 0)
-        bytes.append(chunk, n);
-    gzclose(packed);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("roster.xls"));
     QFile file(path);
@@ -124,7 +93,7 @@ BENCHMARK(BM_WriteExport)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--write-roster") == 0) {
-        roster().saveAs(QString::fromLocal8Bit(argv[2]));
+        rosterBook(rosterRows).saveAs(QString::fromLocal8Bit(argv[2]));
         return 0;
     }
     benchmark::Initialize(&argc, argv);

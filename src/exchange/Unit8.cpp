@@ -1,6 +1,198 @@
 #include "Unit8.h"
 
-TForm8::TForm8(DataModule& dm, Dialogs& dialogs, QWidget* parent)
-    : Form(dialogs, QStringLiteral("Form8"), QStringLiteral("Form8"), parent), dm(dm)
+#include "ArrangementSheet.h"
+#include "CellText.h"
+#include "DBGrid.h"
+#include "Guard.h"
+#include "RosterSheet.h"
+#include "StatusProgress.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+void openOn(QuerySlot& slot, const char* statement)
 {
+    slot.Close();
+    slot.SQL.Clear();
+    slot.SQL.Add(statement);
+    slot.Open();
+}
+
+}  // namespace
+
+// The window has its own connection; the shared data module is not needed.
+TForm8::TForm8(DataModule&, Dialogs& dialogs, QWidget* parent)
+    : Form(dialogs, QStringLiteral("Form8"), QStringLiteral("Form8"), parent)
+{
+    BitBtn1 = named(new QPushButton(QStringLiteral("文件选择"), this), "BitBtn1");
+    Edit1 = named(new QLineEdit(this), "Edit1");
+    BitBtn2 = named(new QPushButton(QStringLiteral("导入"), this), "BitBtn2");
+    Button1 = named(new QPushButton(QStringLiteral("导入模板"), this), "Button1");
+    Button2 = named(new QPushButton(QStringLiteral("排考结果导出"), this), "Button2");
+    DBGrid1 = named(new DBGrid(this), "DBGrid1");
+    Label2 = named(new QLabel(QStringLiteral("总共导入："), this), "Label2");
+    Label1 = named(new QLabel(QStringLiteral("Label1"), this), "Label1");
+    Label3 = named(new QLabel(QStringLiteral("条记录"), this), "Label3");
+    Label4 = named(new QLabel(QStringLiteral("注意：如果出现报错，请关闭系统，重新登录"), this), "Label4");
+    BitBtn3 = named(new QPushButton(QStringLiteral("退出"), this), "BitBtn3");
+    StatusBar1 = new StatusProgress(this);
+    ProgressBar1 = StatusBar1->ProgressBar1();
+
+    BitBtn1->setDefault(true);
+    auto* progressPanel = new QLabel(QStringLiteral("progress"), StatusBar1);
+    progressPanel->setFixedWidth(50);
+    StatusBar1->insertWidget(0, progressPanel);
+    StatusBar1->setSizeGripEnabled(false);
+
+    DBGrid1->setDataSource(DataSource1);
+    QList<DBGrid::Column> columns;
+    for (const RosterColumn& c : rosterColumns)
+        columns.append({QString::fromLatin1(c.field), {}});
+    DBGrid1->setColumns(columns);
+    // All ten roster columns in view at the window's size.
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(80);
+
+    auto* file = new QHBoxLayout;
+    file->addWidget(BitBtn1);
+    file->addWidget(Edit1, 1);
+    file->addWidget(BitBtn2);
+    file->addSpacing(16);
+    file->addWidget(Button1);
+    file->addWidget(Button2);
+    auto* count = new QHBoxLayout;
+    for (QWidget* w : {Label2, Label1, Label3})
+        count->addWidget(w);
+    count->addSpacing(24);
+    count->addWidget(Label4);
+    count->addStretch();
+    count->addWidget(BitBtn3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(file);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(count);
+    layout->addWidget(StatusBar1);
+    resize(860, 520);
+
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn1Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn2Click(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn3Click(); }));
+    connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+}
+
+void TForm8::FormShow()
+{
+    ADOConnection1.Close();
+    ADOQuery1.Close();
+    ADOConnection1.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));
+    ADOConnection1.setLoginPrompt(false);
+    openOn(ADOQuery1, rosterStatement);
+}
+
+std::unique_ptr<SpreadsheetApp> TForm8::createApplication()
+{
+    std::unique_ptr<SpreadsheetApp> app = createSpreadsheet(dialogs);
+    if (!app)
+        dialogs.information(QStringLiteral("Excel没有安装！"), QStringLiteral("提示信息"));
+    return app;
+}
+
+void TForm8::showFormatError()
+{
+    dialogs.information(QStringLiteral("导入数据出错！请检查文件的格式是否正确！"), QStringLiteral("提示信息"));
+}
+
+void TForm8::BitBtn1Click()
+{
+    const QString path = dialogs.openFileName(QStringLiteral("请选择相应的Excel文件"),
+                                              QStringLiteral("Excel(*.xls *.xlsx)"));
+    if (!path.isEmpty())
+        Edit1->setText(path);
+}
+
+void TForm8::BitBtn2Click()
+{
+    const QString path = trimBlanks(Edit1->text());
+    if (path.isEmpty()) {
+        dialogs.warning(QStringLiteral("请正确选择相关路径！"));
+        return;
+    }
+    const std::unique_ptr<SpreadsheetApp> app = createApplication();
+    if (!app)
+        return;
+    app->setVisible(false);
+    // A file that cannot be opened ends the handler with the reader's own
+    // message, before anything is counted or stored.
+    app->open(path);
+    try {
+        const Worksheet& sheet = app->firstSheet();
+        const int n = countRosterRows(sheet);
+        Label1->setText(QString::number(n));
+        ProgressBar1->setValue(0);
+        // A range of 0..0 would turn the bar into a busy indicator.
+        ProgressBar1->setMaximum(qMax(n, 1));
+        storeRosterRows(sheet, n, ADOQuery1, [this](int sheetRow) {
+            // The bar is full from the row before the last on; Qt would
+            // ignore a value beyond the maximum.
+            ProgressBar1->setValue(qMin(sheetRow, ProgressBar1->maximum()));
+            dialogs.pause(25);
+        });
+        app->Quit();
+    } catch (const std::exception&) {
+        showFormatError();
+        app->Quit();
+        return;
+    }
+    dialogs.warning(QStringLiteral("数据导入成功!"));
+}
+
+void TForm8::BitBtn3Click()
+{
+    ProgressBar1->setValue(0);
+    ADOQuery1.Close();
+    close();
+    Edit1->clear();
+}
+
+void TForm8::Button1Click()
+{
+    const std::unique_ptr<SpreadsheetApp> app = createApplication();
+    if (!app)
+        return;
+    try {
+        openOn(ADOQuery1, "select * from t_bjgmd");
+        app->setVisible(true);
+        app->add();
+        writeRosterTemplate(app->firstSheet());
+    } catch (const std::exception&) {
+        showFormatError();
+    }
+    app->leaveToUser();
+}
+
+void TForm8::Button2Click()
+{
+    const std::unique_ptr<SpreadsheetApp> app = createApplication();
+    if (!app)
+        return;
+    try {
+        openOn(ADOQuery1, arrangementStatement);
+        app->setVisible(true);
+        app->add();
+        writeArrangement(ADOQuery1, app->firstSheet());
+        app->Quit();
+    } catch (const std::exception&) {
+        showFormatError();
+        app->leaveToUser();
+        return;
+    }
+    dialogs.warning(QStringLiteral("导出成功!"));
 }

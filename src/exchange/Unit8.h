@@ -1,15 +1,58 @@
 #pragma once
 
+#include "Connection.h"
 #include "DataModule.h"
 #include "Form.h"
+#include "QuerySlot.h"
+#include "SpreadsheetApp.h"
 
-// Roster import, import template and arrangement export.
+class DBGrid;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class StatusProgress;
+
+// Roster import, import template and arrangement export. The window works
+// through a connection and a roster query of its own.
 class TForm8 : public Form {
     Q_OBJECT
 
 public:
     TForm8(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
 
+    Connection ADOConnection1;
+    QuerySlot ADOQuery1{ADOConnection1, QStringLiteral("ADOQuery1")};
+    DataSource DataSource1{ADOQuery1};
+
+    // Where each operation gets its spreadsheet application; an empty
+    // result means that none can be created.
+    SpreadsheetApp::Factory createSpreadsheet = SpreadsheetApp::create;
+
+    QPushButton* BitBtn1;
+    QLineEdit* Edit1;
+    QPushButton* BitBtn2;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    DBGrid* DBGrid1;
+    QLabel* Label2;
+    QLabel* Label1;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* BitBtn3;
+    StatusProgress* StatusBar1;
+    QProgressBar* ProgressBar1;
+
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void FormShow() override;
+
 private:
-    DataModule& dm;
+    std::unique_ptr<SpreadsheetApp> createApplication();
+    void showFormatError();
 };

@@ -1,0 +1,73 @@
+#include "RosterSheet.h"
+
+#include "CellText.h"
+#include "QuerySlot.h"
+#include "Workbook.h"
+
+const std::array<RosterColumn, 10> rosterColumns{{
+    {"sjxh", "试卷序号(可以不导入)"},
+    {"kcxh", "课程序号"},
+    {"xh", "学号"},
+    {"xm", "姓名"},
+    {"kcdm", "课程代码"},
+    {"kcmc", "课程名称"},
+    {"skjs", "任课教师"},
+    {"kkyx", "院系"},
+    {"bz", "备注"},
+    {"hbk", "补考或者缓考"},
+}};
+
+const char* const rosterStatement = "select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd";
+
+namespace {
+
+QString trimmedCell(const Worksheet& sheet, int row, int column)
+{
+    return trimBlanks(cellText(sheet.cell(row, column)));
+}
+
+void reopen(QuerySlot& roster)
+{
+    roster.Close();
+    roster.SQL.Clear();
+    roster.SQL.Add(rosterStatement);
+    roster.Open();
+}
+
+}  // namespace
+
+int countRosterRows(const Worksheet& sheet)
+{
+    int count = 0;
+    while (!trimmedCell(sheet, count + 2, 2).isEmpty())
+        ++count;
+    return count;
+}
+
+void storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const RowProgress& progress)
+{
+    // After an export the slot shows hbkap, whose columns are in another
+    // order; the roster statement makes the columns land where they belong.
+    reopen(roster);
+    try {
+        for (int row = 2; row <= count + 1; ++row) {
+            roster.Append();
+            for (int c = 0; c < int(rosterColumns.size()); ++c)
+                roster.FieldByName(QString::fromLatin1(rosterColumns[c].field)).setAsString(trimmedCell(sheet, row, c + 1));
+            roster.Post();
+            progress(row);
+        }
+    } catch (...) {
+        // The failing row was appended to the result but never stored.
+        reopen(roster);
+        throw;
+    }
+}
+
+void writeRosterTemplate(Worksheet& sheet)
+{
+    for (int c = 0; c < int(rosterColumns.size()); ++c)
+        sheet.setCell(1, c + 1, QString::fromLatin1(rosterColumns[c].field));
+    for (int c = 0; c < int(rosterColumns.size()); ++c)
+        sheet.setCell(2, c + 1, QString::fromUtf8(rosterColumns[c].title));
+}

@@ -1,0 +1,63 @@
+#include "SpreadsheetApp.h"
+
+#include "Dialogs.h"
+
+#include <QFileInfo>
+
+std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
+{
+    return std::make_unique<SpreadsheetApp>(dialogs);
+}
+
+void SpreadsheetApp::open(const QString& path)
+{
+    book = Workbook::open(path);
+    saved = true;
+}
+
+void SpreadsheetApp::add()
+{
+    book.emplace();
+    saved = false;
+}
+
+Worksheet& SpreadsheetApp::firstSheet()
+{
+    if (!book)
+        throw WorkbookError(QStringLiteral("没有打开的工作簿。"));
+    return book->firstSheet();
+}
+
+void SpreadsheetApp::Quit()
+{
+    if (visible && book && !saved)
+        offerToSave();
+    book.reset();
+}
+
+// The save dialog stands for the spreadsheet program's "save changes?"
+// question. Cancelling it must not throw the workbook away unasked, and a
+// place that cannot be written to lets the user choose another.
+void SpreadsheetApp::offerToSave()
+{
+    for (;;) {
+        QString path = dialogs.saveFileName(QStringLiteral("保存工作簿"), QStringLiteral("Excel 工作簿(*.xlsx)"),
+                                                  QStringLiteral("工作簿1.xlsx"));
+        if (path.isEmpty()) {
+            if (dialogs.confirm(QStringLiteral("工作簿尚未保存，确定不保存就关闭吗？")))
+                return;
+            continue;
+        }
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".xlsx");
+        try {
+            book->saveAs(path);
+        } catch (const WorkbookError& e) {
+            dialogs.information(e.message(), QStringLiteral("提示信息"));
+            continue;
+        }
+        saved = true;
+        dialogs.openDocument(path);
+        return;
+    }
+}

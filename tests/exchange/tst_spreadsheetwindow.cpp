@@ -1,0 +1,581 @@
+// The spreadsheet window: roster import, import template and arrangement
+// export, on a real database and real workbook files.
+#include "ArrangementSheet.h"
+#include "CellText.h"
+#include "CsvText.h"
+#include "DBGrid.h"
+#include "RecordingDialogs.h"
+#include "RosterSheet.h"
+#include "StatusProgress.h"
+#include "TestDatabase.h"
+#include "Unit8.h"
+#include "Workbook.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString formatError = QStringLiteral("导入数据出错！请检查文件的格式是否正确！");
+const QString fixtures = QStringLiteral(PAIKAO_WORKBOOK_FIXTURES);
+
+// A sheet described row by row from row 1; "#12" is the number 12, an empty
+// text an empty cell.
+using SheetRows = QList<QStringList>;
+
+void fill(Worksheet& sheet, const SheetRows& rows)
+{
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c) {
+            const QString& v = rows[r][c];
+            if (v.startsWith(u'#'))
+                sheet.setCell(r + 1, c + 1, CellValue::fromNumber(v.mid(1).toDouble()));
+            else if (!v.isEmpty())
+                sheet.setCell(r + 1, c + 1, v);
+        }
+}
+
+const QStringList header{"sjxh", "kcxh", "xh", "xm", "kcdm", "kcmc", "skjs", "kkyx", "bz", "hbk"};
+
+QStringList rosterRow(int i)
+{
+    return {QString::number(i), QStringLiteral("K%1").arg(i), QStringLiteral("20200%1").arg(i), QStringLiteral("学生%1").arg(i),
+            QStringLiteral("C%1").arg(i), QStringLiteral("课程%1").arg(i), QStringLiteral("教师%1").arg(i),
+            QStringLiteral("学院%1").arg(i), QString(), QStringLiteral("补考")};
+}
+
+SheetRows rosterSheet(int first, int count)
+{
+    SheetRows rows{header};
+    for (int i = first; i < first + count; ++i)
+        rows.append(rosterRow(i));
+    return rows;
+}
+
+QStringList tableRows(const SheetRows& rows)
+{
+    QStringList out;
+    for (const QStringList& r : rows)
+        out.append(r.join(u'|'));
+    return out;
+}
+
+// The workbook of an arranged term: two papers placed, one with a room and
+// a time, and one paper not placed.
+const QStringList arrangedRoster{
+    "1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考",
+    "1|K1|2020002|李四|C1|高等数学|王老师|数学学院|重修|缓考",
+    "2|K2|2020001|张三|C2|大学英语|赵老师|外语学院||补考",
+    "3|K3|2020003|王五|C3|线性代数|钱老师|数学学院||补考",
+};
+
+struct Fixture {
+    TestDatabase db;
+    RecordingDialogs dialogs;
+    DataModule dm;
+    TForm8 w{dm, dialogs};
+
+    Fixture() { w.show(); }
+
+    QString path(const QString& name) const { return db.folder() + u'/' + name; }
+
+    QString book(const QString& name, const SheetRows& rows) const
+    {
+        Workbook book;
+        fill(book.firstSheet(), rows);
+        book.saveAs(path(name));
+        return path(name);
+    }
+
+    void import(const QString& file)
+    {
+        w.Edit1->setText(file);
+        w.BitBtn2->click();
+    }
+
+    QStringList roster() { return db.rows(QStringLiteral("select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd order by rowid")); }
+
+    void arrange()
+    {
+        db.addRoster(arrangedRoster);
+        db.exec(QStringLiteral("insert into t_js(jsm, rnrs) values('A101', 40)"));
+        db.exec(QStringLiteral("insert into t_kscs(cc, sjxh, sjxh1, jsid) values('1','1','1',1), ('2','2','2',0)"));
+        db.exec(QStringLiteral("insert into t_cc(cc, kssj) values('1','6月20日 8:00'), ('2','')"));
+    }
+};
+
+QList<CellValue> rowValues(const Worksheet& sheet, int row, int columns)
+{
+    QList<CellValue> values;
+    for (int c = 1; c <= columns; ++c)
+        values.append(sheet.cell(row, c));
+    return values;
+}
+
+QStringList rowTexts(const Worksheet& sheet, int row, int columns)
+{
+    QStringList texts;
+    for (int c = 1; c <= columns; ++c)
+        texts.append(cellText(sheet.cell(row, c)));
+    return texts;
+}
+
+}  // namespace
+
+class SpreadsheetWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showsTheRosterWithItsControls();
+    void fileChoice();
+    void importStoresTheDataRows_data();
+    void importStoresTheDataRows();
+    void importOfRealWorkbooks_data();
+    void importOfRealWorkbooks();
+    void blankPathStartsNothing();
+    void failureKeepsTheRowsBefore();
+    void badWorkbooks_data();
+    void badWorkbooks();
+    void twoImportsInOneShowing();
+    void importAfterExportOrTemplate_data();
+    void importAfterExportOrTemplate();
+    void noSpreadsheetApplication_data();
+    void noSpreadsheetApplication();
+    void templateSavedAndImported();
+    void cancelledSaveAsksBeforeDropping();
+    void unwritablePlaceLetsTheUserChooseAgain();
+    void exportReadBack();
+    void exportFormatsAndBorders_data();
+    void exportFormatsAndBorders();
+    void exportOfMissingColumnKeepsTheWorkbook();
+    void exitEmptiesThePath();
+};
+
+void SpreadsheetWindowTest::showsTheRosterWithItsControls()
+{
+    Fixture f;
+    f.db.addRoster(arrangedRoster);
+    f.w.hide();
+    f.w.show();
+    QCOMPARE(f.w.windowTitle(), QStringLiteral("Form8"));
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 4);
+    QCOMPARE(f.w.DBGrid1->model()->columnCount(), 10);
+    QCOMPARE(f.w.DBGrid1->model()->headerData(9, Qt::Horizontal).toString(), QStringLiteral("hbk"));
+    QCOMPARE(f.w.Label1->text(), QStringLiteral("Label1"));
+    QVERIFY(f.w.BitBtn1->isDefault());
+    QCOMPARE(f.w.StatusBar1->objectName(), QStringLiteral("StatusBar1"));
+    QVERIFY(f.w.StatusBar1->isAncestorOf(f.w.ProgressBar1));
+    QVERIFY(f.dialogs.boxes.isEmpty());
+}
+
+void SpreadsheetWindowTest::fileChoice()
+{
+    Fixture f;
+    f.w.Edit1->setText(QStringLiteral("kept.xls"));
+    f.w.BitBtn1->click();  // cancelled
+    QCOMPARE(f.w.Edit1->text(), QStringLiteral("kept.xls"));
+    f.dialogs.openAnswers = {QStringLiteral("/home/clerk/名单.xlsx")};
+    f.w.BitBtn1->click();
+    QCOMPARE(f.w.Edit1->text(), QStringLiteral("/home/clerk/名单.xlsx"));
+}
+
+void SpreadsheetWindowTest::importStoresTheDataRows_data()
+{
+    QTest::addColumn<SheetRows>("sheet");
+    QTest::addColumn<SheetRows>("stored");
+
+    QTest::newRow("column B of row 2 empty") << SheetRows{header, {"1", "", "2020001"}, rosterRow(3)} << SheetRows{};
+    QTest::newRow("empty B ends the data, values below ignored")
+        << SheetRows{header, rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4), rosterRow(5),
+                     {"6", "", "2020006", "赵六", "C6", "课程6", "教师6", "学院6", "", "补考"}, rosterRow(7)}
+        << SheetRows{rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4), rosterRow(5)};
+    QTest::newRow("only B filled") << SheetRows{header, {"", "K9"}}
+                                   << SheetRows{{"", "K9", "", "", "", "", "", "", "", ""}};
+    QTest::newRow("numbers as digits")
+        << SheetRows{header, {"#1", "K1", "#2020023918", "张三", "#10023", "数学", "", "", "#0.5", "补考"}}
+        << SheetRows{{"1", "K1", "2020023918", "张三", "10023", "数学", "", "", "0.5", "补考"}};
+    QTest::newRow("blanks trimmed, columns after J ignored")
+        << SheetRows{header, {"  1", "\tK1 ", "　2020001　", " 张三", "C1", "数学 ", "", "", "", "缓考 ", "多余"}}
+        << SheetRows{{"1", "K1", "2020001", "张三", "C1", "数学", "", "", "", "缓考"}};
+    QTest::newRow("B of blanks only ends the data") << SheetRows{header, rosterRow(1), {"2", "   "}, rosterRow(3)}
+                                                  << SheetRows{rosterRow(1)};
+}
+
+void SpreadsheetWindowTest::importStoresTheDataRows()
+{
+    QFETCH(SheetRows, sheet);
+    QFETCH(SheetRows, stored);
+    Fixture f;
+    f.import(f.book(QStringLiteral("名单.xlsx"), sheet));
+
+    QCOMPARE(f.roster(), tableRows(stored));
+    QCOMPARE(f.w.Label1->text(), QString::number(stored.size()));
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), stored.size());
+    QCOMPARE(f.dialogs.pausedMilliseconds, 25 * stored.size());
+    QCOMPARE(f.w.ProgressBar1->value(), f.w.ProgressBar1->maximum() * int(!stored.isEmpty()));
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("数据导入成功!")});
+    QCOMPARE(f.dialogs.boxes.size(), 0);
+}
+
+// Workbooks written by other programs, against LibreOffice's reading of them.
+void SpreadsheetWindowTest::importOfRealWorkbooks_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("text digits with leading zeros") << QStringLiteral("28772.xls");
+    QTest::newRow("large numbers, nine columns") << QStringLiteral("46250.xls");
+    QTest::newRow("ragged rows") << QStringLiteral("ragged.xls");
+}
+
+void SpreadsheetWindowTest::importOfRealWorkbooks()
+{
+    QFETCH(QString, file);
+    QFile csv(fixtures + u'/' + file + QStringLiteral(".first-sheet.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QStringList> sheet = parseCsv(QString::fromUtf8(csv.readAll()));
+    QStringList expected;
+    for (int r = 1; r < sheet.size() && !trimBlanks(sheet[r].value(1)).isEmpty(); ++r) {
+        QStringList row;
+        for (int c = 0; c < 10; ++c)
+            row.append(trimBlanks(sheet[r].value(c)));
+        expected.append(row.join(u'|'));
+    }
+    QVERIFY(!expected.isEmpty());
+
+    Fixture f;
+    f.import(fixtures + u'/' + file);
+    QCOMPARE(f.roster(), expected);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("数据导入成功!")});
+}
+
+void SpreadsheetWindowTest::blankPathStartsNothing()
+{
+    Fixture f;
+    int created = 0;
+    f.w.createSpreadsheet = [&created](Dialogs& d) {
+        ++created;
+        return SpreadsheetApp::create(d);
+    };
+    f.import(QStringLiteral("  \t "));
+    QCOMPARE(created, 0);
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("warning"));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("请正确选择相关路径！"));
+    QCOMPARE(f.roster(), QStringList());
+}
+
+// The table refuses the fifth row (a rule of the database): the four before
+// it stay, the fifth is neither in the table nor in the window's result.
+void SpreadsheetWindowTest::failureKeepsTheRowsBefore()
+{
+    Fixture f;
+    f.db.exec(QStringLiteral("create trigger refuse before insert on t_bjgmd when new.kcxh = 'K5' "
+                             "begin select raise(abort, 'refused'); end"));
+    f.import(f.book(QStringLiteral("名单.xlsx"), rosterSheet(1, 7)));
+
+    QCOMPARE(f.roster(), tableRows({rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4)}));
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 4);
+    QCOMPARE(f.w.Label1->text(), QStringLiteral("7"));
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("information"));
+    QCOMPARE(f.dialogs.boxes[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(f.dialogs.boxes[0].text, formatError);
+}
+
+void SpreadsheetWindowTest::badWorkbooks_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");  // empty: a fixture by that name
+    QTest::addColumn<QString>("message");     // what the box begins with
+
+    // A roster written here, then damaged inside the worksheet's compressed data.
+    QTemporaryDir dir;
+    Workbook roster;
+    fill(roster.firstSheet(), rosterSheet(1, 40));
+    roster.saveAs(dir.filePath(QStringLiteral("roster.xlsx")));
+    QFile written(dir.filePath(QStringLiteral("roster.xlsx")));
+    written.open(QIODevice::ReadOnly);
+    const QByteArray xlsx = written.readAll();
+    const qsizetype sheetData = xlsx.indexOf("xl/worksheets/sheet1.xml") + 60;
+    QVERIFY(sheetData > 60);
+
+    QTest::newRow("not there") << QStringLiteral("missing.xlsx") << QByteArray() << QStringLiteral("文件不存在");
+    QTest::newRow("text file") << QStringLiteral("名单.xls") << QByteArray("sjxh,kcxh\n1,K1\n") << QStringLiteral("不是有效的Excel文件");
+    QTest::newRow("empty file") << QStringLiteral("empty.xls") << QByteArray("") << QStringLiteral("不是有效的Excel文件");
+    QTest::newRow("truncated") << QStringLiteral("cut.xlsx") << xlsx.left(xlsx.size() / 2) << QStringLiteral("不是有效的Excel文件");
+    QTest::newRow("corrupt") << QStringLiteral("corrupt.xlsx") << QByteArray(xlsx).replace(sheetData, 64, QByteArray(64, 'x'))
+                             << QStringLiteral("不是有效的Excel文件");
+    QTest::newRow("password .xls") << fixtures + QStringLiteral("/password.xls") << QByteArray() << QStringLiteral("文件已加密");
+    QTest::newRow("password .xlsx") << fixtures + QStringLiteral("/pass_protected.xlsx") << QByteArray() << QStringLiteral("文件已加密");
+}
+
+void SpreadsheetWindowTest::badWorkbooks()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    Fixture f;
+    f.db.addRoster({"1|K1|2020001|张三|C1|数学|||| 补考"});
+    QString file = name.startsWith(u'/') ? name : f.path(name);
+    if (!content.isNull() && !name.startsWith(u'/')) {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
+    }
+    const QStringList before = f.roster();
+    f.import(file);
+
+    QCOMPARE(f.roster(), before);
+    QCOMPARE(f.w.Label1->text(), QStringLiteral("Label1"));
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("error"));
+    QVERIFY2(f.dialogs.boxes[0].text.startsWith(message), qPrintable(f.dialogs.boxes[0].text));
+}
+
+void SpreadsheetWindowTest::twoImportsInOneShowing()
+{
+    Fixture f;
+    f.import(f.book(QStringLiteral("a.xlsx"), rosterSheet(1, 3)));
+    f.import(f.book(QStringLiteral("b.xlsx"), rosterSheet(4, 2)));
+    QCOMPARE(f.roster(), tableRows(rosterSheet(1, 5).mid(1)));
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 5);
+    QCOMPARE(f.w.Label1->text(), QStringLiteral("2"));
+    QCOMPARE(f.dialogs.takeTexts(), QStringList(2, QStringLiteral("数据导入成功!")));
+}
+
+void SpreadsheetWindowTest::importAfterExportOrTemplate_data()
+{
+    QTest::addColumn<bool>("exportFirst");
+    QTest::newRow("after the export") << true;
+    QTest::newRow("after the template") << false;
+}
+
+void SpreadsheetWindowTest::importAfterExportOrTemplate()
+{
+    QFETCH(bool, exportFirst);
+    Fixture f;
+    f.arrange();
+    const QStringList before = f.roster();
+    f.dialogs.saveAnswers = {f.path(QStringLiteral("first.xlsx"))};
+    (exportFirst ? f.w.Button2 : f.w.Button1)->click();
+    QVERIFY(QFile::exists(f.path(QStringLiteral("first.xlsx"))));
+
+    f.import(f.book(QStringLiteral("名单.xlsx"), rosterSheet(7, 2)));
+    QCOMPARE(f.roster(), before + tableRows({rosterRow(7), rosterRow(8)}));
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 6);
+}
+
+void SpreadsheetWindowTest::noSpreadsheetApplication_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("import") << QStringLiteral("BitBtn2");
+    QTest::newRow("template") << QStringLiteral("Button1");
+    QTest::newRow("export") << QStringLiteral("Button2");
+}
+
+void SpreadsheetWindowTest::noSpreadsheetApplication()
+{
+    QFETCH(QString, button);
+    Fixture f;
+    f.arrange();
+    f.w.createSpreadsheet = [](Dialogs&) { return std::unique_ptr<SpreadsheetApp>(); };
+    f.w.Edit1->setText(f.book(QStringLiteral("名单.xlsx"), rosterSheet(7, 2)));
+    f.w.findChild<QPushButton*>(button)->click();
+
+    QCOMPARE(f.roster().size(), 4);
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("information"));
+    QCOMPARE(f.dialogs.boxes[0].caption, QStringLiteral("提示信息"));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("Excel没有安装！"));
+    QCOMPARE(f.dialogs.openedDocuments, QStringList());
+    QCOMPARE(f.w.ADOQuery1.SQL.Text(), QString::fromLatin1(rosterStatement));
+}
+
+void SpreadsheetWindowTest::templateSavedAndImported()
+{
+    Fixture f;
+    const QString file = f.path(QStringLiteral("模板.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button1->click();
+    QVERIFY(f.dialogs.boxes.isEmpty());
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{file});
+    QCOMPARE(f.w.ADOQuery1.SQL.Text(), QStringLiteral("select * from t_bjgmd"));
+
+    const Workbook book = Workbook::open(file);
+    const Worksheet& sheet = book.firstSheet();
+    QCOMPARE(sheet.values().size(), size_t(20));
+    QCOMPARE(rowTexts(sheet, 1, 10), header);
+    QCOMPARE(rowTexts(sheet, 2, 10),
+             (QStringList{"试卷序号(可以不导入)", "课程序号", "学号", "姓名", "课程代码", "课程名称", "任课教师", "院系", "备注", "补考或者缓考"}));
+    QVERIFY(sheet.styles().empty());
+
+    f.import(file);
+    QCOMPARE(f.roster(), QStringList{rowTexts(sheet, 2, 10).join(u'|')});
+    QCOMPARE(f.w.Label1->text(), QStringLiteral("1"));
+}
+
+// The save dialog stands for the question whether to save: cancelling it
+// asks once more before the workbook is dropped.
+void SpreadsheetWindowTest::cancelledSaveAsksBeforeDropping()
+{
+    Fixture f;
+    f.dialogs.saveAnswers = {QString(), QString()};
+    f.dialogs.confirmAnswers = {false, true};  // first: go back and save; second: drop it
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList(2, QStringLiteral("工作簿尚未保存，确定不保存就关闭吗？")));
+    QCOMPARE(f.dialogs.openedDocuments, QStringList());
+
+    const QString file = f.path(QStringLiteral("later"));
+    f.dialogs.saveAnswers = {QString(), file};
+    f.dialogs.confirmAnswers = {false};
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{file + QStringLiteral(".xlsx")});
+    QCOMPARE(Workbook::open(file + QStringLiteral(".xlsx")).firstSheet().values().size(), size_t(20));
+}
+
+void SpreadsheetWindowTest::unwritablePlaceLetsTheUserChooseAgain()
+{
+    Fixture f;
+    f.arrange();
+    const QString good = f.path(QStringLiteral("结果.xlsx"));
+    f.dialogs.saveAnswers = {f.path(QStringLiteral("no-such-folder/结果.xlsx")), good};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.boxes.size(), 2);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("information"));
+    QVERIFY(f.dialogs.boxes[0].text.startsWith(QStringLiteral("无法保存文件")));
+    QCOMPARE(f.dialogs.boxes[1].text, QStringLiteral("导出成功!"));
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{good});
+    QCOMPARE(Workbook::open(good).firstSheet().lastRow(), 5);
+}
+
+// The exported file read back by this program's reader and by xlsx2csv.
+void SpreadsheetWindowTest::exportReadBack()
+{
+    Fixture f;
+    f.arrange();
+    const QString file = f.path(QStringLiteral("排考结果.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("warning"));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("导出成功!"));
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{file});
+    QCOMPARE(f.w.ADOQuery1.SQL.Text(), QStringLiteral("select * from hbkap"));
+    QVERIFY(f.w.ADOQuery1.Eof());
+
+    const QStringList titles{"学号", "试卷序号", "课程序号", "课程代码", "姓名", "课程名称", "授课教师", "开课院系", "备注", "缓补考", "考试时间", "场次", "教室"};
+    const QStringList expected = f.db.rows(QStringLiteral("select xh,sjxh,kcxh,kcdm,xm,kcmc,skjs,kkyx,bz,hbk,kssj,cc,jsm from hbkap"));
+    QCOMPARE(expected.size(), 4);
+    QVERIFY(expected.contains(QStringLiteral("2020001|1|K1|C1|张三|高等数学|王老师|数学学院||补考|6月20日 8:00|1|A101")));
+    QVERIFY(expected.contains(QStringLiteral("2020003|3|K3|C3|王五|线性代数|钱老师|数学学院||补考|||")));
+
+    const Workbook book = Workbook::open(file);
+    const Worksheet& sheet = book.firstSheet();
+    QCOMPARE(rowTexts(sheet, 1, 13), titles);
+    QStringList read;
+    for (int r = 2; r <= sheet.lastRow(); ++r)
+        read.append(rowTexts(sheet, r, 13).join(u'|'));
+    QCOMPARE(read, expected);
+
+    QProcess xlsx2csv;
+    xlsx2csv.start(QStringLiteral("xlsx2csv"), {file});
+    QVERIFY(xlsx2csv.waitForFinished(30000));
+    QCOMPARE(xlsx2csv.exitCode(), 0);
+    const QList<QStringList> csv = parseCsv(QString::fromUtf8(xlsx2csv.readAllStandardOutput()));
+    QCOMPARE(csv.value(0), titles);
+    QStringList fromCsv;
+    for (int r = 1; r < csv.size(); ++r) {
+        QStringList row = csv[r];
+        while (row.size() < 13)
+            row.append(QString());
+        fromCsv.append(row.join(u'|'));
+    }
+    // xlsx2csv writes the empty bordered row A2:F(n + 2) as a row of commas.
+    QCOMPARE(fromCsv.mid(0, expected.size()), expected);
+    QCOMPARE(fromCsv.mid(expected.size()), QStringList(fromCsv.size() - expected.size(), QStringLiteral("||||||||||||")));
+}
+
+void SpreadsheetWindowTest::exportFormatsAndBorders_data()
+{
+    QTest::addColumn<int>("candidates");
+    QTest::newRow("empty result") << 0;
+    QTest::newRow("ten rows") << 10;
+}
+
+// Which cells get the text format, the font and the borders: checked on the
+// sheet the export writes, before it is saved.
+void SpreadsheetWindowTest::exportFormatsAndBorders()
+{
+    QFETCH(int, candidates);
+    Fixture f;
+    QStringList roster;
+    for (int i = 1; i <= candidates; ++i)
+        roster.append(rosterRow(i).join(u'|'));
+    f.db.addRoster(roster);
+
+    f.w.ADOQuery1.Close();
+    f.w.ADOQuery1.SQL.Clear();
+    f.w.ADOQuery1.SQL.Add(arrangementStatement);
+    f.w.ADOQuery1.Open();
+    Workbook book;
+    Worksheet& sheet = book.firstSheet();
+    QCOMPARE(writeArrangement(f.w.ADOQuery1, sheet), candidates);
+    QCOMPARE(sheet.lastRow(), candidates + 1);
+
+    const QList<bool> asText{true, true, true, true, false, false, true, false, true, false, true, true, true};
+    const CellStyle framed{{}, QStringLiteral("宋体"), BorderLine::Continuous};
+    for (int r = 1; r <= candidates + 3; ++r)
+        for (int c = 1; c <= 14; ++c) {
+            const bool inBlock = r >= 2 && r <= candidates + 2 && c <= 6;
+            const bool textFormat = r >= 2 && r <= candidates + 1 && c <= 13 && asText[c - 1];
+            CellStyle want = inBlock ? framed : CellStyle{};
+            if (textFormat)
+                want.numberFormat = QStringLiteral("@ ");
+            QVERIFY2(sheet.style(r, c) == want, qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+        }
+}
+
+// A saved query without a column of the export: the message, and the
+// workbook as far as it was written is still the user's.
+void SpreadsheetWindowTest::exportOfMissingColumnKeepsTheWorkbook()
+{
+    Fixture f;
+    f.arrange();
+    // Changed while the window is closed: its connection starts afresh.
+    f.w.hide();
+    f.db.exec(QStringLiteral("drop view hbkap"));
+    f.db.exec(QStringLiteral("create view hbkap as select xh, sjxh, kcxh from t_bjgmd"));
+    f.w.show();
+    const QString file = f.path(QStringLiteral("部分.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{formatError});
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{file});
+    const Workbook book = Workbook::open(file);
+    QCOMPARE(rowValues(book.firstSheet(), 2, 4),
+             (QList<CellValue>{CellValue::fromText("2020001"), CellValue::fromText("1"), CellValue::fromText("K1"), CellValue()}));
+}
+
+void SpreadsheetWindowTest::exitEmptiesThePath()
+{
+    Fixture f;
+    f.import(f.book(QStringLiteral("名单.xlsx"), rosterSheet(1, 2)));
+    QVERIFY(f.w.ProgressBar1->value() > 0);
+    f.w.BitBtn3->click();
+    QVERIFY(!f.w.isVisible());
+    QCOMPARE(f.w.Edit1->text(), QString());
+    QCOMPARE(f.w.ProgressBar1->value(), 0);
+    QVERIFY(!f.w.ADOQuery1.Active());
+    QCOMPARE(f.w.Label1->text(), QStringLiteral("2"));
+
+    f.w.show();
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 2);
+}
+
+QTEST_MAIN(SpreadsheetWindowTest)
+#include "tst_spreadsheetwindow.moc"
