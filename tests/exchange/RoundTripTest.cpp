@@ -167,7 +167,8 @@ TEST_P(SaveFails, WithAMessageAndNoFileLeft)
     QDir(dir.path()).mkdir(QStringLiteral("locked"));
     QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     QDir(dir.path()).mkdir(QStringLiteral("folder.xlsx"));
-    if (QFileInfo(dir.filePath(QStringLiteral("locked"))).isWritable() && ::geteuid() == 0)
+    if (QString::fromUtf8(GetParam().relativePath).startsWith(QStringLiteral("locked/"))
+        && QFileInfo(dir.filePath(QStringLiteral("locked"))).isWritable() && ::geteuid() == 0)
         GTEST_SKIP() << "running as root: a read-only folder is still writable";
     const QString path = dir.filePath(QString::fromUtf8(GetParam().relativePath));
     Workbook book;
