@@ -29,13 +29,9 @@ TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button1 = named(new QPushButton(QStringLiteral("开始排考"), this), "Button1");
     Button3 = named(new QPushButton(QStringLiteral("清除排考"), this), "Button3");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
-    StatusBar1 = new StatusProgress(this);
+    StatusBar1 = new StatusProgress(QStringLiteral("Progress"), this);
     ProgressBar1 = StatusBar1->ProgressBar1();
 
-    auto* progressPanel = new QLabel(QStringLiteral("Progress"), StatusBar1);
-    progressPanel->setFixedWidth(50);
-    StatusBar1->insertWidget(0, progressPanel);
-    StatusBar1->setSizeGripEnabled(false);
 
     DBGrid2->setDataSource(dm.DataSource30);
     DBGrid2->setColumns({{QStringLiteral("sjxh"), QStringLiteral("试卷序号")},

@@ -4,13 +4,13 @@
 
 class QProgressBar;
 
-// A status bar whose first panel holds a progress bar, as the long loops
-// (scheduling, import) show their progress.
+// A status bar of two panels: a fixed-width caption, then a progress bar, as
+// the long loops (scheduling, import) show their progress.
 class StatusProgress : public QStatusBar {
     Q_OBJECT
 
 public:
-    explicit StatusProgress(QWidget* parent = nullptr);
+    StatusProgress(const QString& caption, QWidget* parent);
 
     QProgressBar* ProgressBar1() const { return bar; }
 
