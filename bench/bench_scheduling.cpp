@@ -7,7 +7,6 @@
 #include "TestDatabase.h"
 #include "TorontoRoster.h"
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QSet>
 #include <benchmark/benchmark.h>
@@ -95,12 +94,3 @@ void BM_TorontoPurS93(benchmark::State& state)
 
 BENCHMARK(BM_GeneratedRoster)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_TorontoPurS93)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

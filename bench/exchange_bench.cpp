@@ -12,7 +12,6 @@
 #include "RosterSheet.h"
 #include "TestDatabase.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -134,12 +133,3 @@ void BM_Export(benchmark::State& state)
 BENCHMARK(BM_ImportXlsx)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_ImportXls)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_Export)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
