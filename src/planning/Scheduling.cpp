@@ -1,33 +1,12 @@
 #include "Scheduling.h"
 
 #include "DataModule.h"
-#include "DbError.h"
 #include "SlotSteps.h"
+#include "Transaction.h"
 
-#include <QSqlDatabase>
 #include <QSet>
-#include <QSqlError>
 
 namespace {
-
-// Runs `work` in one transaction: committed when it returns true, rolled
-// back when it returns false or throws.
-template <typename Work>
-void inTransaction(Connection& connection, Work work)
-{
-    QSqlDatabase db = connection.database();
-    if (!db.transaction())
-        throw DbError(db.lastError().databaseText());
-    bool keep = false;
-    try {
-        keep = work();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-    if (keep ? !db.commit() : !db.rollback())
-        throw DbError(db.lastError().databaseText());
-}
 
 // Students of paper P counted more than once together with period N.
 void openConflictTest(QuerySlot& q, const QString& paper, int period)
