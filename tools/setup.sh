@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the program needs from Debian, builds it, then either starts
-# it on data/data.mdb ("run") or runs every test headless ("test").
+# it on data/data.mdb ("run") or runs every test headless and checks the
+# installed program and its Debian package ("test").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,6 +12,7 @@ packages=(
   libgsf-1-dev libminizip-dev libxlsxwriter-dev
   libgtest-dev libbenchmark-dev
   poppler-utils xlsx2csv xvfb xauth
+  dpkg-dev file desktop-file-utils librsvg2-bin x11-utils
 )
 
 missing=()
@@ -35,8 +37,8 @@ case "${1:-run}" in
     exec ./build/paikao
     ;;
   test)
-    cd build
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+    (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2)
+    bash tools/check-install.sh build
     ;;
   *)
     echo "usage: tools/setup.sh [run|test]" >&2

@@ -1,6 +1,5 @@
 #include "Dialogs.h"
-#include "Unit13.h"
-#include "Windows.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QFont>
@@ -12,6 +11,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("缓补考排考系统"));
+    // Ties the windows to the menu entry paikao.desktop and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("paikao"));
     QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
 
     // Qt's own dialogs (file, print) speak Chinese like the rest.
@@ -21,7 +22,8 @@ int main(int argc, char* argv[])
         QApplication::installTranslator(&qtbase);
 
     QtDialogs dialogs;
-    Windows windows(dialogs);
-    windows.Form13->show();
+    const std::unique_ptr<Windows> windows = startUp(dialogs, QCoreApplication::applicationDirPath());
+    if (!windows)
+        return 1;
     return QApplication::exec();
 }
