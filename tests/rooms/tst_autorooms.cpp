@@ -27,8 +27,8 @@ QStringList course(const QString& paper, const QString& kcxh, const QString& nam
     return rows;
 }
 
-// Period 1: P1 of two courses (25 + 20), P2 40, P3 28, P4 10 given B202 by
-// hand, P5 120 (more than any room), P6 5 whose room was deleted (id 99).
+// Period 1: P1 of two courses (25 + 20), P2 40, P3 28, P4 10 given the
+// second B202 by hand, P5 120 (more than any room), P6 5 whose room was deleted (id 99).
 // Period 2: P7 60 given A101 by hand (overfilled), P8 30.
 // Rooms: A101 30, B202 50, C303 100, a second B202 of 500 (the room totals
 // count both under one name, so it is the same room), D404 without seats and
@@ -40,7 +40,7 @@ void fillTerm(TestDatabase& db)
         + course("P6", "K7", "䶮𪚥文选", 5) + course("P7", "K8", "化学", 60) + course("P8", "K9", "生物", 30));
     db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',30),('B202',50),('C303',100),('B202',500),('D404',0),('',80);"
             "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',0),('1','P2','P2',0),('1','P3','P3',0),"
-            "('1','P4','P4',2),('1','P5','P5',0),('1','P6','P6',99),('2','P7','P7',1),('2','P8','P8',0);"
+            "('1','P4','P4',4),('1','P5','P5',0),('1','P6','P6',99),('2','P7','P7',1),('2','P8','P8',0);"
             "INSERT INTO t_cc(cc) VALUES('1'),('2');");
 }
 
@@ -132,7 +132,7 @@ void TestAutoRooms::allPeriodsAfterConfirmation()
     // Largest first, each into the room that leaves the fewest seats: P1 (45)
     // only fits C303; P2 (40) fills B202 next to P4; P3 (28) fits A101; P6,
     // whose room is gone, goes to what C303 has left; P8 to B202 in period 2.
-    QCOMPARE(roomsOfPapers(*db), (QStringList{"P1|3|integer", "P2|2|integer", "P3|1|integer", "P4|2|integer",
+    QCOMPARE(roomsOfPapers(*db), (QStringList{"P1|3|integer", "P2|2|integer", "P3|1|integer", "P4|4|integer",
                                      "P5|0|integer", "P6|3|integer", "P7|1|integer", "P8|2|integer"}));
     QCOMPARE(db->rows(seatsTaken), (QStringList{"1|A101|30|28", "1|B202|50|50", "1|C303|100|50", "2|A101|30|60",
                                        "2|B202|50|30"}));
@@ -162,7 +162,7 @@ void TestAutoRooms::chosenPeriodOnly()
     form->autoAssignRoomsButton->click();
     QCOMPARE(dialogs->takeTexts(), QStringList{"自动分配教室完成：1 份试卷分配了教室，已有教室的 1 份试卷保持不变。"});
     QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 OR cc = '2' ORDER BY sjxh"),
-             (QStringList{"P4|2", "P6|99", "P7|1", "P8|2"}));
+             (QStringList{"P4|4", "P6|99", "P7|1", "P8|2"}));
     // The period view and the room totals show the result.
     QVERIFY(shownRows(form->DBGrid1).contains("P8|K9|生物|王老师|30|30|B202|"));
     QCOMPARE(shownRows(form->DBGrid2), (QStringList{"A101|60", "B202|30"}));
