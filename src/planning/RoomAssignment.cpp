@@ -24,10 +24,6 @@ struct Paper {
     bool placed = false;
 };
 
-struct Period {
-    std::vector<Paper> papers;
-};
-
 // One room per name, the first by id: the one a room chosen by name is, and
 // the room totals add up every room of one name anyway. Rooms without a name
 // or seats can take nothing.
@@ -45,7 +41,7 @@ std::vector<Room> usableRooms(QuerySlot& q)
 
 // The placed papers of the period (or of all periods) with their courses,
 // each paper's room counted under the first room of its name.
-std::map<QString, Period> readPeriods(QuerySlot& q, const std::optional<QString>& period)
+std::map<QString, std::vector<Paper>> readPeriods(QuerySlot& q, const std::optional<QString>& period)
 {
     SqlText statement("select cc,sjxh,kcmc,Num1,(select min(t_js.jsid) from t_js where t_js.jsm=ksap.jsm) as room,"
                       "ksap.jsid in (select t_js.jsid from t_js) as placed from ksap");
@@ -53,12 +49,12 @@ std::map<QString, Period> readPeriods(QuerySlot& q, const std::optional<QString>
         statement = statement + " where cc='" + *period + "'";
     openOn(q, statement + " order by cc,sjxh,kcxh");
 
-    std::map<QString, Period> periods;
+    std::map<QString, std::vector<Paper>> periods;
     std::map<std::pair<QString, QString>, size_t> index;
     for (q.First(); !q.Eof(); q.Next()) {
         const QString cc = q.FieldByName(QStringLiteral("cc")).AsString();
         const QString number = q.FieldByName(QStringLiteral("sjxh")).AsString();
-        std::vector<Paper>& papers = periods[cc].papers;
+        std::vector<Paper>& papers = periods[cc];
         const auto [at, added] = index.try_emplace({cc, number}, papers.size());
         if (added) {
             papers.push_back({number, {}, 0, q.FieldByName(QStringLiteral("room")).AsVariant().toInt(),
@@ -71,12 +67,12 @@ std::map<QString, Period> readPeriods(QuerySlot& q, const std::optional<QString>
     return periods;
 }
 
-void assignPeriod(DataModule& dm, const QString& cc, Period& period, const std::vector<Room>& rooms,
+void assignPeriod(DataModule& dm, const QString& cc, std::vector<Paper>& papers, const std::vector<Room>& rooms,
                   RoomAssignmentRun& run)
 {
     QHash<int, int> taken;
     std::vector<Paper*> waiting;
-    for (Paper& paper : period.papers) {
+    for (Paper& paper : papers) {
         if (paper.placed) {
             taken[paper.room] += paper.candidates;
             ++run.kept;
@@ -118,7 +114,7 @@ RoomAssignmentRun assignRooms(DataModule& dm, const std::optional<QString>& peri
     inTransaction(dm.ADOConnection1, [&] {
         const std::vector<Room> rooms = usableRooms(dm.ADOQuery5);
         run.usableRooms = int(rooms.size());
-        std::map<QString, Period> periods = readPeriods(dm.ADOQuery22, period);
+        std::map<QString, std::vector<Paper>> periods = readPeriods(dm.ADOQuery22, period);
         for (auto& [cc, papers] : periods)
             assignPeriod(dm, cc, papers, rooms, run);
         return true;
