@@ -2,6 +2,7 @@
 
 #include "ComboBox.h"
 #include "Dialogs.h"
+#include "RoomAssignment.h"
 #include "SlotSteps.h"
 
 QStringList trimmedValues(QuerySlot& slot, const QString& field)
@@ -40,7 +41,7 @@ bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QSt
         dialogs.message(QStringLiteral("没有名为“%1”的教室，请从列表中选择教室").arg(room));
         return false;
     }
-    executeOn(dm.ADOQuery8, SqlText("update t_kscs  set t_kscs.jsid='") + dm.ADOQuery9.FieldByName("jsid").AsString().trimmed() + "' where t_kscs.sjxh='" + paper + "'  ");
+    setPaperRoom(dm, dm.ADOQuery9.FieldByName("jsid").AsString().trimmed(), paper);
     dialogs.message(QStringLiteral("指定成功"));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "DBGrid.h"
 #include "Guard.h"
 #include "LabelledRows.h"
+#include "RoomAssignment.h"
 #include "RoomChoice.h"
 #include "SlotSteps.h"
 
@@ -76,6 +77,7 @@ TForm4::TForm4(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
     Button5 = named(new QPushButton(QStringLiteral("刷新"), this), "Button5");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    autoAssignRoomsButton = named(new QPushButton(QStringLiteral("自动分配教室"), this), "autoAssignRoomsButton");
 
     DBGrid1->setDataSource(dm.DataSource3);
     DBGrid1->setColumns({{QStringLiteral("试卷序号"), {}}, {QStringLiteral("课程序号"), {}}, {QStringLiteral("课程名称"), {}},
@@ -93,6 +95,7 @@ TForm4::TForm4(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(Button4, &QPushButton::clicked, this, guarded(dialogs, [this] { Button4Click(); }));
     connect(Button5, &QPushButton::clicked, this, guarded(dialogs, [this] { Button5Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(autoAssignRoomsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { autoAssignRoomsClick(); }));
 }
 
 void TForm4::layOut()
@@ -118,6 +121,7 @@ void TForm4::layOut()
     period->addWidget(Label2);
     period->addSpacing(12);
     period->addWidget(Button3);
+    period->addWidget(autoAssignRoomsButton);
     period->addStretch();
     auto* count = new QHBoxLayout;
     count->addWidget(Label3);
@@ -165,6 +169,11 @@ void TForm4::openRoomTotals(const char* tail)
     openOn(dm.ADOQuery4, SqlText("select jsm as 教室,sum(Num1) as 考试人数 from ksap where t_kscs.cc='") + ComboBox1->currentText() + tail);
 }
 
+void TForm4::openPlacementOverview()
+{
+    openOn(dm.ADOQuery3, "select t_kscs.cc as 考试场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap order by Num");
+}
+
 void TForm4::FormShow()
 {
     ComboBox1->clearEditText();
@@ -172,7 +181,7 @@ void TForm4::FormShow()
     openPeriodList();
     if (dm.ADOQuery6.RecordCount() > 0)
         ComboBox1->setItems(trimmedValues(dm.ADOQuery6, QStringLiteral("cc")));
-    openOn(dm.ADOQuery3, "select t_kscs.cc as 考试场次,t_kscs.sjxh as 试卷序号,Num as 缓补考人数,jsm as 指定教室,bz as 备注 from ksap order by Num");
+    openPlacementOverview();
     DBGrid1->setEnabled(false);
     Button1->setEnabled(false);
 }
@@ -260,4 +269,22 @@ void TForm4::Button2Click()
     dm.ADOQuery3.Close();
     dm.ADOQuery4.Close();
     close();
+}
+
+void TForm4::autoAssignRoomsClick()
+{
+    std::optional<QString> period;
+    if (!ComboBox1->currentText().trimmed().isEmpty())
+        period = ComboBox1->currentText();
+    else if (!dialogs.confirm(QStringLiteral("没有选择场次，是否为所有场次自动分配教室？")))
+        return;
+    const RoomAssignmentRun run = assignRooms(dm, period);
+    if (period) {
+        openPeriodView("'order by jsm desc,Num desc,t_kscs.sjxh asc ");
+        Label4->setText(QString::number(dm.ADOQuery3.RecordCount()));
+        openRoomTotals("'group by jsm order by jsm ");
+    } else {
+        openPlacementOverview();
+    }
+    dialogs.message(roomAssignmentReport(run));
 }

@@ -60,6 +60,10 @@ public:
     QPushButton* Button5;
     QPushButton* Button2;
 
+    // Gives rooms to the chosen period's papers (every period's when none is
+    // chosen) within the rooms' capacities.
+    QPushButton* autoAssignRoomsButton;
+
     void ComboBox1Change();
     void DBGrid1CellClick();
     void ComboBox2Change();
@@ -68,6 +72,7 @@ public:
     void Button4Click();
     void Button5Click();
     void Button2Click();
+    void autoAssignRoomsClick();
 
 protected:
     void FormShow() override;
@@ -75,6 +80,7 @@ protected:
 private:
     void layOut();
     void openPeriodList();
+    void openPlacementOverview();
     // The tails differ in their last blank only, as each step writes them.
     void openPeriodView(const char* tail);
     void openRoomTotals(const char* tail);

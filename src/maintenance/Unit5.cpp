@@ -2,7 +2,9 @@
 
 #include "DBGrid.h"
 #include "Guard.h"
+#include "RoomSheet.h"
 #include "SlotSteps.h"
+#include "Workbook.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,6 +29,7 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Edit3 = named(new QLineEdit(GroupBox2), "Edit3");
     Button2 = named(new QPushButton(QStringLiteral("删除"), GroupBox2), "Button2");
     Button3 = named(new QPushButton(QStringLiteral("退出"), this), "Button3");
+    importRoomsButton = named(new QPushButton(QStringLiteral("导入教室"), this), "importRoomsButton");
 
     DBGrid1->setDataSource(dm.DataSource9);
     DBGrid1->setColumns({{QStringLiteral("教室名称"), {}}, {QStringLiteral("容纳人数"), {}}});
@@ -44,6 +47,7 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     auto* side = new QVBoxLayout;
     side->addWidget(GroupBox1);
     side->addWidget(GroupBox2);
+    side->addWidget(importRoomsButton, 0, Qt::AlignRight);
     side->addStretch();
     side->addWidget(Button3, 0, Qt::AlignRight);
     auto* layout = new QHBoxLayout(this);
@@ -54,6 +58,7 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded(dialogs, [this] { Button3Click(); }));
+    connect(importRoomsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { importRoomsClick(); }));
     connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this](const QString& field) { DBGrid1CellClick(field); }));
 }
 
@@ -100,4 +105,20 @@ void TForm5::Button2Click()
 void TForm5::Button3Click()
 {
     close();
+}
+
+void TForm5::importRoomsClick()
+{
+    const QString path = dialogs.openFileName(QStringLiteral("请选择教室的Excel文件（A列教室名称，B列容纳人数）"),
+                                              QStringLiteral("Excel(*.xls *.xlsx)"));
+    if (path.isEmpty())
+        return;
+    try {
+        const RoomImport result = importRooms(dm, Workbook::open(path).firstSheet());
+        openRoomList();
+        dialogs.message(roomImportReport(result));
+    } catch (const std::exception& e) {
+        dialogs.information(QStringLiteral("导入教室出错，没有导入任何教室：\n%1").arg(QString::fromUtf8(e.what())),
+                            QStringLiteral("提示信息"));
+    }
 }

@@ -28,11 +28,14 @@ public:
     QLineEdit* Edit3;
     QPushButton* Button2;
     QPushButton* Button3;
+    // Adds and updates rooms from a workbook: name in column A, capacity in B.
+    QPushButton* importRoomsButton;
 
     void Button1Click();
     void Button2Click();
     void Button3Click();
     void DBGrid1CellClick(const QString& fieldName);
+    void importRoomsClick();
 
 protected:
     void FormShow() override;

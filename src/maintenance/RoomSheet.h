@@ -1,0 +1,33 @@
+#pragma once
+
+// The room workbook: header row 1, then one room per row, its name in
+// column A and its capacity in column B.
+
+#include <QList>
+#include <QString>
+
+class DataModule;
+class Worksheet;
+
+struct SkippedRoomRow {
+    int row = 0;    // the sheet row
+    QString reason;
+};
+
+// What an import of rooms did, counted in sheet rows.
+struct RoomImport {
+    int added = 0;
+    int updated = 0;
+    QList<SkippedRoomRow> skipped;
+};
+
+// Reads rows 2 to the sheet's last row: a room whose name (trimmed, letters
+// compared without regard to case) exists gets the capacity, every room of
+// that name; any other becomes a new room. A row with an empty name, a
+// capacity that is not a whole number above 0, or a name an earlier row
+// already had is skipped and listed; a row empty in both columns is passed
+// over. One transaction: an error leaves the rooms as they were.
+RoomImport importRooms(DataModule& dm, const Worksheet& sheet);
+
+// The import in the user's words, for one box.
+QString roomImportReport(const RoomImport& result);

@@ -1,0 +1,287 @@
+// Automatic room assignment: best fit within capacity for one period or all,
+// hand-made rooms kept, the papers that fit no room listed, one transaction,
+// and a second run that changes nothing. Checked in the raw tables.
+#include "DataModule.h"
+#include "RecordingDialogs.h"
+#include "RoomAssignment.h"
+#include "TestDatabase.h"
+#include "Unit4.h"
+#include "UserActions.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSet>
+#include <memory>
+
+namespace {
+
+// Roster rows of one course of a paper: `count` candidates of their own.
+QStringList course(const QString& paper, const QString& kcxh, const QString& name, int count)
+{
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(QStringList{paper, kcxh, QStringLiteral("%1-%2-%3").arg(paper, kcxh).arg(i), QStringLiteral("学生"),
+            QStringLiteral("C") + kcxh, name, QStringLiteral("王老师"), QStringLiteral("数学系"), {}, QStringLiteral("补考")}
+                        .join(u'|'));
+    return rows;
+}
+
+// Period 1: P1 of two courses (25 + 20), P2 40, P3 28, P4 10 given the
+// second B202 by hand, P5 120 (more than any room), P6 5 whose room was deleted (id 99).
+// Period 2: P7 60 given A101 by hand (overfilled), P8 30.
+// Rooms: A101 30, B202 50, C303 100, a second B202 of 500 (the room totals
+// count both under one name, so it is the same room), D404 without seats and
+// a room without a name.
+void fillTerm(TestDatabase& db)
+{
+    db.addRoster(course("P1", "K1", "高等数学", 25) + course("P1", "K2", "线性代数", 20) + course("P2", "K3", "大学物理", 40)
+        + course("P3", "K4", "大学英语", 28) + course("P4", "K5", "体育", 10) + course("P5", "K6", "思想政治", 120)
+        + course("P6", "K7", "䶮𪚥文选", 5) + course("P7", "K8", "化学", 60) + course("P8", "K9", "生物", 30));
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',30),('B202',50),('C303',100),('B202',500),('D404',0),('',80);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',0),('1','P2','P2',0),('1','P3','P3',0),"
+            "('1','P4','P4',4),('1','P5','P5',0),('1','P6','P6',99),('2','P7','P7',1),('2','P8','P8',0);"
+            "INSERT INTO t_cc(cc) VALUES('1'),('2');");
+}
+
+// Every placement as the table holds it.
+QStringList placementRows(TestDatabase& db)
+{
+    return db.rows("SELECT quote(cc), quote(sjxh), quote(sjxh1), quote(jsid), typeof(jsid) FROM t_kscs ORDER BY rowid");
+}
+
+QStringList roomsOfPapers(TestDatabase& db)
+{
+    return db.rows("SELECT sjxh, quote(jsid), typeof(jsid) FROM t_kscs ORDER BY sjxh");
+}
+
+// A room is its name, with the capacity of its first row, as a room chosen
+// by name is; candidates are counted from the roster itself.
+const char* seatsTaken = "SELECT k.cc, r.jsm, (SELECT rnrs FROM t_js WHERE jsm = r.jsm ORDER BY jsid LIMIT 1), count(*)"
+                         " FROM t_kscs k JOIN t_bjgmd b ON b.sjxh = k.sjxh JOIN t_js r ON r.jsid = k.jsid"
+                         " GROUP BY k.cc, r.jsm ORDER BY k.cc, r.jsm";
+
+QMap<QString, int> loadByRoom(TestDatabase& db)
+{
+    QMap<QString, int> load;
+    for (const QString& row : db.rows(seatsTaken))
+        load[row.section(u'|', 0, 1)] = row.section(u'|', 3, 3).toInt();
+    return load;
+}
+
+} // namespace
+
+class TestAutoRooms : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void allPeriodsAfterConfirmation();
+    void answeringNoChangesNothing();
+    void chosenPeriodOnly();
+    void secondRunChangesNothing();
+    void errorLeavesEveryPlacementAsItWas();
+    void noUsableRoomSaysSo();
+    void invariantsOnAGeneratedTerm_data();
+    void invariantsOnAGeneratedTerm();
+
+private:
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<RecordingDialogs> dialogs;
+    std::unique_ptr<DataModule> dm;
+    std::unique_ptr<TForm4> form;
+};
+
+void TestAutoRooms::init()
+{
+    db = std::make_unique<TestDatabase>();
+    dialogs = std::make_unique<RecordingDialogs>();
+    dm = std::make_unique<DataModule>();
+    dm->reconfigure();
+    form = std::make_unique<TForm4>(*dm, *dialogs);
+}
+
+void TestAutoRooms::cleanup()
+{
+    form.reset();
+    dm.reset();
+    dialogs.reset();
+    db.reset();
+}
+
+void TestAutoRooms::allPeriodsAfterConfirmation()
+{
+    fillTerm(*db);
+    form->show();
+    auto* button = form->findChild<QPushButton*>("autoAssignRoomsButton");
+    QVERIFY(button);
+    QCOMPARE(button->text(), QString("自动分配教室"));
+    button->click();
+
+    QCOMPARE(dialogs->boxes.size(), 2);
+    QCOMPARE(dialogs->boxes[0].kind, QString("confirm"));
+    QCOMPARE(dialogs->boxes[0].text, QString("没有选择场次，是否为所有场次自动分配教室？"));
+    QCOMPARE(dialogs->boxes[1].kind, QString("message"));
+    QCOMPARE(dialogs->boxes[1].text,
+             QString("自动分配教室完成：5 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
+                     "以下 1 份试卷的人数超过了任何教室的空余座位，没有分配教室，请拆分考场或手工指定教室：\n"
+                     "第1场 试卷序号 P5（思想政治）120 人，空余座位最多的教室只有 100 座"));
+
+    // Largest first, each into the room that leaves the fewest seats: P1 (45)
+    // only fits C303; P2 (40) fills B202 next to P4; P3 (28) fits A101; P6,
+    // whose room is gone, goes to what C303 has left; P8 to B202 in period 2.
+    QCOMPARE(roomsOfPapers(*db), (QStringList{"P1|3|integer", "P2|2|integer", "P3|1|integer", "P4|4|integer",
+                                     "P5|0|integer", "P6|3|integer", "P7|1|integer", "P8|2|integer"}));
+    QCOMPARE(db->rows(seatsTaken), (QStringList{"1|A101|30|28", "1|B202|50|50", "1|C303|100|50", "2|A101|30|60",
+                                       "2|B202|50|30"}));
+    // Nothing else of a placement changed.
+    QCOMPARE(db->rows("SELECT quote(cc), quote(sjxh1) FROM t_kscs ORDER BY rowid"),
+             (QStringList{"'1'|'P1'", "'1'|'P2'", "'1'|'P3'", "'1'|'P4'", "'1'|'P5'", "'1'|'P6'", "'2'|'P7'", "'2'|'P8'"}));
+    // The overview shows the rooms at once.
+    QVERIFY(shownRows(form->DBGrid1).contains("P8|||||30|B202|"));
+}
+
+void TestAutoRooms::answeringNoChangesNothing()
+{
+    fillTerm(*db);
+    const QStringList before = placementRows(*db);
+    form->show();
+    dialogs->confirmAnswers = {false};
+    form->autoAssignRoomsButton->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"没有选择场次，是否为所有场次自动分配教室？"});
+    QCOMPARE(placementRows(*db), before);
+}
+
+void TestAutoRooms::chosenPeriodOnly()
+{
+    fillTerm(*db);
+    form->show();
+    pick(form->ComboBox1, "2");
+    form->autoAssignRoomsButton->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"自动分配教室完成：1 份试卷分配了教室，已有教室的 1 份试卷保持不变。"});
+    QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 OR cc = '2' ORDER BY sjxh"),
+             (QStringList{"P4|4", "P6|99", "P7|1", "P8|2"}));
+    // The period view and the room totals show the result.
+    QVERIFY(shownRows(form->DBGrid1).contains("P8|K9|生物|王老师|30|30|B202|"));
+    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"A101|60", "B202|30"}));
+    QCOMPARE(form->Label4->text(), QString("2"));
+}
+
+void TestAutoRooms::secondRunChangesNothing()
+{
+    fillTerm(*db);
+    const RoomAssignmentRun first = assignRooms(*dm, std::nullopt);
+    QCOMPARE(first.assigned, 5);
+    const QStringList after = placementRows(*db);
+    const RoomAssignmentRun second = assignRooms(*dm, std::nullopt);
+    QCOMPARE(second.assigned, 0);
+    QCOMPARE(second.kept, 7);
+    QCOMPARE(second.roomless.size(), 1);
+    QCOMPARE(second.roomless[0].paper, QString("P5"));
+    QCOMPARE(placementRows(*db), after);
+}
+
+void TestAutoRooms::errorLeavesEveryPlacementAsItWas()
+{
+    fillTerm(*db);
+    // The engine refuses the fourth assignment, after three have been made.
+    db->exec("CREATE TRIGGER refuse BEFORE UPDATE ON t_kscs WHEN NEW.sjxh = 'P6'"
+             " BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    const QStringList before = placementRows(*db);
+    form->show();
+    form->autoAssignRoomsButton->click();
+    QCOMPARE(dialogs->boxes.size(), 2);
+    QCOMPARE(dialogs->boxes[1].kind, QString("error"));
+    QVERIFY2(dialogs->boxes[1].text.contains("disk I/O error"), qPrintable(dialogs->boxes[1].text));
+    QCOMPARE(placementRows(*db), before);
+    // The connection is usable afterwards: the transaction was ended.
+    db->exec("DROP TRIGGER refuse");
+    QCOMPARE(assignRooms(*dm, std::nullopt).assigned, 5);
+}
+
+void TestAutoRooms::noUsableRoomSaysSo()
+{
+    fillTerm(*db);
+    db->exec("UPDATE t_js SET rnrs = 0 WHERE jsm <> ''");
+    form->show();
+    form->autoAssignRoomsButton->click();
+    QCOMPARE(dialogs->lastText(), QString("自动分配教室完成：0 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
+                                          "没有可用的教室（有名称且容纳人数大于 0），6 份试卷没有分配教室。"
+                                          "请先在“教室管理”中增加教室。"));
+    QCOMPARE(db->scalar("SELECT count(*) FROM t_kscs WHERE jsid = 0"), QString("5"));
+}
+
+void TestAutoRooms::invariantsOnAGeneratedTerm_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("rooms");
+    QTest::newRow("few rooms") << 7u << 6;
+    QTest::newRow("many rooms") << 11u << 40;
+    QTest::newRow("one room") << 13u << 1;
+}
+
+// Many papers of one or two courses over five periods, rooms of random
+// sizes, some papers given rooms by hand beforehand (some overfilled).
+void TestAutoRooms::invariantsOnAGeneratedTerm()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, rooms);
+    QRandomGenerator random(seed);
+    QStringList roster;
+    QString placements;
+    for (int p = 1; p <= 120; ++p) {
+        const QString paper = QStringLiteral("G%1").arg(p);
+        roster += course(paper, paper + "a", "课程", 1 + random.bounded(p % 9 == 0 ? 160 : 45));
+        if (p % 4 == 0)
+            roster += course(paper, paper + "b", "课程", 1 + random.bounded(20));
+        placements += QStringLiteral("('%1','%2','%2',0),").arg(1 + p % 5).arg(paper);
+    }
+    db->addRoster(roster);
+    placements.chop(1);
+    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES" + placements);
+    for (int r = 1; r <= rooms; ++r)
+        db->exec(QStringLiteral("INSERT INTO t_js(jsm,rnrs) VALUES('R%1',%2)").arg(r).arg(30 + random.bounded(171)));
+    db->exec("UPDATE t_kscs SET jsid = 1 + rowid * 7 % " + QString::number(rooms) + " WHERE rowid % 11 = 0");
+    const QStringList byHand = db->rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 ORDER BY sjxh");
+    const QMap<QString, int> loadBefore = loadByRoom(*db);
+
+    const RoomAssignmentRun run = assignRooms(*dm, std::nullopt);
+
+    // No room holds more than its capacity, unless hand-made rooms already
+    // did, and then it got nothing more.
+    for (const QString& row : db->rows(seatsTaken)) {
+        const QString room = row.section(u'|', 0, 1);
+        const int capacity = row.section(u'|', 2, 2).toInt();
+        const int taken = row.section(u'|', 3, 3).toInt();
+        QVERIFY2(taken <= std::max(capacity, loadBefore.value(room)), qPrintable(row));
+    }
+    // Hand-made rooms are unchanged.
+    for (const QString& row : byHand)
+        QCOMPARE(db->scalar("SELECT jsid FROM t_kscs WHERE sjxh = '" + row.section(u'|', 0, 0) + "'"), row.section(u'|', 1, 1));
+    // The listed papers are exactly those left without a room, and none of
+    // them fits what any room has free.
+    QSet<QString> listed;
+    for (const RoomlessPaper& p : run.roomless)
+        listed.insert(p.period + "|" + p.paper);
+    const QStringList roomless = db->rows("SELECT cc, sjxh FROM t_kscs WHERE jsid = 0");
+    QCOMPARE(listed, QSet<QString>(roomless.begin(), roomless.end()));
+    const QMap<QString, int> loadAfter = loadByRoom(*db);
+    for (const RoomlessPaper& p : run.roomless) {
+        QCOMPARE(db->scalar("SELECT count(*) FROM t_bjgmd WHERE sjxh = '" + p.paper + "'").toInt(), p.candidates);
+        for (const QString& room : db->rows("SELECT jsm, rnrs FROM t_js")) {
+            const int free = room.section(u'|', 1, 1).toInt() - loadAfter.value(p.period + "|" + room.section(u'|', 0, 0));
+            QVERIFY2(free < p.candidates, qPrintable(p.paper + " fits " + room));
+        }
+    }
+    QCOMPARE(run.assigned + run.roomless.size() + byHand.size(), 120);
+    QCOMPARE(db->scalar("SELECT count(*) FROM t_kscs WHERE typeof(jsid) <> 'integer'"), QString("0"));
+
+    const QStringList after = placementRows(*db);
+    QCOMPARE(assignRooms(*dm, std::nullopt).assigned, 0);
+    QCOMPARE(placementRows(*db), after);
+}
+
+QTEST_MAIN(TestAutoRooms)
+#include "tst_autorooms.moc"
