@@ -1,9 +1,9 @@
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Unit13.h"
 #include "Windows.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -12,7 +12,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("缓补考排考系统"));
-    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
+    QApplication::setFont(fontWithFallback(QStringLiteral("WenQuanYi Micro Hei"), 10));
 
     // Qt's own dialogs (file, print) speak Chinese like the rest.
     QTranslator qtbase;

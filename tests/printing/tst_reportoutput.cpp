@@ -159,7 +159,10 @@ private slots:
         QList<std::pair<ReportPhase, int>> heard;
         const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53),
                                                  toPdf(dir.filePath("p.pdf")),
-                                                 [&](ReportPhase phase, int page) { heard << std::pair{phase, page}; });
+                                                 [&](ReportPhase phase, int page) {
+                                                     heard << std::pair{phase, page};
+                                                     return true;
+                                                 });
         QCOMPARE(error, QString());
         using P = ReportPhase;
         const QList<std::pair<ReportPhase, int>> expected = {{P::Generating, 1}, {P::Generating, 2}, {P::Generating, 3},
@@ -360,7 +363,10 @@ private slots:
         poll.start(20);
         QList<ReportPhase> heard;
         const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53), OutputOptions{},
-                                                 [&](ReportPhase phase, int) { heard << phase; });
+                                                 [&](ReportPhase phase, int) {
+                                                     heard << phase;
+                                                     return true;
+                                                 });
         QCOMPARE(error, QString());
         QCOMPARE(title, QStringLiteral("Report Preview"));
         QVERIFY(maximized);
