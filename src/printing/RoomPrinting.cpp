@@ -16,10 +16,10 @@ struct ExamRoom {
 QList<ExamRoom> roomsOfTime(QuerySlot& slot, const QString& time)
 {
     if (time.trimmed().isEmpty())
-        openOn(slot, "SELECT distinct kssj,jsm FROM hbkap where kssj is not null and jsm<>'' order by kssj,jsm");
+        openOn(slot, "SELECT distinct kssj,jsm FROM hbkap where kssj is not null and jsm is not null order by kssj,jsm");
     else
         openOn(slot, SqlText("SELECT distinct kssj,jsm FROM hbkap where kssj='") + time
-                         + "' and jsm<>'' order by kssj,jsm");
+                         + "' and jsm is not null order by kssj,jsm");
     QList<ExamRoom> rooms;
     for (slot.First(); !slot.Eof(); slot.Next())
         rooms << ExamRoom{slot.FieldByName("kssj").AsString(), slot.FieldByName("jsm").AsString()};

@@ -61,8 +61,6 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Label4 = named(new QLabel(QStringLiteral("Label4"), Panel1), "Label4");
     Button1 = named(new QPushButton(QStringLiteral("打印"), Panel1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), Panel1), "Button2");
-    printAllButton = named(new QPushButton(QStringLiteral("全部打印"), Panel1), "printAllButton");
-    printAllButton->setToolTip(QStringLiteral("把所选考试时间的每个考场（考试时间为空时为全部考试时间）打印在一次作业中"));
     Button1->setDefault(true);
 
     DBGrid1->setDataSource(dm.DataSource25);
@@ -72,6 +70,9 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
                          {"skjs", QStringLiteral("授课教师")}, {"kkyx", QStringLiteral("开课院系")},
                          {"bz", QStringLiteral("备注")}, {"hbk", QStringLiteral("缓补考")},
                          {"jsm", QStringLiteral("教室")}, {"kssj", QStringLiteral("考试时间")}});
+
+    printAllButton = named(new QPushButton(QStringLiteral("全部打印"), Panel1), "printAllButton");
+    printAllButton->setToolTip(QStringLiteral("把所选考试时间的每个考场（考试时间为空时为全部考试时间）打印在一次作业中"));
 
     auto* choices = new QHBoxLayout(GroupBox1);
     choices->addWidget(Label1);
