@@ -18,6 +18,7 @@ constexpr double gapAfterTitle = 2.0;
 constexpr double gapBeforeTable = 2.0;
 constexpr double gapBeforeSignatures = 4.0;
 constexpr double gapBeforeFooter = 3.0;
+constexpr double gapBetweenSegments = 4.0;
 constexpr double outerRule = 0.4;
 constexpr double innerRule = 0.15;
 
@@ -209,17 +210,44 @@ private:
         return {measure.wrap(font, text, width), font};
     }
 
-    // Segments share the width when each fits its share: the first aligned
-    // left, the last right, the others centred. When one does not, every
-    // segment that has text goes onto lines of its own across the width.
+    // Where the segments of a row stand: the first from the left margin, the
+    // last up to the right one, the others centred in equal shares of the
+    // width. A single segment stands across the whole width.
+    QList<QRectF> spans(const QStringList& texts, const ReportFont& font, double y, double h) const
+    {
+        const qsizetype n = texts.size();
+        if (n == 1)
+            return {QRectF(content.left(), y, content.width(), h)};
+        const double share = content.width() / n;
+        QList<QRectF> out;
+        for (qsizetype i = 0; i < n; ++i) {
+            const double w = measure.width(font, texts[i]);
+            const double left = i == 0       ? content.left()
+                                : i == n - 1 ? content.right() - w
+                                             : content.left() + (i + 0.5) * share - w / 2;
+            out << QRectF(left, y, w, h);
+        }
+        return out;
+    }
+
+    // Segments stand side by side when they keep clear of each other and of
+    // the margins. When they do not, every segment that has text goes onto
+    // lines of its own across the width.
     SetLine setLine(const TextLine& line, const ReportFont& font,
                     const std::function<QString(const QString&)>& value) const
     {
         QStringList texts;
-        bool fits = true;
-        for (const QString& segment : line.segments) {
+        for (const QString& segment : line.segments)
             texts << expandPlaceholders(segment, value);
-            fits = fits && measure.width(font, texts.last()) <= content.width() / line.segments.size();
+        const QList<QRectF> at = spans(texts, font, 0, 0);
+        bool fits = true;
+        double end = content.left() - gapBetweenSegments;
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (texts[i].isEmpty())
+                continue;
+            const double width = texts.size() == 1 ? measure.width(font, texts[i]) : at[i].width();
+            fits = fits && at[i].left() >= end + gapBetweenSegments && at[i].left() + width <= content.right() + 1e-6;
+            end = at[i].left() + width;
         }
         if (fits)
             return {texts};
@@ -238,13 +266,14 @@ private:
     {
         for (const QStringList& row : rows) {
             const qsizetype n = row.size();
-            const double w = content.width() / n;
+            const QList<QRectF> at = spans(row, font, y, h);
             for (qsizetype i = 0; i < n; ++i) {
                 const Qt::Alignment align = n == 1 ? single
                                             : i == 0 ? Qt::AlignLeft
                                             : i == n - 1 ? Qt::AlignRight
                                                          : Qt::AlignHCenter;
-                page.texts << PlacedText{QRectF(content.left() + i * w, y, w, h), row[i], font,
+                // A little room either side, so rounding never clips a glyph.
+                page.texts << PlacedText{n == 1 ? at[i] : at[i].adjusted(-0.5, 0, 0.5, 0), row[i], font,
                                          align | Qt::AlignVCenter};
             }
             y += h;
