@@ -40,7 +40,8 @@ struct PrintSetup {
 void printLastList(const PrintSetup& setup, QuerySlot& dataSet);
 
 // Prints every room that has candidates at the exam time (every time when
-// the time is blank), in order of time then room name, as one job: each room
+// the time is blank; the rooms are found on the rooms slot ADOQuery24), in
+// order of time then room name, as one job: each room
 // is copied into t_print1 in turn (the list on `list`, the copy on `write`)
 // and starts on a new page under its own header and page count. t_print1
 // ends holding the last room's list. Returns how many rooms went into the job.
