@@ -42,7 +42,7 @@ for f in "${shipped[@]}"; do
   grep -qx "./$f" <<<"$listed" || fail "the package lacks $f"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6sql6-sqlite fonts-wqy-microhei libqt6widgets6; do
+for p in libqt6sql6-sqlite fonts-wqy-microhei fonts-babelstone-han libqt6widgets6; do
   grep -q "$p" <<<"$depends" || fail "the package does not depend on $p"
 done
 

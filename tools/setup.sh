@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-wqy-microhei
+  qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n fonts-wqy-microhei fonts-babelstone-han
   libsqlite3-dev sqlite3
   libgsf-1-dev libminizip-dev libxlsxwriter-dev
   libgtest-dev libbenchmark-dev

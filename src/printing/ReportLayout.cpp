@@ -1,5 +1,6 @@
 #include "ReportLayout.h"
 
+#include "Fonts.h"
 #include "Placeholders.h"
 #include "TextMeasure.h"
 
@@ -17,11 +18,22 @@ constexpr double gapAfterTitle = 2.0;
 constexpr double gapBeforeTable = 2.0;
 constexpr double gapBeforeSignatures = 4.0;
 constexpr double gapBeforeFooter = 3.0;
+constexpr double gapBetweenSegments = 4.0;
 constexpr double outerRule = 0.4;
 constexpr double innerRule = 0.15;
 
-// A cell's lines: wrapped within the column or cut short with an ellipsis.
-using Cell = QStringList;
+// A value may be set up to this much smaller to stay whole on one line.
+constexpr double leastScale = 0.8;
+
+// A cell's lines and the type they are set in.
+struct Cell {
+    QStringList lines;
+    ReportFont font;
+};
+
+// A text line of the report as set on the page: one row of segments side by
+// side, or rows of one piece each.
+using SetLine = QList<QStringList>;
 
 QString cellText(const ReportColumn& column, const DataSet& data, int row)
 {
@@ -38,7 +50,9 @@ QString cellText(const ReportColumn& column, const DataSet& data, int row)
 
 class PageBuilder {
 public:
-    explicit PageBuilder(const Report& r) : report(r)
+    // sample gives the placeholders' values as wide as any page's, so the
+    // lines the title, headers and footers take are settled for every page.
+    PageBuilder(const Report& r, const std::function<QString(const QString&)>& sample) : report(r)
     {
         QSizeF paper = QPageSize(r.pageSize).size(QPageSize::Millimeter);
         if (r.orientation == QPageLayout::Landscape)
@@ -51,14 +65,20 @@ public:
         edges << x;
         for (const ReportColumn& c : r.columns)
             edges << (x += c.widthMm * content.width() / total);
+        if (!r.title.segments.isEmpty())
+            titleRows = int(setLine(r.title, r.titleFont, sample).size());
+        for (const TextLine& line : r.headers)
+            headerRows += int(setLine(line, r.headerFont, sample).size());
+        for (const TextLine& line : r.footers)
+            footerRows += int(setLine(line, r.footerFont, sample).size());
     }
 
     double pageTop() const
     {
         double y = content.top();
-        if (!report.title.segments.isEmpty())
-            y += measure.lineHeight(report.titleFont) + gapAfterTitle;
-        return y + report.headers.size() * headerLineHeight() + gapBeforeTable;
+        if (titleRows > 0)
+            y += titleRows * measure.lineHeight(report.titleFont) + gapAfterTitle;
+        return y + headerRows * headerLineHeight() + gapBeforeTable;
     }
 
     double pageBottom() const
@@ -69,37 +89,34 @@ public:
     QList<Cell> cells(const ReportFont& font, const QStringList& texts, const QList<bool>& wrap) const
     {
         QList<Cell> out;
-        for (int i = 0; i < texts.size(); ++i) {
-            const double inner = edges[i + 1] - edges[i] - 2 * cellPadX;
-            out << (wrap[i] ? measure.wrap(font, texts[i], inner) : Cell{measure.elide(font, texts[i], inner)});
-        }
+        for (int i = 0; i < texts.size(); ++i)
+            out << fit(font, texts[i], edges[i + 1] - edges[i] - 2 * cellPadX, wrap[i]);
         return out;
     }
 
-    double height(const ReportFont& font, const QList<Cell>& row) const
+    double height(const QList<Cell>& row) const
     {
-        qsizetype lines = 1;
+        double text = 0;
         for (const Cell& c : row)
-            lines = std::max(lines, c.size());
-        return std::max(report.rowHeightMm, lines * measure.lineHeight(font) + 2 * cellPadY);
+            text = std::max(text, c.lines.size() * measure.lineHeight(c.font));
+        return std::max(report.rowHeightMm, text + 2 * cellPadY);
     }
 
     // Draws one row of cells from y down; returns the y below it.
-    double drawRow(LaidOutPage& page, const ReportFont& font, const QList<Cell>& row, double y,
-                   double h, bool heading) const
+    double drawRow(LaidOutPage& page, const QList<Cell>& row, double y, double h, bool heading) const
     {
-        const double lh = measure.lineHeight(font);
         if (heading)
             page.shades << QRectF(edges.first(), y, edges.last() - edges.first(), h);
         for (int i = 0; i < row.size(); ++i) {
+            const double lh = measure.lineHeight(row[i].font);
             // A row cut to the page's height keeps the lines that fit.
             const auto fitting = std::max<qsizetype>(1, qsizetype((h - 2 * cellPadY) / lh + 1e-6));
-            const QStringList lines = row[i].mid(0, fitting);
+            const QStringList lines = row[i].lines.mid(0, fitting);
             const Qt::Alignment align = heading ? Qt::AlignHCenter : report.columns[i].alignment;
             double ly = y + (h - lines.size() * lh) / 2;
             for (const QString& text : lines) {
                 page.texts << PlacedText{QRectF(edges[i] + cellPadX, ly, edges[i + 1] - edges[i] - 2 * cellPadX, lh),
-                                         text, font, align | Qt::AlignVCenter};
+                                         text, row[i].font, align | Qt::AlignVCenter};
                 ly += lh;
             }
         }
@@ -120,17 +137,14 @@ public:
     void drawTitleAndHeaders(LaidOutPage& page, const std::function<QString(const QString&)>& value) const
     {
         double y = content.top();
-        if (!report.title.segments.isEmpty()) {
-            const double h = measure.lineHeight(report.titleFont);
-            page.texts << PlacedText{QRectF(content.left(), y, content.width(), h),
-                                     expandPlaceholders(report.title.segments.first(), value),
-                                     report.titleFont, Qt::AlignCenter};
-            y += h + gapAfterTitle;
+        if (titleRows > 0) {
+            const double lh = measure.lineHeight(report.titleFont);
+            drawLine(page, setLine(report.title, report.titleFont, value), report.titleFont, Qt::AlignHCenter, y, lh);
+            y += titleRows * lh + gapAfterTitle;
         }
-        for (const TextLine& line : report.headers) {
-            drawSpread(page, line, report.headerFont, y, headerLineHeight(), value);
-            y += headerLineHeight();
-        }
+        for (const TextLine& line : report.headers)
+            y = drawLine(page, setLine(line, report.headerFont, value), report.headerFont, Qt::AlignLeft, y,
+                         headerLineHeight());
     }
 
     // Each signature segment is its label followed by a ruled blank to write on.
@@ -156,11 +170,9 @@ public:
     void drawFooters(LaidOutPage& page, const std::function<QString(const QString&)>& value) const
     {
         const double lh = measure.lineHeight(report.footerFont);
-        double y = content.bottom() - report.footers.size() * lh;
-        for (const TextLine& line : report.footers) {
-            drawSpread(page, line, report.footerFont, y, lh, value);
-            y += lh;
-        }
+        double y = content.bottom() - footerRows * lh;
+        for (const TextLine& line : report.footers)
+            y = drawLine(page, setLine(line, report.footerFont, value), report.footerFont, Qt::AlignLeft, y, lh);
     }
 
 private:
@@ -174,26 +186,108 @@ private:
 
     double footersHeight() const
     {
-        return report.footers.isEmpty() ? 0 : gapBeforeFooter + report.footers.size() * measure.lineHeight(report.footerFont);
+        return footerRows == 0 ? 0 : gapBeforeFooter + footerRows * measure.lineHeight(report.footerFont);
     }
 
-    // Segments share the width: the first aligned left, the last right, the others centred.
-    void drawSpread(LaidOutPage& page, const TextLine& line, const ReportFont& font, double y, double h,
+    // The value set whole: on one line, a little smaller if it must be;
+    // otherwise wrapped onto more lines (or, where the column asks for one
+    // line, cut short with an ellipsis).
+    Cell fit(const ReportFont& font, const QString& text, double width, bool wrap) const
+    {
+        const double full = measure.width(font, text);
+        if (full <= width)
+            return {{text}, font};
+        ReportFont smaller = font;
+        for (double scale = 0.99 * width / full; scale >= leastScale; scale -= 0.02) {
+            smaller.pointSize = font.pointSize * scale;
+            if (measure.width(smaller, text) <= width)
+                return {{text}, smaller};
+        }
+        if (!wrap) {
+            smaller.pointSize = font.pointSize * leastScale;
+            return {{measure.elide(smaller, text, width)}, smaller};
+        }
+        return {measure.wrap(font, text, width), font};
+    }
+
+    // Where the segments of a row stand: the first from the left margin, the
+    // last up to the right one, the others centred in equal shares of the
+    // width. A single segment stands across the whole width.
+    QList<QRectF> spans(const QStringList& texts, const ReportFont& font, double y, double h) const
+    {
+        const qsizetype n = texts.size();
+        if (n == 1)
+            return {QRectF(content.left(), y, content.width(), h)};
+        const double share = content.width() / n;
+        QList<QRectF> out;
+        for (qsizetype i = 0; i < n; ++i) {
+            const double w = measure.width(font, texts[i]);
+            const double left = i == 0       ? content.left()
+                                : i == n - 1 ? content.right() - w
+                                             : content.left() + (i + 0.5) * share - w / 2;
+            out << QRectF(left, y, w, h);
+        }
+        return out;
+    }
+
+    // Segments stand side by side when they keep clear of each other and of
+    // the margins. When they do not, every segment that has text goes onto
+    // lines of its own across the width.
+    SetLine setLine(const TextLine& line, const ReportFont& font,
                     const std::function<QString(const QString&)>& value) const
     {
-        const qsizetype n = line.segments.size();
-        const double w = content.width() / n;
-        for (qsizetype i = 0; i < n; ++i) {
-            const Qt::Alignment align = i == 0 ? Qt::AlignLeft : i == n - 1 ? Qt::AlignRight : Qt::AlignHCenter;
-            page.texts << PlacedText{QRectF(content.left() + i * w, y, w, h),
-                                     expandPlaceholders(line.segments[i], value), font, align | Qt::AlignVCenter};
+        QStringList texts;
+        for (const QString& segment : line.segments)
+            texts << expandPlaceholders(segment, value);
+        const QList<QRectF> at = spans(texts, font, 0, 0);
+        bool fits = true;
+        double end = content.left() - gapBetweenSegments;
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            if (texts[i].isEmpty())
+                continue;
+            const double width = texts.size() == 1 ? measure.width(font, texts[i]) : at[i].width();
+            fits = fits && at[i].left() >= end + gapBetweenSegments && at[i].left() + width <= content.right() + 1e-6;
+            end = at[i].left() + width;
         }
+        if (fits)
+            return {texts};
+        SetLine rows;
+        for (const QString& text : texts)
+            if (!text.trimmed().isEmpty())
+                for (const QString& piece : measure.wrap(font, text.trimmed(), content.width()))
+                    rows << QStringList{piece};
+        return rows;
+    }
+
+    // Draws the rows of a set line from y down, each h high; a row of one
+    // piece takes the given alignment. Returns the y below it.
+    double drawLine(LaidOutPage& page, const SetLine& rows, const ReportFont& font, Qt::Alignment single, double y,
+                    double h) const
+    {
+        for (const QStringList& row : rows) {
+            const qsizetype n = row.size();
+            const QList<QRectF> at = spans(row, font, y, h);
+            for (qsizetype i = 0; i < n; ++i) {
+                const Qt::Alignment align = n == 1 ? single
+                                            : i == 0 ? Qt::AlignLeft
+                                            : i == n - 1 ? Qt::AlignRight
+                                                         : Qt::AlignHCenter;
+                // A little room either side, so rounding never clips a glyph.
+                page.texts << PlacedText{n == 1 ? at[i] : at[i].adjusted(-0.5, 0, 0.5, 0), row[i], font,
+                                         align | Qt::AlignVCenter};
+            }
+            y += h;
+        }
+        return y;
     }
 
     const Report& report;
     TextMeasure measure;
     QRectF content;
     QList<double> edges;
+    int titleRows = 0;
+    int headerRows = 0;
+    int footerRows = 0;
 };
 
 struct PageRows {
@@ -205,8 +299,7 @@ struct PageRows {
 
 QFont makeFont(const ReportFont& font)
 {
-    QFont qfont(font.family);
-    qfont.setPointSizeF(font.pointSize);
+    QFont qfont = fontWithFallback(font.family, font.pointSize);
     qfont.setBold(font.bold);
     // Unhinted outlines measure the same at every resolution.
     qfont.setHintingPreference(QFont::PreferNoHinting);
@@ -244,7 +337,25 @@ std::optional<LaidOutReport> layOutReport(const Report& report, const DataSet& d
     if (!error->isEmpty())
         return std::nullopt;
 
-    const PageBuilder builder(report);
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    // The placeholders' values on page `page` of `pages`.
+    const auto values = [&](const QString& page, const QString& pages) {
+        return [&, page, pages](const QString& name) -> QString {
+            const QString key = name.toLower();
+            if (key == "page")
+                return page;
+            if (key == "pages")
+                return pages;
+            if (key == "count")
+                return QString::number(data.rows.size());
+            if (key == "date")
+                return today;
+            return data.rows.isEmpty() ? QString() : data.value(0, data.fieldIndex(name));
+        };
+    };
+    // There are never more pages than rows and one, so that number is as wide as any page number.
+    const QString widest = QString::number(data.rows.size() + 1);
+    const PageBuilder builder(report, values(widest, widest));
     QStringList titles;
     QList<bool> wrapTitles, wrap;
     for (const ReportColumn& c : report.columns) {
@@ -253,7 +364,7 @@ std::optional<LaidOutReport> layOutReport(const Report& report, const DataSet& d
         wrap << c.wrap;
     }
     const QList<Cell> heading = builder.cells(report.headingFont, titles, wrapTitles);
-    const double headingHeight = builder.height(report.headingFont, heading);
+    const double headingHeight = builder.height(heading);
     const double tableTop = builder.pageTop();
     const double room = builder.pageBottom() - tableTop - headingHeight;
 
@@ -264,46 +375,35 @@ std::optional<LaidOutReport> layOutReport(const Report& report, const DataSet& d
         for (const ReportColumn& c : report.columns)
             texts << cellText(c, data, r);
         rows << builder.cells(report.bodyFont, texts, wrap);
-        heights << std::min(builder.height(report.bodyFont, rows.last()), room);
+        heights << std::min(builder.height(rows.last()), room);
     }
 
     QList<PageRows> split{PageRows{}};
     double used = 0;
     for (int r = 0; r < rows.size(); ++r) {
         if (used + heights[r] > room + 1e-6 && split.last().count > 0) {
-            if (progress)
-                progress(ReportPhase::Generating, int(split.size()));
+            if (progress && !progress(ReportPhase::Generating, int(split.size())))
+                return std::nullopt;
             split << PageRows{r, 0};
             used = 0;
         }
         used += heights[r];
         ++split.last().count;
     }
-    if (progress)
-        progress(ReportPhase::Generating, int(split.size()));
+    if (progress && !progress(ReportPhase::Generating, int(split.size())))
+        return std::nullopt;
 
-    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
     LaidOutReport out;
     out.pageLayout = QPageLayout(QPageSize(report.pageSize), report.orientation, report.marginsMm,
                                  QPageLayout::Millimeter);
+    const QString pages = QString::number(split.size());
     for (int p = 0; p < split.size(); ++p) {
-        const auto value = [&](const QString& name) -> QString {
-            const QString key = name.toLower();
-            if (key == "page")
-                return QString::number(p + 1);
-            if (key == "pages")
-                return QString::number(split.size());
-            if (key == "count")
-                return QString::number(data.rows.size());
-            if (key == "date")
-                return today;
-            return data.rows.isEmpty() ? QString() : data.value(0, data.fieldIndex(name));
-        };
+        const auto value = values(QString::number(p + 1), pages);
         LaidOutPage page;
         builder.drawTitleAndHeaders(page, value);
-        double y = builder.drawRow(page, report.headingFont, heading, tableTop, headingHeight, true);
+        double y = builder.drawRow(page, heading, tableTop, headingHeight, true);
         for (int r = split[p].first; r < split[p].first + split[p].count; ++r)
-            y = builder.drawRow(page, report.bodyFont, rows[r], y, heights[r], false);
+            y = builder.drawRow(page, rows[r], y, heights[r], false);
         builder.drawGrid(page, tableTop, y);
         builder.drawSignatures(page, y, value);
         builder.drawFooters(page, value);

@@ -40,8 +40,9 @@ struct LaidOutReport {
 
 // Generating: page N has been laid out. Printing: page N is being painted.
 // Finished: a pass of painting N pages is over (a status display can go).
+// The listener answers false to stop the job (the user cancelled).
 enum class ReportPhase { Generating, Printing, Finished };
-using ReportProgress = std::function<void(ReportPhase phase, int page)>;
+using ReportProgress = std::function<bool(ReportPhase phase, int page)>;
 
 // The QFont for a report font, the same on screen, paper and PDF.
 QFont makeFont(const ReportFont& font);
@@ -53,6 +54,9 @@ QString checkFields(const Report& report, const DataSet& data);
 
 // Lays the rows out in pages: title, header lines and column headings on
 // every page, rows in a ruled table, signature lines under the table and the
-// footer at the foot of every page. Fails only with checkFields' message.
+// footer at the foot of every page. Every value is set whole: a cell's text
+// stays on one line in slightly smaller type or wraps; header and footer
+// segments that do not fit side by side take lines of their own. Fails with
+// checkFields' message, or with no message when progress stopped it.
 std::optional<LaidOutReport> layOutReport(const Report& report, const DataSet& data,
                                           const ReportProgress& progress, QString* error);

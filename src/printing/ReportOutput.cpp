@@ -1,5 +1,6 @@
 #include "ReportOutput.h"
 
+#include <QFile>
 #include <QPainter>
 
 namespace {
@@ -44,11 +45,11 @@ void configurePrinter(QPrinter& printer, const LaidOutReport& report, const Outp
     printer.setDuplex(options.duplex);
 }
 
-bool paintReport(const LaidOutReport& report, QPrinter& printer, const ReportProgress& progress)
+PaintResult paintReport(const LaidOutReport& report, QPrinter& printer, const ReportProgress& progress)
 {
     QPainter painter;
     if (!painter.begin(&printer))
-        return false;
+        return PaintResult::CannotOpen;
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
     const qsizetype pages = report.pages.size();
     const bool collate = printer.collateCopies();
@@ -58,12 +59,18 @@ bool paintReport(const LaidOutReport& report, QPrinter& printer, const ReportPro
         const qsizetype page = collate ? i % pages : i / copies;
         if (i > 0)
             printer.newPage();
-        if (progress)
-            progress(ReportPhase::Printing, int(page + 1));
+        if (progress && !progress(ReportPhase::Printing, int(page + 1))) {
+            printer.abort();
+            painter.end();
+            if (printer.outputFormat() == QPrinter::PdfFormat)
+                QFile::remove(printer.outputFileName());
+            progress(ReportPhase::Finished, int(page));
+            return PaintResult::Cancelled;
+        }
         paintPage(painter, report.pages[page], dotsPerMm);
     }
     painter.end();
     if (progress)
         progress(ReportPhase::Finished, int(pages));
-    return true;
+    return PaintResult::Painted;
 }

@@ -3,6 +3,7 @@
 #include "ReportLayout.h"
 
 #include <QFontMetricsF>
+#include <QRegularExpression>
 #include <QTextLayout>
 
 namespace {
@@ -29,6 +30,29 @@ double TextMeasure::width(const ReportFont& font, const QString& text) const
 }
 
 QStringList TextMeasure::wrap(const ReportFont& font, const QString& text, double widthMm) const
+{
+    // A list (two teachers, "武桂,袁涛辉") breaks after its separators before
+    // it breaks inside a name.
+    static const QRegularExpression afterSeparator(QStringLiteral("(?<=[,，、;；/])"));
+    QStringList lines;
+    QString line;
+    for (const QString& part : text.split(afterSeparator, Qt::SkipEmptyParts)) {
+        if (width(font, line + part) <= widthMm) {
+            line += part;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines << line.trimmed();
+        QStringList pieces = wrapAnywhere(font, part, widthMm);
+        line = pieces.takeLast();
+        lines += pieces;
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines << line.trimmed();
+    return lines;
+}
+
+QStringList TextMeasure::wrapAnywhere(const ReportFont& font, const QString& text, double widthMm) const
 {
     QTextLayout layout(text, makeFont(font), &device);
     QTextOption option;

@@ -2,8 +2,7 @@
 
 #include "DBGrid.h"
 #include "Guard.h"
-#include "ReportEngine.h"
-#include "ReportProject.h"
+#include "RoomPrinting.h"
 #include "SlotSteps.h"
 
 #include <QComboBox>
@@ -45,20 +44,6 @@ void fill(QComboBox* box, QuerySlot& slot, const QString& field)
     box->setEditText(QString());
 }
 
-// Every row of an open slot, as text, for the report.
-DataSet rowsOf(QuerySlot& slot)
-{
-    DataSet data;
-    data.fields = slot.fieldNames();
-    for (int row = 0; row < slot.RecordCount(); ++row) {
-        QStringList values;
-        for (int column = 0; column < data.fields.size(); ++column)
-            values << slot.value(row, column).toString();
-        data.rows << values;
-    }
-    return data;
-}
-
 } // namespace
 
 TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
@@ -86,6 +71,9 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
                          {"bz", QStringLiteral("备注")}, {"hbk", QStringLiteral("缓补考")},
                          {"jsm", QStringLiteral("教室")}, {"kssj", QStringLiteral("考试时间")}});
 
+    printAllButton = named(new QPushButton(QStringLiteral("全部打印"), Panel1), "printAllButton");
+    printAllButton->setToolTip(QStringLiteral("把所选考试时间的每个考场（考试时间为空时为全部考试时间）打印在一次作业中"));
+
     auto* choices = new QHBoxLayout(GroupBox1);
     choices->addWidget(Label1);
     choices->addWidget(ComboBox1);
@@ -98,6 +86,7 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     bottom->addWidget(Label4);
     bottom->addStretch();
     bottom->addWidget(Button1);
+    bottom->addWidget(printAllButton);
     bottom->addWidget(Button2);
     auto* panel = new QVBoxLayout(Panel1);
     panel->setContentsMargins(0, 0, 0, 0);
@@ -112,6 +101,7 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(ComboBox2, &QComboBox::editTextChanged, this, guarded(dialogs, [this] { ComboBox2Change(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(printAllButton, &QPushButton::clicked, this, guarded(dialogs, [this] { printAllButtonClick(); }));
 }
 
 void TForm9::FormShow()
@@ -130,52 +120,26 @@ void TForm9::ComboBox1Change()
 
 void TForm9::ComboBox2Change()
 {
-    QuerySlot& list = dm.ADOQuery25;
-    list.Close();
-    list.SQL.Clear();
-    list.SQL.Add("SELECT sjxh,kcxh, xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,jsm,kssj");
-    list.SQL.Add("FROM hbkap                                        ");
-    list.SQL.Add(SqlText("where kssj='") + ComboBox1->currentText() + "' and jsm='" + ComboBox2->currentText()
-                 + "'  order by sjxh,kcxh,xh                                       ");
-    list.Open();
-    Label4->setText(QString::number(list.RecordCount()));
-
-    QuerySlot& write = dm.ADOQuery20;
-    executeOn(write, "delete * from t_print1");
-    list.First();
-    while (!list.Eof()) {
-        const auto text = [&list](const char* field) { return list.FieldByName(field).AsString().trimmed(); };
-        write.Close();
-        write.SQL.Clear();
-        write.SQL.Add("INSERT INTO t_print1(sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,js,kssj) ");
-        write.SQL.Add(SqlText("VALUES('") + text("sjxh") + "','" + text("kcxh") + "','" + text("xh") + "','"
-                      + text("xm") + "','" + text("kcdm") + "','" + text("kcmc") + "','" + text("skjs") + "','"
-                      + text("kkyx") + "','" + text("bz") + "','" + text("hbk") + "','" + text("jsm") + "','"
-                      + text("kssj") + "')          ");
-        write.ExecSQL();
-        list.Next();
-    }
+    listRoom(dm.ADOQuery25, ComboBox1->currentText(), ComboBox2->currentText());
+    Label4->setText(QString::number(dm.ADOQuery25.RecordCount()));
+    copyToPrintTable(dm.ADOQuery25, dm.ADOQuery20);
 }
 
 void TForm9::Button1Click()
 {
-    QString error;
-    // Loaded afresh on every print, so a changed layout needs no restart.
-    const auto RvProject1 = ReportProject::load(QStringLiteral(".\\data\\Project2.rav"), &error);
-    if (!RvProject1) {
-        dialogs.error(error);
-        return;
-    }
-    const Report* report = RvProject1->find(QStringLiteral("Report2"));
-    if (!report)
-        return;
-    openOn(ADODataSet1, "select * from t_print1");
-    const ReportEngine engine(RvSystem1);
-    const DataSet rows = rowsOf(ADODataSet1);
-    error = presetOutput ? engine.run(*report, rows, *presetOutput, {}, this) : engine.execute(*report, rows, this);
-    ADODataSet1.Close();
-    if (!error.isEmpty())
-        dialogs.error(error);
+    printLastList(printSetup(), ADODataSet1);
+}
+
+void TForm9::printAllButtonClick()
+{
+    // The grid and the count follow the copies, ending with the last room.
+    if (printEveryRoom(printSetup(), ComboBox1->currentText(), dm.ADOQuery25, dm.ADOQuery20, ADODataSet1) > 0)
+        Label4->setText(QString::number(dm.ADOQuery25.RecordCount()));
+}
+
+PrintSetup TForm9::printSetup()
+{
+    return PrintSetup{dm, dialogs, RvSystem1, presetOutput, this};
 }
 
 void TForm9::Button2Click()

@@ -4,6 +4,7 @@
 #include "Form.h"
 #include "ReportOutput.h"
 #include "ReportSettings.h"
+#include "RoomPrinting.h"
 
 #include <optional>
 
@@ -34,6 +35,9 @@ public:
     QLabel* Label4;
     QPushButton* Button1;
     QPushButton* Button2;
+    // Prints every room of the chosen exam time (every time when the box is
+    // blank) in one job.
+    QPushButton* printAllButton;
 
     // The report system's dialogs and texts.
     ReportSettings RvSystem1;
@@ -45,11 +49,14 @@ public:
     void ComboBox2Change();
     void Button1Click();
     void Button2Click();
+    void printAllButtonClick();
 
 protected:
     void FormShow() override;
 
 private:
+    PrintSetup printSetup();
+
     DataModule& dm;
     // What the report reads: the print table, open only while a report runs.
     QuerySlot ADODataSet1;

@@ -1,8 +1,8 @@
 #include "Dialogs.h"
+#include "Fonts.h"
 #include "Startup.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -13,7 +13,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("缓补考排考系统"));
     // Ties the windows to the menu entry paikao.desktop and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("paikao"));
-    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
+    QApplication::setFont(fontWithFallback(QStringLiteral("WenQuanYi Micro Hei"), 10));
 
     // Qt's own dialogs (file, print) speak Chinese like the rest.
     QTranslator qtbase;

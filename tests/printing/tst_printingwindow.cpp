@@ -1,21 +1,31 @@
 // The printing window over a real database: the time and room lists, the
 // candidates copied into t_print1, and the report printed from it as PDF.
 #include "DBGrid.h"
+#include "Fonts.h"
 #include "PdfText.h"
 #include "RecordingDialogs.h"
+#include "ReportDialogs.h"
+#include "ReportLayout.h"
+#include "ReportProject.h"
 #include "TestDatabase.h"
 #include "Unit9.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QGlyphRun>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
 namespace {
@@ -41,6 +51,51 @@ QStringList course(const QString& paper, const QString& kcxh, const QString& nam
                             "计算机学院", n % 7 == 0 ? "因病缓考" : "", n % 2 ? "补考" : "缓考"}
                     .join(u'|');
     return rows;
+}
+
+// Real values that the test data never had: 12-digit student numbers,
+// names of eight characters and with 䶮 (U+4DAE) and 𪚥 (U+2A6A5), two
+// teachers, long course names, and a long time and room name.
+const QString longTime = QStringLiteral("2024年6月20日（星期四）上午 8:30—10:30");
+const QString longRoom = QStringLiteral("第一教学楼A区-301（阶梯教室）");
+
+QStringList longValueRoster(int count)
+{
+    const QStringList names = {"阿依古丽买买提江", "王䶮", "𪚥鑫", "穆罕默德艾力䶮𪚥", "诸葛孔明亮", "欧阳晓明"};
+    const QStringList courses = {"马克思主义基本原理概论", "高等数学（上）",
+                                 "马克思主义基本原理概论与当代中国社会发展实践研究"};
+    const QStringList teachers = {"武桂,袁涛辉", "欧阳建国,司马相如", "周建国"};
+    QStringList rows;
+    for (int n = 1; n <= count; ++n) {
+        const int c = n % courses.size();
+        rows << QStringList{"1", QString("K0%1").arg(c + 1), QString("2021%1").arg(n, 8, 10, QLatin1Char('0')),
+                            names[n % names.size()], "C" + QString::number(c), courses[c], teachers[c], "马克思主义学院",
+                            n % 5 == 0 ? "因病缓考，持医院证明及辅导员签字" : "", n % 2 ? "补考" : "缓考"}
+                    .join(u'|');
+    }
+    return rows;
+}
+
+// Where the columns of the shipped exam-room list lie across an A4 page, in points.
+QList<double> columnEdges(const Report& report)
+{
+    const double pt = 72 / 25.4;
+    double total = 0;
+    for (const ReportColumn& c : report.columns)
+        total += c.widthMm;
+    const double width = 210 - report.marginsMm.left() - report.marginsMm.right();
+    QList<double> edges{report.marginsMm.left() * pt};
+    for (const ReportColumn& c : report.columns)
+        edges << edges.last() + c.widthMm * width / total * pt;
+    return edges;
+}
+
+QString joined(const QList<PdfWord>& words)
+{
+    QString text;
+    for (const PdfWord& w : words)
+        text += w.text;
+    return text;
 }
 
 void writeProject(const QString& text)
@@ -74,6 +129,13 @@ private Q_SLOTS:
     void projectProblems();
     void databaseErrorsReachTheErrorBox();
     void exitClosesAndPrintIsTheDefault();
+    void longValuesPrintWhole();
+    void rareCharactersShowOnScreen();
+    void anEmptyPrintTableIsNotPrinted();
+    void printAllPrintsEveryRoomOfTheTime_data();
+    void printAllPrintsEveryRoomOfTheTime();
+    void printAllWithoutRoomsSaysSo();
+    void printAllShowsProgressAndCanBeCancelled();
 
 private:
     // Two exam times and two rooms: the first time seats papers 1 and 2
@@ -466,6 +528,278 @@ void TestPrintingWindow::exitClosesAndPrintIsTheDefault()
     QVERIFY(form->Button1->isDefault());
     form->Button2->click();
     QVERIFY(!form->isVisible());
+}
+
+void TestPrintingWindow::longValuesPrintWhole()
+{
+    db->exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150)").arg(longRoom));
+    db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1')").arg(longTime));
+    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
+    db->addRoster(longValueRoster(45));
+    show();
+    choose(longTime, longRoom);
+    QCOMPARE(form->Label4->text(), QStringLiteral("45"));
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("long.pdf"));
+    form->Button1->click();
+    const QString pdf = form->presetOutput->pdfPath;
+
+    QString error;
+    const auto project = ReportProject::load(QStringLiteral("data/Project2.rav"), &error);
+    QVERIFY2(project, qPrintable(error));
+    const Report& report = *project->find("Report2");
+    const QList<double> edges = columnEdges(report);
+    const QList<QList<PdfWord>> pages = pdfWords(pdf);
+    QVERIFY(pages.size() >= 2);
+
+    // Column by column, top to bottom over every page, the words give the
+    // title and then each row's value, whole and in the grid's order; no
+    // word crosses into the next column.
+    const QList<QList<PdfWord>> tableLines = [&] {
+        QList<QList<PdfWord>> lines;
+        for (const QList<PdfWord>& page : pages) {
+            bool inTable = false;
+            for (const QList<PdfWord>& line : pdfLines(page)) {
+                const QString text = joined(line);
+                inTable = (inTable || text.startsWith("序号")) && !text.startsWith("实到人数");
+                if (inTable)
+                    lines << line;
+            }
+        }
+        return lines;
+    }();
+    const QStringList gridFields = {"sjxh", "kcxh", "xh", "xm", "kcdm", "kcmc", "skjs", "kkyx", "bz", "hbk", "jsm", "kssj"};
+    for (int c = 0; c < report.columns.size(); ++c) {
+        const ReportColumn& column = report.columns[c];
+        if (column.source != ReportColumn::Source::Field)
+            continue;
+        const int field = gridFields.indexOf(column.field);
+        QVERIFY(field >= 0);
+        QString expected, printed;
+        for (const QString& row : gridRows())
+            expected += row.section(u'|', field, field);
+        for (const QList<PdfWord>& line : tableLines)
+            for (const PdfWord& w : line)
+                if (w.box.center().x() > edges[c] && w.box.center().x() < edges[c + 1]) {
+                    QVERIFY2(w.box.left() > edges[c] && w.box.right() < edges[c + 1],
+                             qPrintable(w.text + " crosses the edge of " + column.title));
+                    if (w.text != column.title)
+                        printed += w.text;
+                }
+        // Qt's PDF writer maps only characters of the Basic Multilingual Plane
+        // back to text: 𪚥 (U+2A6A5) is drawn, but pdftotext cannot give it.
+        const QString beyondBmp = QStringLiteral("𪚥");
+        QVERIFY2(compact(printed).remove(beyondBmp).endsWith(compact(expected).remove(beyondBmp)),
+                 qPrintable(column.title + ": " + printed.right(200)));
+    }
+
+    for (int p = 0; p < pages.size(); ++p) {
+        const QList<PdfWord>& words = pages[p];
+        QStringList lines;
+        for (const QList<PdfWord>& line : pdfLines(words))
+            lines << compact(joined(line));
+        // Nothing shortened, nothing drawn over anything else.
+        for (int i = 0; i < words.size(); ++i) {
+            QVERIFY2(!words[i].text.contains(QChar(0x2026)) && !words[i].text.contains("..."), qPrintable(words[i].text));
+            for (int j = i + 1; j < words.size(); ++j) {
+                const QRectF both = words[i].box.intersected(words[j].box);
+                QVERIFY2(both.width() < 0.5 || both.height() < 0.5,
+                         qPrintable(QString("page %1: \"%2\" overlaps \"%3\"").arg(p + 1).arg(words[i].text, words[j].text)));
+            }
+        }
+        // The header's parts do not fit side by side: each has a line of its own.
+        for (const QString& part : {"考试时间：" + longTime, "考场：" + longRoom, QStringLiteral("应考人数：45 人")})
+            QVERIFY2(lines.contains(compact(part)), qPrintable(QString("page %1 lacks %2").arg(p + 1).arg(part)));
+        // The footer's do, and its own page count is right.
+        const QString footer = lines.last();
+        QVERIFY2(footer.contains(QString("第%1页共%2页").arg(p + 1).arg(pages.size())), qPrintable(footer));
+        QVERIFY2(footer.endsWith(compact("考场：" + longRoom)), qPrintable(footer));
+    }
+
+    // The rare characters are real glyphs of the embedded fallback font: the
+    // report's font finds both there, and 䶮 reads back from the PDF.
+    const QString fonts = pdfFonts(pdf);
+    QVERIFY2(QRegularExpression("BabelStoneHan .* yes ").match(fonts).hasMatch(), qPrintable(fonts));
+    QVERIFY(pdfPages(pdf).join("").contains(QStringLiteral("王䶮")));
+    QTextLayout layout(QStringLiteral("䶮𪚥"), makeFont(report.bodyFont));
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QCOMPARE(layout.glyphRuns().size(), 1);
+    QCOMPARE(layout.glyphRuns().first().rawFont().familyName(), rareCharacterFamily);
+    QVERIFY(!layout.glyphRuns().first().glyphIndexes().contains(0));
+}
+
+void TestPrintingWindow::rareCharactersShowOnScreen()
+{
+    // The program's own font, as start-up sets it.
+    const QFont previous = QApplication::font();
+    QApplication::setFont(fontWithFallback(QStringLiteral("WenQuanYi Micro Hei"), 10));
+    db->exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150)").arg(longRoom));
+    db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1')").arg(longTime));
+    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
+    db->addRoster(longValueRoster(6));
+    show();
+    choose(longTime, longRoom);
+
+    // The grid draws 䶮 and 𪚥 with the fallback font, the rest with the main one.
+    const QString name = QStringLiteral("穆罕默德艾力䶮𪚥");
+    QTextLayout layout(name, form->DBGrid1->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    QStringList families;
+    for (const QGlyphRun& run : layout.glyphRuns())
+        families << run.rawFont().familyName() + ":" + QString::number(run.glyphIndexes().size());
+    families.sort();
+    QCOMPARE(families, (QStringList{"BabelStone Han:2", "WenQuanYi Micro Hei:6"}));
+    for (const QGlyphRun& run : layout.glyphRuns())
+        for (const quint32 glyph : run.glyphIndexes())
+            QVERIFY(glyph != 0);  // 0 is the empty box of a missing character
+
+    // A picture of the grid for the eye, where a test run keeps its files.
+    form->DBGrid1->resizeColumnsToContents();
+    const QImage picture = form->grab().toImage();
+    QVERIFY(!picture.isNull());
+    picture.save(QDir(QCoreApplication::applicationDirPath()).filePath("printing-window-rare-characters.png"));
+    QApplication::setFont(previous);
+}
+
+void TestPrintingWindow::anEmptyPrintTableIsNotPrinted()
+{
+    placeExams(12);
+    show();
+    choose(morning, smallRoom);
+    form->ComboBox2->setEditText(QStringLiteral("操场"));  // no such room: the list and t_print1 are empty
+    QCOMPARE(db->scalar("SELECT count(*) FROM t_print1"), QStringLiteral("0"));
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("empty.pdf"));
+    form->Button1->click();
+    QCOMPARE(dialogs->boxes.size(), 1);
+    QCOMPARE(dialogs->boxes.first().kind, QStringLiteral("message"));
+    QCOMPARE(dialogs->takeTexts(), QStringList{"没有可打印的考生，请先选择考试时间和教室"});
+    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+}
+
+void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QStringList>("rooms");  // time|room in the order printed
+    QTest::newRow("a time with two rooms") << morning << QStringList{morning + "|" + bigRoom, morning + "|" + smallRoom};
+    QTest::newRow("blank time: every time")
+        << QString() << QStringList{morning + "|" + bigRoom, morning + "|" + smallRoom, afternoon + "|" + bigRoom};
+}
+
+void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
+{
+    QFETCH(QString, time);
+    QFETCH(QStringList, rooms);
+    placeExams(130);
+    // Someone not yet given a room is in no list.
+    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','5','5',0)");
+    db->addRoster({"5|K09|2023777777|孙丽|C9|概率论|吴敏|数学学院||补考"});
+    show();
+    form->ComboBox1->setEditText(time);
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("all.pdf"));
+    form->printAllButton->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList());
+
+    // What each room's candidates are, by the database.
+    QMap<QString, QStringList> expected;
+    for (const QString& room : rooms)
+        expected[room] = db->rows(QString("SELECT xh FROM hbkap WHERE kssj='%1' AND jsm='%2' ORDER BY sjxh,kcxh,xh")
+                                      .arg(room.section(u'|', 0, 0), room.section(u'|', 1, 1)));
+
+    // Each page's header names its room; the room's pages run 1..M of its own.
+    const QStringList pages = pdfPages(form->presetOutput->pdfPath);
+    const QRegularExpression number("\\b2023\\d{6}\\b");
+    const QRegularExpression pageOf("第(\\d+)页共(\\d+)页");
+    QStringList order;
+    QMap<QString, QStringList> printed;
+    QMap<QString, QList<int>> pageNumbers;
+    int total = 0;
+    for (const QString& page : pages) {
+        const QString text = compact(page);
+        QString room;
+        for (const QString& r : rooms)
+            if (text.contains("考试时间：" + compact(r.section(u'|', 0, 0)) + "考场：" + r.section(u'|', 1, 1)))
+                room = r;
+        QVERIFY2(!room.isEmpty(), qPrintable(page.left(300)));
+        if (order.isEmpty() || order.last() != room)
+            order << room;
+        QVERIFY(text.contains(QString("应考人数：%1人").arg(expected[room].size())));
+        const auto m = pageOf.match(text);
+        QVERIFY(m.hasMatch());
+        pageNumbers[room] << m.captured(1).toInt();
+        for (const auto& match : number.globalMatch(page)) {
+            printed[room] << match.captured();
+            ++total;
+        }
+    }
+    QCOMPARE(order, rooms);
+    for (const QString& room : rooms) {
+        QCOMPARE(printed[room], expected[room]);
+        const QList<int> numbers = pageNumbers[room];
+        for (int i = 0; i < numbers.size(); ++i)
+            QCOMPARE(numbers[i], i + 1);
+        QVERIFY(QRegularExpression(QString("第%1页共%1页").arg(numbers.size())).match(compact(pages.join(""))).hasMatch());
+    }
+    QVERIFY(!pages.join("").contains("2023777777"));
+
+    // t_print1 ends holding the last room's list, and the window shows it.
+    const QString last = rooms.last();
+    QCOMPARE(db->rows("SELECT xh FROM t_print1 ORDER BY rowid"), expected[last]);
+    QCOMPARE(db->scalar("SELECT group_concat(DISTINCT js || '|' || kssj) FROM t_print1"),
+             last.section(u'|', 1, 1) + "|" + last.section(u'|', 0, 0));
+    QCOMPARE(form->Label4->text(), QString::number(expected[last].size()));
+    QCOMPARE(gridRows().size(), expected[last].size());
+}
+
+void TestPrintingWindow::printAllWithoutRoomsSaysSo()
+{
+    placeExams(12);
+    db->exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    show();
+    form->ComboBox1->setEditText("2099-01-01");
+    QTemporaryDir out;
+    form->presetOutput = toPdf(out.filePath("none.pdf"));
+    form->printAllButton->click();
+    QCOMPARE(dialogs->takeTexts(), QStringList{"这个考试时间没有已安排教室的考生，无可打印的考场"});
+    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+    QCOMPARE(db->rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+}
+
+void TestPrintingWindow::printAllShowsProgressAndCanBeCancelled()
+{
+    placeExams(130);
+    show();
+    form->ComboBox1->setEditText(morning);
+    QTemporaryDir out;
+    const QString path = out.filePath("cancelled.pdf");
+    QStringList lines;
+    QString statusTitle;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* modal = QApplication::activeModalWidget();
+        if (auto* setup = qobject_cast<OutputOptionsDialog*>(modal)) {
+            setup->findChild<QRadioButton*>("toFile")->setChecked(true);
+            setup->findChild<QLineEdit*>("fileName")->setText(path);
+            setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        } else if (auto* status = qobject_cast<ReportStatusWindow*>(modal)) {
+            statusTitle = status->windowTitle();
+            lines << status->findChild<QLabel*>("statusLine")->text();
+            status->findChild<QPushButton*>("cancel")->click();
+        }
+    });
+    poll.start(0);
+    form->printAllButton->click();
+    poll.stop();
+    QCOMPARE(dialogs->takeTexts(), QStringList());
+    QCOMPARE(statusTitle, QStringLiteral("Report Status"));
+    QVERIFY2(lines.contains("Generating page 1"), qPrintable(lines.join(',')));
+    QVERIFY(!lines.contains("Printing page 1"));
+    QVERIFY(!QFile::exists(path));
 }
 
 QTEST_MAIN(TestPrintingWindow)

@@ -159,7 +159,10 @@ private slots:
         QList<std::pair<ReportPhase, int>> heard;
         const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53),
                                                  toPdf(dir.filePath("p.pdf")),
-                                                 [&](ReportPhase phase, int page) { heard << std::pair{phase, page}; });
+                                                 [&](ReportPhase phase, int page) {
+                                                     heard << std::pair{phase, page};
+                                                     return true;
+                                                 });
         QCOMPARE(error, QString());
         using P = ReportPhase;
         const QList<std::pair<ReportPhase, int>> expected = {{P::Generating, 1}, {P::Generating, 2}, {P::Generating, 3},
@@ -269,6 +272,103 @@ private slots:
         QVERIFY(text.startsWith(elided[0].chopped(1)));
     }
 
+    // A 20 mm column on A4 with 15 mm margins: 17 mm for text at 10 pt.
+    void cellsKeepTheirValueWhole_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("smaller");
+        QTest::newRow("fits") << "王芳" << QStringList{"王芳"} << false;
+        QTest::newRow("a little too wide: smaller type") << "阿依古丽买" << QStringList{"阿依古丽买"} << true;
+        QTest::newRow("digits: smaller type") << "2021000001" << QStringList{"2021000001"} << true;
+        QTest::newRow("far too many digits wrap") << "202100000000001" << QStringList{"20210000", "0000001"} << false;
+        QTest::newRow("two teachers break after the comma")
+            << "欧阳建国,司马相如" << QStringList{"欧阳建国,", "司马相如"} << false;
+        QTest::newRow("long text wraps at full size")
+            << "马克思主义基本原理概论" << QStringList{"马克思主", "义基本原", "理概论"} << false;
+    }
+
+    void cellsKeepTheirValueWhole()
+    {
+        QFETCH(QString, value);
+        QFETCH(QStringList, lines);
+        QFETCH(bool, smaller);
+        const Report report = reportFrom("[report R]\nfont = WenQuanYi Micro Hei, 10\n"
+                                         "column = 值 | 20 | a | left\ncolumn = 其余 | 160 | - | left\n", "r");
+        QString error;
+        const auto laidOut = layOutReport(report, DataSet{{"a"}, {{value}}}, {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        QStringList printed;
+        for (const PlacedText& t : laidOut->pages[0].texts)
+            if (t.rect.left() < 35 && t.text != "值") {
+                printed << t.text;
+                QCOMPARE(t.font.pointSize < 10, smaller);
+                QVERIFY(t.font.pointSize >= 8);
+            }
+        QCOMPARE(printed, lines);
+    }
+
+    // Header and footer segments share the width while each fits its share;
+    // otherwise each takes lines of its own, and the table moves down.
+    void segmentsThatDoNotFitTakeLinesOfTheirOwn_data()
+    {
+        QTest::addColumn<QString>("room");
+        QTest::addColumn<int>("headerLines");
+        QTest::newRow("short: side by side") << "教1-101" << 1;
+        QTest::newRow("long: one line each") << "第一教学楼A区-301（阶梯教室）多媒体报告厅东侧" << 3;
+    }
+
+    void segmentsThatDoNotFitTakeLinesOfTheirOwn()
+    {
+        QFETCH(QString, room);
+        QFETCH(int, headerLines);
+        const Report report = reportFrom("[report R]\nfont = WenQuanYi Micro Hei, 10\n"
+                                         "header = 考试时间：{kssj} | 考场：{js} | 应考人数：{count} 人\n"
+                                         "footer = 打印日期：{date} | 第 {page} 页 共 {pages} 页 | 考场：{js}\n"
+                                         "column = 学号 | 30 | xh | left\n", "r");
+        DataSet data = examRoomRows(80);
+        for (QStringList& row : data.rows)
+            row[10] = room;
+        QString error;
+        const auto laidOut = layOutReport(report, data, {}, &error);
+        QVERIFY2(laidOut, qPrintable(error));
+        for (int p = 0; p < laidOut->pages.size(); ++p) {
+            QMap<double, QStringList> rows;  // top of each text line above the table
+            double headingTop = 0;
+            for (const PlacedText& t : laidOut->pages[p].texts) {
+                if (t.text == "学号")
+                    headingTop = t.rect.top();
+                else if (t.text.contains("考"))
+                    rows[t.rect.top()] << t.text;
+            }
+            QStringList header;
+            for (auto it = rows.begin(); it != rows.end() && it.key() < headingTop; ++it)
+                header << it.value().join('|');
+            QCOMPARE(header.size(), headerLines);
+            QCOMPARE(header.join('|'), "考试时间：2024-03-02 08:30-10:30|考场：" + room + "|应考人数：80 人");
+            QVERIFY(rows.lastKey() > headingTop);  // the footer's room, below the table
+            // Nothing of the header reaches into the table.
+            for (const PlacedText& t : laidOut->pages[p].texts)
+                if (t.text.startsWith("考试时间") || t.text.startsWith("应考人数"))
+                    QVERIFY(t.rect.bottom() <= headingTop);
+        }
+    }
+
+    void cancellingWhilePrintingLeavesNoFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cancelled.pdf");
+        QList<ReportPhase> heard;
+        const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53), toPdf(path),
+                                                 [&](ReportPhase phase, int page) {
+                                                     heard << phase;
+                                                     return !(phase == ReportPhase::Printing && page == 2);
+                                                 });
+        QCOMPARE(error, QString());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(heard.last(), ReportPhase::Finished);
+    }
+
     void rowTallerThanPageIsCutAtPageEnd()
     {
         DataSet data{{"a"}, {{"短"}, {QString(3000, QChar(0x8003))}, {"尾"}}};
@@ -311,6 +411,23 @@ private slots:
         QVERIFY(!dialog.findChild<QLineEdit*>("fileName")->isEnabled());
         QCOMPARE(dialog.options().destination, OutputOptions::Destination::Printer);
         QVERIFY(dialog.findChild<QPushButton*>("printerSetup"));
+
+        // The preview's setup, offered while the preview is the destination.
+        auto* zoom = dialog.findChild<QSpinBox*>("zoom");
+        auto* firstPage = dialog.findChild<QSpinBox*>("firstPage");
+        QVERIFY(!zoom->isEnabled());
+        dialog.findChild<QRadioButton*>("toPreview")->setChecked(true);
+        QVERIFY(zoom->isEnabled() && firstPage->isEnabled());
+        QCOMPARE(zoom->value(), 100);
+        zoom->setValue(150);
+        firstPage->setValue(2);
+        QCOMPARE(dialog.options().previewZoomPercent, 150);
+        QCOMPARE(dialog.options().previewFirstPage, 2);
+
+        // The clerk reads Chinese; only the title stays as the system names it.
+        QCOMPARE(dialog.findChild<QRadioButton*>("toPreview")->text(), QStringLiteral("屏幕预览"));
+        QCOMPARE(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text(),
+                 QStringLiteral("取消"));
     }
 
     // The print button's whole path: the setup dialog, answered here, then the PDF.
@@ -337,12 +454,26 @@ private slots:
         QCOMPARE(ReportEngine().execute(shippedReport2(), examRoomRows(4)), QString());
     }
 
+    void previewOpensMaximizedAtActualSize_data()
+    {
+        QTest::addColumn<int>("zoomPercent");
+        QTest::addColumn<int>("firstPage");
+        QTest::addColumn<int>("shownPage");
+        QTest::newRow("as set up: actual size, first page") << 100 << 1 << 1;
+        QTest::newRow("chosen zoom and page") << 150 << 2 << 2;
+        QTest::newRow("a page past the end shows the last") << 100 << 9 << 3;
+    }
+
     void previewOpensMaximizedAtActualSize()
     {
+        QFETCH(int, zoomPercent);
+        QFETCH(int, firstPage);
+        QFETCH(int, shownPage);
         QString title;
         bool maximized = false;
         double zoom = 0;
         int pages = 0;
+        int current = 0;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = QApplication::activeModalWidget();
@@ -355,17 +486,25 @@ private slots:
             maximized = dialog->isMaximized();
             zoom = view->zoomFactor();
             pages = view->pageCount();
+            current = view->currentPage();
             dialog->close();
         });
         poll.start(20);
         QList<ReportPhase> heard;
-        const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53), OutputOptions{},
-                                                 [&](ReportPhase phase, int) { heard << phase; });
+        OutputOptions options;
+        options.previewZoomPercent = zoomPercent;
+        options.previewFirstPage = firstPage;
+        const QString error = ReportEngine().run(reportFrom(gridProject, "Grid"), examRoomRows(53), options,
+                                                 [&](ReportPhase phase, int) {
+                                                     heard << phase;
+                                                     return true;
+                                                 });
         QCOMPARE(error, QString());
         QCOMPARE(title, QStringLiteral("Report Preview"));
         QVERIFY(maximized);
-        QCOMPARE(zoom, 1.0);
+        QCOMPARE(zoom, zoomPercent / 100.0);
         QCOMPARE(pages, 3);
+        QCOMPARE(current, shownPage);
         QVERIFY(heard.contains(ReportPhase::Printing));
         QCOMPARE(heard.last(), ReportPhase::Finished);
     }
