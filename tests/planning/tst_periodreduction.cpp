@@ -3,8 +3,8 @@
 // result is checked in the raw tables, apart from the code under test.
 #include "DataModule.h"
 #include "PeriodReduction.h"
+#include "Rosters.h"
 #include "Scheduling.h"
-#include "TestDatabase.h"
 #include "TorontoRoster.h"
 
 #include <QTest>
@@ -35,30 +35,6 @@ QString periodFault(TestDatabase& db)
         || db.scalar("select count(*) from t_cc").toInt() != periods.size())
         return "t_cc does not hold one empty row per period";
     return {};
-}
-
-// Crown graph: A1..A4 and B1..B4, Ai and Bj share a student unless i = j.
-// Sizes make first fit take A1, B1, A2, B2, ... and open four periods where
-// two do; A1 is a paper of two courses.
-QStringList crownRoster()
-{
-    QStringList rows;
-    int filler = 0;
-    const auto add = [&](const QString& paper, const QString& course, const QString& student) {
-        rows.append(QStringList{paper, course, student}.join(u'|'));
-    };
-    for (int i = 1; i <= 4; ++i) {
-        for (const QString side : {"A", "B"}) {
-            const QString paper = side + QString::number(i);
-            for (int j = 1; j <= 4; ++j)
-                if (j != i)
-                    add(paper, "K" + paper, side == "A" ? QString("S%1%2").arg(i).arg(j) : QString("S%1%2").arg(j).arg(i));
-            const int extra = 2 * (4 - i) + (side == "A" ? 2 : 1);
-            for (int n = 0; n < extra; ++n)
-                add(paper, paper == "A1" ? "KA1b" : "K" + paper, QString("F%1").arg(filler++));
-        }
-    }
-    return rows;
 }
 
 struct Fixture {
@@ -97,7 +73,7 @@ private Q_SLOTS:
 
 void TestPeriodReduction::papersThatStayTogetherAreOneVertex()
 {
-    Fixture f(crownRoster());
+    Fixture f(crownRoster(4));
     QCOMPARE(f.db.scalar("select count(distinct cc) from t_kscs"), QString("4"));
     // B1 and B2 lose a course each to a paper of its own in their period;
     // the one split off B2 is then moved to the last period by hand.
@@ -128,7 +104,7 @@ void TestPeriodReduction::papersThatStayTogetherAreOneVertex()
 
 void TestPeriodReduction::fewerPeriodsKeepRoomsAndRebuildPeriods()
 {
-    Fixture f(crownRoster());
+    Fixture f(crownRoster(4));
     f.db.exec("insert into t_kscs(cc,sjxh,sjxh1,jsid) select cc,'B1x','B1',0 from t_kscs where sjxh='B1'");
     f.db.exec("update t_bjgmd set sjxh='B1x', kcxh='KB1x' where xh='F1'");
     f.db.exec("update t_kscs set jsid=rowid");
@@ -150,7 +126,7 @@ void TestPeriodReduction::fewerPeriodsKeepRoomsAndRebuildPeriods()
 
 void TestPeriodReduction::aConflictFoundBeforeCommitChangesNothing()
 {
-    Fixture f(crownRoster());
+    Fixture f(crownRoster(4));
     // A course split off A1 whose student also sits A1's other course: the
     // two must stay together and cannot share a period.
     f.db.exec("insert into t_bjgmd(sjxh,kcxh,xh) values('A1x','KA1x','S12')");
@@ -165,7 +141,7 @@ void TestPeriodReduction::aConflictFoundBeforeCommitChangesNothing()
 
 void TestPeriodReduction::timesAreWhatTheWindowAsksAbout()
 {
-    Fixture f(crownRoster());
+    Fixture f(crownRoster(4));
     QVERIFY(!periodsHaveTimes(f.dm));
     f.db.exec("update t_cc set kssj=' 　' where cc='2'");
     QVERIFY(!periodsHaveTimes(f.dm));
