@@ -212,14 +212,22 @@ private:
     long long fewestConflicts = 0;
 };
 
-// One colour fewer: the smallest colour class is emptied, each of its
-// vertices taking the colour fewest of its neighbours have.
-Colouring withoutOneColour(const ConflictGraph& graph, const Colouring& colouring, int colours, std::mt19937_64& random)
+// Moves one attempt on a colour count may take before it starts again from
+// the last success with another colour emptied: a search that stalls in one
+// region rarely leaves it.
+constexpr long long movesPerAttempt = 100000;
+
+// One colour fewer: a colour class (the smallest on the first attempt, then
+// one drawn at random) is emptied, each of its vertices taking the colour
+// fewest of its neighbours have.
+Colouring withoutOneColour(const ConflictGraph& graph, const Colouring& colouring, int colours, bool firstAttempt,
+                           std::mt19937_64& random)
 {
     std::vector<int> size(colours, 0);
     for (int c : colouring)
         ++size[c];
-    const int dropped = int(std::min_element(size.begin(), size.end()) - size.begin());
+    const int dropped = firstAttempt ? int(std::min_element(size.begin(), size.end()) - size.begin())
+                                     : int(random() % colours);
     Colouring result = colouring;
     for (int& c : result)
         if (c > dropped)
@@ -263,14 +271,18 @@ Colouring fewerColours(const ConflictGraph& graph, const Colouring& start, const
         return (search.iterations >= 0 && spent >= search.iterations)
             || (spent % 256 == 0 && search.cancelled && search.cancelled());
     };
+    bool firstAttempt = true;
     while (colours > bound && !stop()) {
-        TabuCol tabu(graph, colours - 1, withoutOneColour(graph, best, colours, random), random);
-        while (!tabu.solved()) {
+        TabuCol tabu(graph, colours - 1, withoutOneColour(graph, best, colours, firstAttempt, random), random);
+        for (long long moves = 0; !tabu.solved() && moves < movesPerAttempt; ++moves) {
             if (stop())
                 return best;
             tabu.step();
             ++spent;
         }
+        firstAttempt = tabu.solved();
+        if (!tabu.solved())
+            continue;
         best = tabu.colouring();
         --colours;
         if (search.improved)

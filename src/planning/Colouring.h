@@ -42,6 +42,7 @@ struct ColourSearch {
 
 // The best proper colouring found: the start (when proper) or DSatur,
 // whichever has fewer colours, then a tabu search (TabuCol) on one colour
-// fewer, again and again while it succeeds and the clique bound allows.
+// fewer, again and again while it succeeds and the clique bound allows; a
+// stalled attempt starts again from the last success.
 // Colours are 0..k-1.
 Colouring fewerColours(const ConflictGraph& graph, const Colouring& start, const ColourSearch& search);
