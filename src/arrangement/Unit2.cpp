@@ -6,12 +6,24 @@
 #include "SlotSteps.h"
 #include "StatusProgress.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
+
+namespace {
+
+QString timesFirstText()
+{
+    return QStringLiteral("已有场次指定了考试时间，请先清除考试时间再减少场次。");
+}
+
+} // namespace
 
 TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("Form2"), QStringLiteral("Form2"), parent), dm(dm)
@@ -29,6 +41,7 @@ TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button1 = named(new QPushButton(QStringLiteral("开始排考"), this), "Button1");
     Button3 = named(new QPushButton(QStringLiteral("清除排考"), this), "Button3");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    reducePeriodsButton = named(new QPushButton(QStringLiteral("减少场次"), this), "reducePeriodsButton");
     StatusBar1 = new StatusProgress(QStringLiteral("Progress"), this);
     ProgressBar1 = StatusBar1->ProgressBar1();
 
@@ -53,7 +66,7 @@ TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     for (QWidget* w : {Label4, Label5, Label6})
         counts->addWidget(w);
     counts->addStretch();
-    for (QWidget* w : {Button1, Button3, Button2})
+    for (QWidget* w : {Button1, Button3, reducePeriodsButton, Button2})
         counts->addWidget(w);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grids, 1);
@@ -65,12 +78,18 @@ TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded(dialogs, [this] { Button3Click(); }));
     connect(Button4, &QPushButton::clicked, this, guarded(dialogs, [this] { Button4Click(); }));
+    connect(reducePeriodsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { reducePeriodsClick(); }));
 }
 
 void TForm2::setScheduled(bool scheduled)
 {
     Button1->setEnabled(!scheduled);
     Button3->setEnabled(scheduled);
+    // Times belong to periods: once one is given, renumbering the periods
+    // would put papers under another paper's time.
+    const bool timed = scheduled && periodsHaveTimes(dm);
+    reducePeriodsButton->setEnabled(scheduled && !timed);
+    reducePeriodsButton->setToolTip(timed ? timesFirstText() : QStringLiteral("用更少的场次重新安排已排的试卷"));
 }
 
 void TForm2::FormShow()
@@ -124,6 +143,80 @@ void TForm2::Button3Click()
     executeOn(dm.ADOQuery20, "delete * from t_cc ");
     dialogs.message(QStringLiteral("删除完毕"));
     setScheduled(false);
+}
+
+void TForm2::reducePeriodsClick()
+{
+    if (reducing) {
+        stopRequested = true;
+        return;
+    }
+    if (periodsHaveTimes(dm)) {
+        dialogs.message(timesFirstText());
+        return;
+    }
+    const PlacedPapers placed = readPlacedPapers(dm);
+    const Colouring periods = searchWhileResponsive(placed);
+    const int found = colourCount(periods);
+    if (found >= placed.periods) {
+        dialogs.message(QStringLiteral("未找到更少的场次，仍为 %1 场。").arg(placed.periods));
+        return;
+    }
+    if (!dialogs.confirm(QStringLiteral("可将 %1 场减少为 %2 场，是否采用？").arg(placed.periods).arg(found)))
+        return;
+    const QString fault = writePeriods(dm, placed, periods);
+    if (!fault.isEmpty()) {
+        dialogs.message(fault);
+        return;
+    }
+    Label5->setText(QString::number(found));
+    dialogs.message(QStringLiteral("处理完毕"));
+}
+
+// Runs the search on this thread, letting the window take the stop (the same
+// button, now "停止") and repaint meanwhile; every other control waits.
+Colouring TForm2::searchWhileResponsive(const PlacedPapers& placed)
+{
+    const QList<QWidget*> others = {Button1, Button2, Button3, Button4};
+    QList<bool> wasEnabled;
+    for (QWidget* w : others) {
+        wasEnabled.append(w->isEnabled());
+        w->setEnabled(false);
+    }
+    reducing = true;
+    stopRequested = false;
+    reducePeriodsButton->setText(QStringLiteral("停止"));
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    const auto restore = qScopeGuard([&] {
+        reducing = false;
+        reducePeriodsButton->setText(QStringLiteral("减少场次"));
+        StatusBar1->clearMessage();
+        for (int i = 0; i < others.size(); ++i)
+            others[i]->setEnabled(wasEnabled[i]);
+    });
+    return searchFewerPeriods(
+        placed, reductionLimits,
+        [this, &placed](int periods) {
+            StatusBar1->showMessage(QStringLiteral("原有 %1 场，当前最少 %2 场").arg(placed.periods).arg(periods));
+        },
+        [this, &sinceEvents] {
+            if (sinceEvents.elapsed() >= 50) {
+                QCoreApplication::processEvents();
+                sinceEvents.restart();
+            }
+            return stopRequested;
+        });
+}
+
+// Closing the window while the search runs stops the search instead.
+void TForm2::reject()
+{
+    if (reducing) {
+        stopRequested = true;
+        return;
+    }
+    Form::reject();
 }
 
 void TForm2::Button2Click()

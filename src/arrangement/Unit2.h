@@ -2,6 +2,7 @@
 
 #include "DataModule.h"
 #include "Form.h"
+#include "PeriodReduction.h"
 
 class DBGrid;
 class QGroupBox;
@@ -32,17 +33,25 @@ public:
     QPushButton* Button2;
     StatusProgress* StatusBar1;
     QProgressBar* ProgressBar1;
+    // Beyond the scheduling controls: fewer periods for the placed papers.
+    QPushButton* reducePeriodsButton;
+    ReductionLimits reductionLimits;
 
     void Button1Click();
     void Button2Click();
     void Button3Click();
     void Button4Click();
+    void reducePeriodsClick();
 
 protected:
     void FormShow() override;
+    void reject() override;
 
 private:
     void setScheduled(bool scheduled);
+    Colouring searchWhileResponsive(const PlacedPapers& placed);
 
     DataModule& dm;
+    bool reducing = false;
+    bool stopRequested = false;
 };

@@ -19,6 +19,26 @@ inline QStringList rosterOf(const QStringList& papers)
     return rows;
 }
 
+// A crown of papers A1..An and B1..Bn: Ai and Bj share a student (Sij) unless
+// i = j. Sizes make first fit take A1, B1, A2, B2, ... and open n periods
+// where two do. A1 has a second course, KA1b, whose students sit nothing else.
+inline QStringList crownRoster(int n)
+{
+    QStringList rows;
+    int filler = 0;
+    for (int i = 1; i <= n; ++i) {
+        for (const QString side : {"A", "B"}) {
+            const QString paper = side + QString::number(i);
+            for (int j = 1; j <= n; ++j)
+                if (j != i)
+                    rows.append(QStringList{paper, "K" + paper, side == "A" ? QString("S%1%2").arg(i).arg(j) : QString("S%1%2").arg(j).arg(i)}.join(u'|'));
+            for (int extra = 2 * (n - i) + (side == "A" ? 2 : 1); extra > 0; --extra)
+                rows.append(QStringList{paper, paper == "A1" ? "KA1b" : "K" + paper, QString("F%1").arg(filler++)}.join(u'|'));
+        }
+    }
+    return rows;
+}
+
 // Placements as "cc|sjxh", by period and paper.
 inline QStringList placements(TestDatabase& db)
 {

@@ -1,0 +1,274 @@
+// "减少场次" in the scheduling window: when it is offered, declining and
+// stopping (the tables stay as they were, checked raw), and a reduced term
+// that then gets rooms and times, prints and exports on its new periods.
+#include "CellText.h"
+#include "DataModule.h"
+#include "PdfText.h"
+#include "RecordingDialogs.h"
+#include "Rosters.h"
+#include "StatusProgress.h"
+#include "Unit2.h"
+#include "Unit4.h"
+#include "Unit6.h"
+#include "Unit8.h"
+#include "Unit9.h"
+#include "UserActions.h"
+#include "Workbook.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// The crown of four (first fit opens four periods for it, two do) and a
+// 5-cycle C1..C5 of small papers that needs three: first fit gives 4, the
+// fewest is 3, and the search goes on looking for 2 until it is stopped.
+QStringList crownAndCycle()
+{
+    QStringList rows = crownRoster(4);
+    for (int i = 1; i <= 5; ++i)
+        for (int t : {i, i % 5 + 1})
+            rows.append(QStringList{QString("C%1").arg(i), QString("KC%1").arg(i), QString("T%1").arg(t)}.join(u'|'));
+    return rows;
+}
+
+QStringList rawTables(TestDatabase& db)
+{
+    return db.rows("select 'kscs', rowid, quote(cc), quote(sjxh), quote(sjxh1), quote(jsid) from t_kscs order by rowid")
+        + db.rows("select 'cc', rowid, quote(cc), quote(kssj) from t_cc order by rowid");
+}
+
+// Students in two papers of one period; papers split off B1 not beside it.
+QString arrangementFault(TestDatabase& db)
+{
+    const QString clashes = db.scalar(
+        "select count(*) from (select b.xh from t_bjgmd b join t_kscs k on k.sjxh = b.sjxh "
+        "group by b.xh, k.cc having count(distinct b.sjxh) > 1)");
+    if (clashes != "0")
+        return clashes + " students sit two papers in one period";
+    if (db.scalar("select count(distinct cc) from t_kscs where sjxh in ('B1','B1x')") != "1")
+        return "the split paper left its source";
+    return {};
+}
+
+struct Fixture {
+    TestDatabase db;
+    RecordingDialogs dialogs;
+    DataModule dm;
+    TForm2 w{dm, dialogs};
+
+    explicit Fixture(const QStringList& roster = crownAndCycle())
+    {
+        db.addRoster(roster);
+        db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',40),('C303',40)");
+        dm.reconfigure();
+        w.show();
+        w.Button1->click();
+        w.reductionLimits.iterations = 5000;
+        dialogs.boxes.clear();
+    }
+
+    void reopen()
+    {
+        w.hide();
+        w.show();
+    }
+};
+
+const QString offer = QStringLiteral("可将 4 场减少为 3 场，是否采用？");
+
+} // namespace
+
+class TestReducePeriods : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void offeredOnlyWhenScheduledWithoutTimes();
+    void nothingFewerIsSaid();
+    void decliningChangesNothing();
+    void stoppingKeepsTheBestSoFar_data();
+    void stoppingKeepsTheBestSoFar();
+    void theReducedTermGoesOn();
+};
+
+void TestReducePeriods::offeredOnlyWhenScheduledWithoutTimes()
+{
+    Fixture f;
+    QPushButton* button = f.w.findChild<QPushButton*>("reducePeriodsButton");
+    QCOMPARE(button, f.w.reducePeriodsButton);
+    QCOMPARE(button->text(), QString("减少场次"));
+    QVERIFY(button->isEnabled());
+
+    f.db.exec("update t_cc set kssj='6月20日 8:00' where cc='2'");
+    f.reopen();
+    QVERIFY(!button->isEnabled());
+    QCOMPARE(button->toolTip(), QString("已有场次指定了考试时间，请先清除考试时间再减少场次。"));
+    const QStringList before = rawTables(f.db);
+    f.w.reducePeriodsClick();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"已有场次指定了考试时间，请先清除考试时间再减少场次。"});
+    QCOMPARE(rawTables(f.db), before);
+
+    f.db.exec("update t_cc set kssj=''");
+    f.reopen();
+    QVERIFY(button->isEnabled());
+    f.w.Button3->click();
+    QVERIFY(!button->isEnabled());
+    f.reopen();
+    QVERIFY(!button->isEnabled());
+}
+
+void TestReducePeriods::nothingFewerIsSaid()
+{
+    Fixture f(rosterOf({"P1:S1,S2", "P2:S2,S3", "P3:S3,S1"}));
+    const QStringList before = rawTables(f.db);
+    f.w.reducePeriodsButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"未找到更少的场次，仍为 3 场。"});
+    QCOMPARE(rawTables(f.db), before);
+}
+
+void TestReducePeriods::decliningChangesNothing()
+{
+    Fixture f;
+    const QStringList before = rawTables(f.db);
+    f.dialogs.confirmAnswers = {false};
+    f.w.reducePeriodsButton->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QString("confirm"));
+    QCOMPARE(f.dialogs.boxes[0].text, offer);
+    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(f.w.Label5->text(), QString("4"));
+}
+
+void TestReducePeriods::stoppingKeepsTheBestSoFar_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("the button, now 停止") << "button";
+    QTest::newRow("Esc") << "escape";
+    QTest::newRow("closing the window") << "close";
+}
+
+void TestReducePeriods::stoppingKeepsTheBestSoFar()
+{
+    QFETCH(QString, how);
+    Fixture f;
+    f.w.reductionLimits.iterations = -1; // only the stop ends it
+    const QStringList before = rawTables(f.db);
+    QString shown, caption;
+    QList<bool> othersEnabled;
+    QTimer::singleShot(0, &f.w, [&] {
+        shown = f.w.StatusBar1->currentMessage();
+        caption = f.w.reducePeriodsButton->text();
+        for (QPushButton* b : {f.w.Button1, f.w.Button2, f.w.Button3, f.w.Button4})
+            othersEnabled.append(b->isEnabled());
+        if (how == "button")
+            f.w.reducePeriodsButton->click();
+        else if (how == "escape")
+            QTest::keyClick(&f.w, Qt::Key_Escape);
+        else
+            f.w.close();
+    });
+    f.dialogs.confirmAnswers = {false};
+    f.w.reducePeriodsButton->click();
+
+    QCOMPARE(shown, QString("原有 4 场，当前最少 3 场"));
+    QCOMPARE(caption, QString("停止"));
+    QCOMPARE(othersEnabled, (QList<bool>{false, false, false, false}));
+    QVERIFY(f.w.isVisible());
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{offer});
+    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(f.w.reducePeriodsButton->text(), QString("减少场次"));
+    QCOMPARE(f.w.StatusBar1->currentMessage(), QString());
+    QVERIFY(f.w.Button3->isEnabled() && f.w.Button2->isEnabled() && f.w.Button4->isEnabled());
+    QVERIFY(!f.w.Button1->isEnabled());
+}
+
+void TestReducePeriods::theReducedTermGoesOn()
+{
+    Fixture f;
+    QVERIFY(QFile::copy(PAIKAO_SOURCE_DIR "/data/Project2.rav", f.db.folder() + "/data/Project2.rav"));
+    // A room for A1 already, and a course split off B1 with a room of its own.
+    f.db.exec("update t_kscs set jsid=1 where sjxh='A1'");
+    f.db.exec("update t_bjgmd set sjxh='B1x', kcxh='KB1x' where xh in ('F1','F2')");
+    f.db.exec("insert into t_kscs(cc,sjxh,sjxh1,jsid) select cc,'B1x','B1',2 from t_kscs where sjxh='B1'");
+    const QStringList rooms = f.db.rows("select sjxh, jsid from t_kscs order by sjxh");
+
+    f.w.reducePeriodsButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), (QStringList{offer, "处理完毕"}));
+    QCOMPARE(f.w.Label5->text(), QString("3"));
+    QCOMPARE(arrangementFault(f.db), QString());
+    QCOMPARE(f.db.rows("select distinct cc from t_kscs order by cc"), (QStringList{"1", "2", "3"}));
+    QCOMPARE(f.db.rows("select quote(cc), quote(kssj) from t_cc order by cc"), (QStringList{"'1'|NULL", "'2'|NULL", "'3'|NULL"}));
+    QCOMPARE(f.db.rows("select sjxh, jsid from t_kscs order by sjxh"), rooms);
+    f.reopen();
+    QCOMPARE(f.w.Label5->text(), QString("3"));
+    QVERIFY(f.w.reducePeriodsButton->isEnabled());
+    f.w.Button2->click();
+
+    // Rooms: every paper without one gets A101 or C303, period by period.
+    TForm4 roomWindow(f.dm, f.dialogs);
+    roomWindow.show();
+    QCOMPARE(entries(roomWindow.ComboBox1), (QStringList{"1", "2", "3"}));
+    for (const QString& period : entries(roomWindow.ComboBox1)) {
+        if (!roomWindow.ComboBox1->isEnabled())
+            roomWindow.Button3->click();
+        pick(roomWindow.ComboBox1, period);
+        for (const QString& paper : f.db.rows("select sjxh from t_kscs where jsid=0 and cc='" + period + "'")) {
+            clickRowShowing(roomWindow.DBGrid1, 0, paper);
+            pick(roomWindow.ComboBox2, paper.startsWith('C') ? "C303" : "A101");
+            roomWindow.Button1->click();
+        }
+    }
+    roomWindow.Button2->click();
+    QCOMPARE(f.db.scalar("select count(*) from t_kscs where jsid=0"), QString("0"));
+
+    // Times for the three new periods.
+    TForm6 timeWindow(f.dm, f.dialogs);
+    timeWindow.show();
+    for (const QString& period : {"1", "2", "3"}) {
+        clickRowShowing(timeWindow.DBGrid1, 0, period);
+        typeInto(timeWindow.Edit1, QString("6月2%1日 8:00").arg(period));
+        timeWindow.Button1->click();
+    }
+    timeWindow.Button2->click();
+    f.dialogs.takeTexts();
+    QCOMPARE(f.db.scalar("select count(*) from hbkap where coalesce(kssj,'')='' or coalesce(jsm,'')=''"), QString("0"));
+
+    // The room list of A1's time and room prints A1's candidates.
+    const QString a1Time = f.db.scalar("select kssj from hbkap where sjxh='A1' limit 1");
+    TForm9 printing(f.dm, f.dialogs);
+    printing.show();
+    printing.ComboBox1->setCurrentIndex(printing.ComboBox1->findText(a1Time));
+    printing.ComboBox2->setCurrentIndex(printing.ComboBox2->findText("A101"));
+    QTemporaryDir out;
+    printing.presetOutput = toPdf(out.filePath("A101.pdf"));
+    printing.Button1->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    const QString printed = compact(pdfPages(printing.presetOutput->pdfPath).join(""));
+    const QStringList seated = f.db.rows("select xh from hbkap where kssj='" + a1Time + "' and jsm='A101'");
+    QVERIFY(seated.contains("F0"));
+    for (const QString& student : seated)
+        QVERIFY2(printed.contains(student), qPrintable(student));
+
+    // The export carries the new periods and their times.
+    TForm8 spreadsheet(f.dm, f.dialogs);
+    spreadsheet.show();
+    const QString file = f.db.folder() + "/排考结果.xlsx";
+    f.dialogs.saveAnswers = {file};
+    spreadsheet.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功!"});
+    const Workbook book = Workbook::open(file);
+    const Worksheet& sheet = book.firstSheet();
+    QStringList exported;
+    for (int r = 2; r <= sheet.lastRow(); ++r)
+        exported.append(cellText(sheet.cell(r, 1)) + "|" + cellText(sheet.cell(r, 11)) + "|" + cellText(sheet.cell(r, 12)));
+    exported.sort();
+    QStringList expected = f.db.rows("select xh, kssj, cc from hbkap");
+    expected.sort();
+    QCOMPARE(exported, expected);
+}
+
+QTEST_MAIN(TestReducePeriods)
+#include "tst_reduceperiods.moc"
