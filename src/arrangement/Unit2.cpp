@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "Scheduling.h"
 #include "SlotSteps.h"

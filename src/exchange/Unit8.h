@@ -1,9 +1,7 @@
 #pragma once
 
-#include "Connection.h"
 #include "DataModule.h"
 #include "Form.h"
-#include "QuerySlot.h"
 #include "SpreadsheetApp.h"
 
 class DBGrid;

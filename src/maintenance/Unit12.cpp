@@ -1,5 +1,6 @@
 #include "Unit12.h"
 
+#include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
 

@@ -1,5 +1,6 @@
 // The classroom window: list, add, delete by name, and what it refuses.
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit5.h"

@@ -5,6 +5,7 @@
 // fixtures/rooms.xlsx was written by openpyxl and fixtures/rooms.xls by xlwt
 // (Python), from the same rows; the second sheet of each must not be read.
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "RoomSheet.h"
 #include "TestDatabase.h"
