@@ -1,12 +1,12 @@
 // The paper-numbering window: departments, the course list, applying a new
 // paper number to the roster and adjusting the placements after scheduling.
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "Rosters.h"
 #include "Unit7.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

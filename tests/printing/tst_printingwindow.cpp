@@ -1,5 +1,6 @@
 // The printing window over a real database: the time and room lists, the
 // candidates copied into t_print1, and the report printed from it as PDF.
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "Fonts.h"
 #include "PdfText.h"
@@ -11,7 +12,6 @@
 #include "Unit9.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>

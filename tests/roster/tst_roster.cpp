@@ -1,11 +1,11 @@
 // The roster window: its four searches, the editing group filled by a row
 // click, and adding, changing and deleting roster rows, checked in t_bjgmd.
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit1.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
