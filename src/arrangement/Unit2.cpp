@@ -29,6 +29,7 @@ TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button1 = named(new QPushButton(QStringLiteral("开始排考"), this), "Button1");
     Button3 = named(new QPushButton(QStringLiteral("清除排考"), this), "Button3");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    setExitButton(Button2);
     StatusBar1 = new StatusProgress(QStringLiteral("Progress"), this);
     ProgressBar1 = StatusBar1->ProgressBar1();
 
