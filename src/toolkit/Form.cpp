@@ -20,7 +20,8 @@ void Form::showEvent(QShowEvent* event)
     // button never becomes the default by taking the focus. Done at each
     // showing, so buttons added after construction are covered too.
     for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAutoDefault(false);
+        if (button->window() == this) // not the buttons of a box or window it owns
+            button->setAutoDefault(false);
     QDialog::showEvent(event);
     if (!event->spontaneous())
         guarded(dialogs, [this] { FormShow(); })();
