@@ -2,6 +2,7 @@
 // key, NULLs allowed) is brought to the current layout when the program
 // connects, without losing a row.
 #include "DataModule.h"
+#include "DbError.h"
 #include "SlotSteps.h"
 #include "TestDatabase.h"
 
@@ -13,6 +14,7 @@ class TestSchemaUpgrade : public QObject {
 
 private Q_SLOTS:
     void olderDatabaseKeepsEveryRow();
+    void failedUpgradeLeavesTheFileAsItWas();
     void currentDatabaseIsLeftAlone();
 };
 
@@ -71,6 +73,32 @@ void TestSchemaUpgrade::olderDatabaseKeepsEveryRow()
             "INSERT INTO t_js(jsm,rnrs) VALUES('D404',10);");
     QCOMPARE(db.scalar("select rid from t_bjgmd where kcxh='K9'"), QString("4"));
     QCOMPARE(db.scalar("select jsid from t_js where jsm='D404'"), QString("4"));
+}
+
+// A table in the way of the upgrade: nothing changes, the clerk is told, and
+// the next statement after the obstacle is gone upgrades.
+void TestSchemaUpgrade::failedUpgradeLeavesTheFileAsItWas()
+{
+    TestDatabase db;
+    makeOlderDatabase(db);
+    db.exec("INSERT INTO t_bjgmd VALUES(NULL,'K1','S1','甲','C1','数学','王',NULL,NULL,'补考');"
+            "CREATE TABLE upgrading_t_js(x)");
+    const QString layout = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
+    DataModule dm;
+    dm.reconfigure();
+    try {
+        openOn(dm.ADOQuery21, "select * FROM hbkap");
+        QFAIL("the upgrade did not fail");
+    } catch (const DbError& e) {
+        QVERIFY2(e.engineText().startsWith("数据库升级失败："), qPrintable(e.engineText()));
+    }
+    QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("0"));
+
+    db.exec("DROP TABLE upgrading_t_js");
+    openOn(dm.ADOQuery21, "select * FROM hbkap");
+    QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
 }
 
 void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
