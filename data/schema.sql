@@ -1,20 +1,26 @@
 -- The database of the make-up and deferred examination arrangement tool.
 -- Text compares without regard to case, as the original engine did; tables
--- are STRICT so that a value a column cannot take is refused.
+-- are STRICT so that a value a column cannot take is refused. An empty value
+-- is the empty text, never NULL, since every statement compares with ''.
 
--- The roster: one row per candidate (student and course). No key: a student
--- listed twice must be storable so that validation can find it.
+-- The roster: one row per candidate (student and course). No key over its
+-- ten columns: a student listed twice must be storable so that validation
+-- can find it. The key rid comes last, since the import fills the first ten
+-- columns by position.
 CREATE TABLE t_bjgmd (
-  sjxh TEXT COLLATE NOCASE,  -- paper number
-  kcxh TEXT COLLATE NOCASE,  -- course sequence number
-  xh   TEXT COLLATE NOCASE,  -- student number
-  xm   TEXT COLLATE NOCASE,  -- student name
-  kcdm TEXT COLLATE NOCASE,  -- course code
-  kcmc TEXT COLLATE NOCASE,  -- course name
-  skjs TEXT COLLATE NOCASE,  -- teacher
-  kkyx TEXT COLLATE NOCASE,  -- offering department
-  bz   TEXT COLLATE NOCASE,  -- remark
-  hbk  TEXT COLLATE NOCASE   -- 补考 or 缓考
+  sjxh TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- paper number
+  kcxh TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- course sequence number
+  xh   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- student number
+  xm   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- student name
+  kcdm TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- course code
+  kcmc TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- course name
+  skjs TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- teacher
+  kkyx TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- offering department
+  bz   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- remark
+  hbk  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- 补考 or 缓考
+  -- The row's key, never handed out twice: a row the roster window still
+  -- shows after it was deleted can never stand for a newer row.
+  rid  INTEGER PRIMARY KEY AUTOINCREMENT
 ) STRICT;
 CREATE INDEX t_bjgmd_sjxh ON t_bjgmd(sjxh, xh);  -- conflict test, validation, counts
 CREATE INDEX t_bjgmd_kcxh ON t_bjgmd(kcxh);
@@ -25,9 +31,9 @@ CREATE INDEX t_bjgmd_kkyx ON t_bjgmd(kkyx);
 -- Placements: one row per paper. jsid 0 means "no room yet"; scheduling
 -- inserts without a room, so the default lists its papers as roomless.
 CREATE TABLE t_kscs (
-  cc    TEXT COLLATE NOCASE,  -- exam period number, as text
-  sjxh  TEXT COLLATE NOCASE,  -- paper number
-  sjxh1 TEXT COLLATE NOCASE,  -- paper number when the row was made
+  cc    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period number, as text
+  sjxh  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- paper number
+  sjxh1 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- paper number when the row was made
   jsid  INTEGER NOT NULL DEFAULT 0
 ) STRICT;
 CREATE INDEX t_kscs_cc ON t_kscs(cc, sjxh);
@@ -36,8 +42,8 @@ CREATE INDEX t_kscs_jsid ON t_kscs(jsid);
 
 -- Exam periods with their exam time (free text).
 CREATE TABLE t_cc (
-  cc   TEXT COLLATE NOCASE,
-  kssj TEXT COLLATE NOCASE
+  cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  kssj TEXT NOT NULL DEFAULT '' COLLATE NOCASE
 ) STRICT;
 CREATE INDEX t_cc_cc ON t_cc(cc);
 CREATE INDEX t_cc_kssj ON t_cc(kssj);
@@ -46,17 +52,25 @@ CREATE INDEX t_cc_kssj ON t_cc(kssj);
 -- deleted room never silently points at a new one.
 CREATE TABLE t_js (
   jsid INTEGER PRIMARY KEY AUTOINCREMENT,
-  jsm  TEXT COLLATE NOCASE,  -- room name; not unique
+  jsm  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- room name; not unique
   rnrs INTEGER               -- capacity; letters are refused
 ) STRICT;
 CREATE INDEX t_js_jsm ON t_js(jsm);
 
 -- The exam-room list being printed.
 CREATE TABLE t_print1 (
-  sjxh TEXT COLLATE NOCASE, kcxh TEXT COLLATE NOCASE, xh TEXT COLLATE NOCASE,
-  xm TEXT COLLATE NOCASE, kcdm TEXT COLLATE NOCASE, kcmc TEXT COLLATE NOCASE,
-  skjs TEXT COLLATE NOCASE, kkyx TEXT COLLATE NOCASE, bz TEXT COLLATE NOCASE,
-  hbk TEXT COLLATE NOCASE, js TEXT COLLATE NOCASE, kssj TEXT COLLATE NOCASE
+  sjxh TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  kcxh TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  xh TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  xm TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  kcdm TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  kcmc TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  skjs TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  kkyx TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  bz TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  hbk TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  js TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  kssj TEXT NOT NULL DEFAULT '' COLLATE NOCASE
 ) STRICT;
 
 -- Emptied by data initialization; nothing else writes it.
@@ -92,26 +106,34 @@ LEFT JOIN t_js r ON r.jsid = k.jsid;
 CREATE VIEW hbkap AS
 SELECT b.sjxh AS sjxh, b.kcxh AS kcxh, b.xh AS xh, b.xm AS xm, b.kcdm AS kcdm,
        b.kcmc AS kcmc, b.skjs AS skjs, b.kkyx AS kkyx, b.bz AS bz, b.hbk AS hbk,
-       k.cc AS cc, t.kssj AS kssj, r.jsm AS jsm, b.rowid AS rid
+       k.cc AS cc, t.kssj AS kssj, r.jsm AS jsm, b.rid AS rid
 FROM t_bjgmd b
 LEFT JOIN t_kscs k ON k.sjxh = b.sjxh
 LEFT JOIN t_cc t ON t.cc = k.cc
 LEFT JOIN t_js r ON r.jsid = k.jsid;
 
 -- An appended row becomes a roster row; its period, time and room follow
--- from its paper, so kssj and jsm are not stored.
+-- from its paper, so kssj and jsm are not stored. Values are stored trimmed,
+-- and a column the row did not set is stored empty.
 CREATE TRIGGER hbkap_insert INSTEAD OF INSERT ON hbkap
 BEGIN
   INSERT INTO t_bjgmd(sjxh, kcxh, xh, xm, kcdm, kcmc, skjs, kkyx, bz, hbk)
-  VALUES (NEW.sjxh, NEW.kcxh, NEW.xh, NEW.xm, NEW.kcdm, NEW.kcmc, NEW.skjs, NEW.kkyx, NEW.bz, NEW.hbk);
+  VALUES (trim(coalesce(NEW.sjxh, '')), trim(coalesce(NEW.kcxh, '')),
+          trim(coalesce(NEW.xh, '')), trim(coalesce(NEW.xm, '')),
+          trim(coalesce(NEW.kcdm, '')), trim(coalesce(NEW.kcmc, '')),
+          trim(coalesce(NEW.skjs, '')), trim(coalesce(NEW.kkyx, '')),
+          trim(coalesce(NEW.bz, '')), trim(coalesce(NEW.hbk, '')));
 END;
 
 CREATE TRIGGER hbkap_update INSTEAD OF UPDATE ON hbkap
 BEGIN
   UPDATE t_bjgmd
-  SET sjxh = NEW.sjxh, kcxh = NEW.kcxh, xh = NEW.xh, xm = NEW.xm, kcdm = NEW.kcdm,
-      kcmc = NEW.kcmc, skjs = NEW.skjs, kkyx = NEW.kkyx, bz = NEW.bz, hbk = NEW.hbk
-  WHERE rowid = OLD.rid;
+  SET sjxh = trim(coalesce(NEW.sjxh, '')), kcxh = trim(coalesce(NEW.kcxh, '')),
+      xh = trim(coalesce(NEW.xh, '')), xm = trim(coalesce(NEW.xm, '')),
+      kcdm = trim(coalesce(NEW.kcdm, '')), kcmc = trim(coalesce(NEW.kcmc, '')),
+      skjs = trim(coalesce(NEW.skjs, '')), kkyx = trim(coalesce(NEW.kkyx, '')),
+      bz = trim(coalesce(NEW.bz, '')), hbk = trim(coalesce(NEW.hbk, ''))
+  WHERE rid = OLD.rid;
 END;
 
 -- Candidates of placed papers with their period: the period-change conflict test.
@@ -142,3 +164,7 @@ SELECT c.sjxh AS sjxh, c.kcxh AS kcxh, c.Num1 AS Num1, p.Num AS Num
 FROM (SELECT sjxh, kcxh, count(*) AS Num1 FROM t_bjgmd GROUP BY sjxh, kcxh) c
 JOIN t_hbkrs p ON p.sjxh = c.sjxh
 WHERE c.sjxh IN (SELECT sjxh FROM t_bjgmd GROUP BY sjxh HAVING count(DISTINCT kcxh) > 1);
+
+-- The layout above is version 1; a database without a version is brought to
+-- it when the program connects.
+PRAGMA user_version = 1;

@@ -33,6 +33,7 @@ TForm14::TForm14(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button3 = named(new QPushButton(QStringLiteral("刷新"), this), "Button3");
     Button4 = named(new QPushButton(QStringLiteral("拆分课程后编排教室"), this), "Button4");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    setExitButton(Button2);
     Button1->setDefault(true);
 
     DBGrid1->setDataSource(dm.DataSource26);

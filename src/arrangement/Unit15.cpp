@@ -29,6 +29,7 @@ TForm15::TForm15(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     ComboBox1 = named(new ComboBox(GroupBox1), "ComboBox1");
     Button3 = named(new QPushButton(QStringLiteral("更改"), GroupBox1), "Button3");
     Button1 = named(new QPushButton(QStringLiteral("退出"), this), "Button1");
+    setExitButton(Button1);
     Button3->setDefault(true);
 
     DBGrid1->setDataSource(dm.DataSource33);

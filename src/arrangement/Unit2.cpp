@@ -43,6 +43,7 @@ TForm2::TForm2(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button3 = named(new QPushButton(QStringLiteral("清除排考"), this), "Button3");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
     reducePeriodsButton = named(new QPushButton(QStringLiteral("减少场次"), this), "reducePeriodsButton");
+    setExitButton(Button2);
     StatusBar1 = new StatusProgress(QStringLiteral("Progress"), this);
     ProgressBar1 = StatusBar1->ProgressBar1();
 

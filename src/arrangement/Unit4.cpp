@@ -79,6 +79,7 @@ TForm4::TForm4(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button5 = named(new QPushButton(QStringLiteral("刷新"), this), "Button5");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
     autoAssignRoomsButton = named(new QPushButton(QStringLiteral("自动分配教室"), this), "autoAssignRoomsButton");
+    setExitButton(Button2);
 
     DBGrid1->setDataSource(dm.DataSource3);
     DBGrid1->setColumns({{QStringLiteral("试卷序号"), {}}, {QStringLiteral("课程序号"), {}}, {QStringLiteral("课程名称"), {}},

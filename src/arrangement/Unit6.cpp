@@ -25,6 +25,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
     Button1 = named(new QPushButton(QStringLiteral("修改"), GroupBox1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    setExitButton(Button2);
 
     DBGrid1->setDataSource(dm.DataSource11);
     DBGrid1->setColumns({{QStringLiteral("考试场次"), {}}, {QStringLiteral("考试时间"), {}}});

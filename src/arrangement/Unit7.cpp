@@ -62,6 +62,7 @@ TForm7::TForm7(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Label15 = named(new QLabel(GroupBox3), "Label15");
     Label16 = named(new QLabel(QStringLiteral("门课程"), GroupBox3), "Label16");
     Button3 = named(new QPushButton(QStringLiteral("退出"), this), "Button3");
+    setExitButton(Button3);
 
     DBGrid1->setDataSource(dm.DataSource15);
     DBGrid1->setColumns({{QStringLiteral("sjxh"), QStringLiteral("试卷序号")},
@@ -146,8 +147,9 @@ void TForm7::Button1Click()
 {
     const QString oldNumber = Label18->text();
     const QString course = Label3->text();
-    const QString newNumber = Edit1->text();
-    const QString remark = Edit2->text();
+    // A paper number is stored trimmed, so that " 3 " is paper 3 everywhere.
+    const QString newNumber = Edit1->text().trimmed();
+    const QString remark = Edit2->text().trimmed();
     // Without a selected course the roster would stay as it is while the
     // placements were changed for a paper shown from an earlier choice.
     if (course.isEmpty()) {
@@ -179,10 +181,10 @@ void TForm7::adjustPlacement(const QString& oldNumber, const QString& newNumber)
 {
     // Same paper as before (the database compares without case): its
     // placement is already right, and deleting it would unplace the paper.
-    if (newNumber.trimmed().compare(oldNumber.trimmed(), Qt::CaseInsensitive) == 0)
+    if (newNumber.compare(oldNumber.trimmed(), Qt::CaseInsensitive) == 0)
         return;
 
-    openOn(dm.ADOQuery31, SqlText("select * from t_kscs where sjxh='") + newNumber.trimmed() + "'  ");
+    openOn(dm.ADOQuery31, SqlText("select * from t_kscs where sjxh='") + newNumber + "'  ");
     if (dm.ADOQuery31.RecordCount() > 0) {
         // The course joins a placed paper. The old paper keeps its placement
         // while other courses still sit it.

@@ -48,7 +48,12 @@ void SpreadsheetApp::offerToSave()
                 return;
             continue;
         }
-        if (QFileInfo(path).suffix().isEmpty())
+        // The workbook is written as .xlsx; a name ending in .xls would make
+        // the file look like the older format, which it is not.
+        const QString suffix = QFileInfo(path).suffix();
+        if (suffix.compare(u"xls", Qt::CaseInsensitive) == 0)
+            path.chop(suffix.size() + 1);
+        if (QFileInfo(path).suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0)
             path += QStringLiteral(".xlsx");
         try {
             book->saveAs(path);

@@ -43,6 +43,7 @@ TForm8::TForm8(DataModule&, Dialogs& dialogs, QWidget* parent)
     Label3 = named(new QLabel(QStringLiteral("条记录"), this), "Label3");
     Label4 = named(new QLabel(QStringLiteral("注意：如果出现报错，请关闭系统，重新登录"), this), "Label4");
     BitBtn3 = named(new QPushButton(QStringLiteral("退出"), this), "BitBtn3");
+    setExitButton(BitBtn3);
     StatusBar1 = new StatusProgress(QStringLiteral("progress"), this);
     ProgressBar1 = StatusBar1->ProgressBar1();
 

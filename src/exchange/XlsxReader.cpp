@@ -414,7 +414,9 @@ Worksheet readXlsx(const QByteArray& data, const QString& path)
     if (bookPart.isEmpty())
         throw WorkbookError::invalidFile(path, QStringLiteral("找不到工作簿"));
 
-    // The first <sheet> is the first worksheet by position, whichever tab is active.
+    // The first worksheet by position, whichever tab is active; chart sheets
+    // (also listed as <sheet>) are passed over.
+    const auto rels = readRelationships(package, bookPart, path);
     QString sheetId;
     QString sheetName;
     bool date1904 = false;
@@ -424,13 +426,12 @@ Worksheet readXlsx(const QByteArray& data, const QString& path)
             if (xml.is(u"workbookPr")) {
                 const QString d = xml.attribute(u"date1904");
                 date1904 = d == QLatin1String("1") || d == QLatin1String("true");
-            } else if (xml.is(u"sheet")) {
+            } else if (xml.is(u"sheet") && rels.value(xml.attribute(u"id")).type.endsWith(u"/worksheet")) {
                 sheetId = xml.attribute(u"id");
                 sheetName = xml.attribute(u"name");
             }
         }
     }
-    const auto rels = readRelationships(package, bookPart, path);
     const QString sheetPart = rels.value(sheetId).target;
     if (sheetId.isEmpty() || sheetPart.isEmpty())
         throw WorkbookError::invalidFile(path, QStringLiteral("找不到第一张工作表"));

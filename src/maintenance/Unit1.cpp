@@ -92,10 +92,7 @@ void TForm1::createControls()
     Button5 = named(new QPushButton(QStringLiteral("修改"), GroupBox2), "Button5");
     Button4 = named(new QPushButton(QStringLiteral("删除"), GroupBox2), "Button4");
     Button3 = named(new QPushButton(QStringLiteral("退出"), this), "Button3");
-
-    // Enter in a box must not press a button that writes to the roster.
-    for (QPushButton* button : {Button1, Button2, Button5, Button4, Button3})
-        button->setAutoDefault(false);
+    setExitButton(Button3);
 
     DBGrid1->setDataSource(dm.DataSource21);
     DBGrid1->setColumns({
@@ -283,14 +280,14 @@ void TForm1::Button2Click()
     q.Append();
     q.FieldByName("sjxh").setAsString(Label32->text());
     q.FieldByName("kcxh").setAsString(Label16->text());
-    q.FieldByName("xh").setAsString(Edit5->text());
-    q.FieldByName("xm").setAsString(Edit9->text());
+    q.FieldByName("xh").setAsString(Edit5->text().trimmed());
+    q.FieldByName("xm").setAsString(Edit9->text().trimmed());
     q.FieldByName("kcdm").setAsString(Label29->text());
     q.FieldByName("kcmc").setAsString(Label17->text());
     q.FieldByName("skjs").setAsString(Label19->text());
     q.FieldByName("kkyx").setAsString(Label21->text());
     q.FieldByName("bz").setAsString(Label23->text());
-    q.FieldByName("hbk").setAsString(ComboBox1->currentText());
+    q.FieldByName("hbk").setAsString(ComboBox1->currentText().trimmed());
     q.FieldByName("kssj").setAsString(Label25->text());
     q.FieldByName("jsm").setAsString(Label27->text());
     q.Post();
@@ -310,9 +307,9 @@ void TForm1::Button5Click()
     q.moveTo(editedRow);
     q.Edit();
     if (Edit5->isModified())
-        q.FieldByName("xh").setAsString(Edit5->text());
+        q.FieldByName("xh").setAsString(Edit5->text().trimmed());
     if (Edit9->isModified())
-        q.FieldByName("xm").setAsString(Edit9->text());
+        q.FieldByName("xm").setAsString(Edit9->text().trimmed());
     q.Post();
     dialogs.message(QStringLiteral("修改成功"));
 }
@@ -327,7 +324,7 @@ void TForm1::Button4Click()
               + "' and  kkyx='" + Label21->text() + "' and  skjs='" + Label19->text() + "' ");
     // The grid keeps showing the row, but there is no roster row left to change.
     editedRow = -1;
-    dialogs.message(QStringLiteral("删除成功"));
+    dialogs.message(q.RowsAffected() > 0 ? QStringLiteral("删除成功") : QStringLiteral("该记录已被删除或修改，请重新查询"));
 }
 
 void TForm1::Button3Click()

@@ -31,6 +31,7 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button2 = named(new QPushButton(QStringLiteral("删除"), GroupBox2), "Button2");
     Button3 = named(new QPushButton(QStringLiteral("退出"), this), "Button3");
     importRoomsButton = named(new QPushButton(QStringLiteral("导入教室"), this), "importRoomsButton");
+    setExitButton(Button3);
 
     DBGrid1->setDataSource(dm.DataSource9);
     DBGrid1->setColumns({{QStringLiteral("教室名称"), {}}, {QStringLiteral("容纳人数"), {}}});
@@ -92,13 +93,11 @@ void TForm5::DBGrid1CellClick(const QString& fieldName)
 
 void TForm5::Button2Click()
 {
-    if (Edit3->text().isEmpty()) {
+    // The list is reread and the box emptied in every case.
+    if (Edit3->text().isEmpty())
         dialogs.message(QStringLiteral("请输入教室"));
-        return;
-    }
-    if (dialogs.confirm(QStringLiteral("是否删除？ "))) {
+    else if (dialogs.confirm(QStringLiteral("是否删除？ ")))
         executeOn(dm.ADOQuery10, SqlText("delete * from t_js where jsm='") + Edit3->text() + "'      ");
-    }
     openRoomList();
     Edit3->clear();
 }

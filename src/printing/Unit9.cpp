@@ -40,6 +40,7 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Label4 = named(new QLabel(QStringLiteral("Label4"), Panel1), "Label4");
     Button1 = named(new QPushButton(QStringLiteral("打印"), Panel1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), Panel1), "Button2");
+    setExitButton(Button2);
     Button1->setDefault(true);
 
     DBGrid1->setDataSource(dm.DataSource25);

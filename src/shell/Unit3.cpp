@@ -30,20 +30,11 @@ QMenu* menu(QMenuBar* bar, const char* name, const QString& caption)
 
 } // namespace
 
-QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption)
+QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption, void (TForm3::*handler)())
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-
-// The windows are created after the main window, so an item looks its
-// window up when it is chosen.
-template <typename Window>
-QAction* TForm3::item(QMenu* menu, const char* name, const QString& caption, std::unique_ptr<Window> Windows::*window)
-{
-    QAction* action = item(menu, name, caption);
-    connect(action, &QAction::triggered, this, [this, window] { (windows.*window)->exec(); });
+    connect(action, &QAction::triggered, this, guarded(windows.dialogs, [this, handler] { (this->*handler)(); }));
     return action;
 }
 
@@ -58,26 +49,23 @@ TForm3::TForm3(Windows& windows)
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     N1 = menu(bar, "N1", QStringLiteral("系统"));
-    N15 = item(N1, "N15", QStringLiteral("数据初始化"), &Windows::Form12);
-    N10 = item(N1, "N10", QStringLiteral("导入数据"), &Windows::Form8);
-    N11 = item(N1, "N11", QStringLiteral("退出"));
+    N15 = item(N1, "N15", QStringLiteral("数据初始化"), &TForm3::N15Click);
+    N10 = item(N1, "N10", QStringLiteral("导入数据"), &TForm3::N10Click);
+    N11 = item(N1, "N11", QStringLiteral("退出"), &TForm3::N11Click);
     N6 = menu(bar, "N6", QStringLiteral("编排"));
-    N14 = item(N6, "N14", QStringLiteral("1.试卷管理"), &Windows::Form7);
-    N7 = item(N6, "N7", QStringLiteral("2.课程排考"));
-    N3 = item(N6, "N3", QStringLiteral("3.指定教室"), &Windows::Form4);
-    N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), &Windows::Form14);
-    N13 = item(N6, "N13", QStringLiteral("5.指定时间"), &Windows::Form6);
+    N14 = item(N6, "N14", QStringLiteral("1.试卷管理"), &TForm3::N14Click);
+    N7 = item(N6, "N7", QStringLiteral("2.课程排考"), &TForm3::N7Click);
+    N3 = item(N6, "N3", QStringLiteral("3.指定教室"), &TForm3::N3Click);
+    N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), &TForm3::N16Click);
+    N13 = item(N6, "N13", QStringLiteral("5.指定时间"), &TForm3::N13Click);
     N2 = menu(bar, "N2", QStringLiteral("查询"));
-    N8 = item(N2, "N8", QStringLiteral("名单查询修改"), &Windows::Form1);
+    N8 = item(N2, "N8", QStringLiteral("名单查询修改"), &TForm3::N8Click);
     N4 = menu(bar, "N4", QStringLiteral("打印"));
-    N9 = item(N4, "N9", QStringLiteral("打印考场名单"), &Windows::Form9);
+    N9 = item(N4, "N9", QStringLiteral("打印考场名单"), &TForm3::N9Click);
     N17 = menu(bar, "N17", QStringLiteral("设置"));
-    N12 = item(N17, "N12", QStringLiteral("教室管理"), &Windows::Form5);
+    N12 = item(N17, "N12", QStringLiteral("教室管理"), &TForm3::N12Click);
     N5 = menu(bar, "N5", QStringLiteral("备注"));
-    N18 = item(N5, "N18", QStringLiteral("版本信息"), &Windows::Form16);
-
-    connect(N11, &QAction::triggered, this, guarded(windows.dialogs, [this] { N11Click(); }));
-    connect(N7, &QAction::triggered, this, guarded(windows.dialogs, [this] { N7Click(); }));
+    N18 = item(N5, "N18", QStringLiteral("版本信息"), &TForm3::N18Click);
 }
 
 bool TForm3::event(QEvent* e)
@@ -91,6 +79,19 @@ void TForm3::FormActivate()
 {
     windows.Form1->data().reconfigure();
 }
+
+// The windows are created after the main window, so each handler looks its
+// window up when the item is chosen.
+void TForm3::N15Click() { windows.Form12->exec(); }
+void TForm3::N10Click() { windows.Form8->exec(); }
+void TForm3::N14Click() { windows.Form7->exec(); }
+void TForm3::N3Click() { windows.Form4->exec(); }
+void TForm3::N16Click() { windows.Form14->exec(); }
+void TForm3::N13Click() { windows.Form6->exec(); }
+void TForm3::N8Click() { windows.Form1->exec(); }
+void TForm3::N9Click() { windows.Form9->exec(); }
+void TForm3::N12Click() { windows.Form5->exec(); }
+void TForm3::N18Click() { windows.Form16->exec(); }
 
 void TForm3::N7Click()
 {

@@ -2,8 +2,6 @@
 
 #include <QMainWindow>
 
-#include <memory>
-
 class QAction;
 class QMenu;
 class Windows;
@@ -36,16 +34,24 @@ public:
     QAction* N18;
 
     void FormActivate();
-    void N7Click();
+    void N15Click();
+    void N10Click();
     void N11Click();
+    void N14Click();
+    void N7Click();
+    void N3Click();
+    void N16Click();
+    void N13Click();
+    void N8Click();
+    void N9Click();
+    void N12Click();
+    void N18Click();
 
 protected:
     bool event(QEvent* event) override;
 
 private:
-    template <typename Window>
-    QAction* item(QMenu* menu, const char* name, const QString& caption, std::unique_ptr<Window> Windows::*window);
-    QAction* item(QMenu* menu, const char* name, const QString& caption);
+    QAction* item(QMenu* menu, const char* name, const QString& caption, void (TForm3::*handler)());
 
     Windows& windows;
 };

@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "DbError.h"
+#include "SchemaUpgrade.h"
 
 #include <QDir>
 #include <QSqlError>
@@ -81,6 +82,7 @@ void Connection::ensureConnected()
         db.close();
         throw DbError(text);
     }
+    upgradeSchema(db);
 }
 
 QSqlDatabase Connection::database()

@@ -42,7 +42,9 @@ BoundStatement bindLiterals(const SqlText& text)
     auto closeLiteral = [&] {
         const bool afterLike = wordBefore(out.sql, literalStart).compare(u"like", Qt::CaseInsensitive) == 0;
         bool hasValue = false;
-        QString value;
+        // A quoted literal is text: an empty one is the empty text, never NULL
+        // (a null QString would bind as NULL).
+        QString value = QStringLiteral("");
         for (const SqlText::Piece& p : literal) {
             hasValue = hasValue || p.isValue;
             value += (afterLike && p.isValue) ? escapeLikeValue(p.text) : p.text;

@@ -39,6 +39,11 @@ void Field::setAsString(const QString& value)
     slot.setValue(column, value);
 }
 
+RowGoneError::RowGoneError()
+    : std::runtime_error("该记录已被删除或修改，请重新查询")
+{
+}
+
 QuerySlot::QuerySlot(Connection& connection, const QString& name, Mode mode)
     : SQL(*this), connection(connection), slotName(name), mode(mode)
 {
@@ -148,6 +153,7 @@ void QuerySlot::Edit()
         throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed or empty dataset").arg(slotName));
     state = State::Edit;
     assigned.clear();
+    beforeEdit = rows[size_t(cursor)];
 }
 
 void QuerySlot::Append()
@@ -189,6 +195,13 @@ QString QuerySlot::updateSource() const
     return from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
 }
 
+bool QuerySlot::rowExists(const QString& source, const QVariant& key)
+{
+    QSqlQuery found = connection.run(SqlText(QStringLiteral("select rid from %1 where rid='").arg(source).toUtf8().constData())
+                                     + key.toString() + "'");
+    return found.next();
+}
+
 // Writes the assigned columns of the current row through the statement's
 // source. A changed row is found again by its key `rid`, which the
 // updatable saved query carries; an appended row needs no key.
@@ -202,6 +215,16 @@ void QuerySlot::writeBack()
     QList<int> columns = assigned.values();
     std::sort(columns.begin(), columns.end());
     columns.removeAll(key);
+
+    if (state == State::Edit && !rowExists(source, row[key])) {
+        // The row was deleted since it was read: nothing is written, and the
+        // result shows the row as it was read.
+        row = beforeEdit;
+        state = State::Browse;
+        assigned.clear();
+        Q_EMIT rowChanged(cursor);
+        throw RowGoneError();
+    }
 
     SqlText statement;
     if (state == State::Insert) {

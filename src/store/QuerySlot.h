@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
+#include <stdexcept>
 #include <vector>
 
 class Connection;
@@ -42,6 +43,13 @@ public:
 private:
     QuerySlot& slot;
     int column;
+};
+
+// A change written back to a row that is no longer there (deleted since it
+// was read): nothing was written. what() is the clerk's message.
+class RowGoneError : public std::runtime_error {
+public:
+    RowGoneError();
 };
 
 // A shared query slot: a statement, and when open the whole result with a
@@ -96,6 +104,7 @@ private:
     void setValue(int column, const QVariant& value);
     void writeBack();
     QString updateSource() const;
+    bool rowExists(const QString& source, const QVariant& key);
 
     Connection& connection;
     QString slotName;
@@ -108,4 +117,5 @@ private:
     int rowsAffected = 0;
     State state = State::Browse;
     QSet<int> assigned; // columns set since Edit or Append
+    QVariantList beforeEdit; // the current row as it was when Edit began
 };

@@ -2,6 +2,8 @@
 
 #include "Guard.h"
 
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -14,9 +16,27 @@ Form::Form(Dialogs& dialogs, const QString& name, const QString& caption, QWidge
 
 void Form::showEvent(QShowEvent* event)
 {
+    // Enter presses the button the window made its default and no other: a
+    // button never becomes the default by taking the focus. Done at each
+    // showing, so buttons added after construction are covered too.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (button->window() == this) // not the buttons of a box or window it owns
+            button->setAutoDefault(false);
     QDialog::showEvent(event);
     if (!event->spontaneous())
         guarded(dialogs, [this] { FormShow(); })();
+}
+
+void Form::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    if (!exitButton)
+        close();
+    else if (exitButton->isVisible() && exitButton->isEnabled())
+        exitButton->click();
 }
 
 void centreOnScreen(QWidget* window)

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QAbstractButton;
+
 // Gives a control its name, the one tests find it by.
 template <typename W>
 W* named(W* widget, const char* name)
@@ -28,5 +30,14 @@ protected:
     virtual void FormShow() { }
     void showEvent(QShowEvent* event) override;
 
+    // The button whose handler Esc runs: the window's own exit step, which
+    // closes what the window leaves open. Without one, Esc closes the window
+    // as its frame does.
+    void setExitButton(QAbstractButton* button) { exitButton = button; }
+    void keyPressEvent(QKeyEvent* event) override;
+
     Dialogs& dialogs;
+
+private:
+    QAbstractButton* exitButton = nullptr;
 };

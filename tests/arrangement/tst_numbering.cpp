@@ -74,6 +74,7 @@ private Q_SLOTS:
     void applyWithoutCourseChangesNothing();
     void editedRowShowsAtOnceButIsNeverWrittenBack();
     void exitEmptiesListsAndLabels();
+    void typedDepartmentIsNotCompleted();
 };
 
 void TestNumbering::openingListsDepartmentsTrimmed()
@@ -139,8 +140,10 @@ void TestNumbering::applyUpdatesRosterAndPlacements_data()
         << QString() << "K1" << "7" << QStringList{} << QStringList{updated};
     QTest::newRow("new number without placement takes the old period")
         << scheduled << "K1" << "9" << QStringList{"1|3|3|0", "2|5|5|4", "2|9|9|0"} << QStringList{updated, placedOk};
-    QTest::newRow("blanks around the new number are kept, trimmed for the test")
-        << scheduled << "K1" << " 9 " << QStringList{"1|3|3|0", "2| 9 | 9 |0", "2|5|5|4"} << QStringList{updated, placedOk};
+    // A number typed with blanks is that number everywhere: the roster and a
+    // new placement carry it trimmed, so the course keeps its period.
+    QTest::newRow("blanks around a new number are dropped")
+        << scheduled << "K1" << " 9 " << QStringList{"1|3|3|0", "2|5|5|4", "2|9|9|0"} << QStringList{updated, placedOk};
     // K2 still sits paper 5, so its placement stays.
     QTest::newRow("joining a placed paper while the old one is still sat")
         << scheduled << "K1" << "3" << QStringList{"1|3|3|0", "2|5|5|4"} << QStringList{updated, placedOk};
@@ -172,7 +175,11 @@ void TestNumbering::applyUpdatesRosterAndPlacements()
     f.apply(number, "重修");
 
     QCOMPARE(f.db.rows("select distinct sjxh, bz from t_bjgmd where kcxh='" + course + "'"),
-             QStringList{number + "|重修"});
+             QStringList{number.trimmed() + "|重修"});
+    // Every numbered candidate of a scheduled term still has a period (or
+    // was told why not).
+    if (!placed.isEmpty() && messages.size() == 2 && messages[1] == "指定成功!!!")
+        QCOMPARE(f.db.scalar("select count(*) from hbkap where sjxh <> '' and cc is null"), QString("0"));
     QCOMPARE(f.db.rows("select rowid, sjxh, bz from t_bjgmd where kcxh <> '" + course + "'"), others);
     QCOMPARE(f.db.rows("select cc, sjxh, sjxh1, jsid from t_kscs order by cc, sjxh"), after);
     QCOMPARE(f.dialogs.takeTexts(), messages);
@@ -226,6 +233,26 @@ void TestNumbering::exitEmptiesListsAndLabels()
     for (QLabel* label : {f.w.Label3, f.w.Label5, f.w.Label7, f.w.Label11})
         QVERIFY(label->text().isEmpty());
     QCOMPARE(f.w.Label18->text(), QString("5"));
+}
+
+// The list is read for the typed text, so the box shows just that text.
+void TestNumbering::typedDepartmentIsNotCompleted()
+{
+    Fixture f;
+    f.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.w));
+    QLineEdit* box = f.w.ComboBox1->lineEdit();
+    box->setFocus();
+    const auto typeText = [box](const QString& text) {
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    };
+    typeText("数");
+    QCOMPARE(f.w.ComboBox1->currentText(), QString("数"));
+    QCOMPARE(f.w.Label11->text(), QString("0"));
+    typeText("学系");
+    QCOMPARE(f.w.ComboBox1->currentText(), QString("数学系"));
+    QCOMPARE(f.w.Label11->text(), QString("2"));
 }
 
 QTEST_MAIN(TestNumbering)

@@ -150,6 +150,8 @@ private Q_SLOTS:
     void noSpreadsheetApplication();
     void templateSavedAndImported();
     void cancelledSaveAsksBeforeDropping();
+    void savedNameEndsInTheWorkbookSuffix_data();
+    void savedNameEndsInTheWorkbookSuffix();
     void unwritablePlaceLetsTheUserChooseAgain();
     void exportReadBack();
     void exportFormatsAndBorders_data();
@@ -216,6 +218,10 @@ void SpreadsheetWindowTest::importStoresTheDataRows()
     f.import(f.book(QStringLiteral("名单.xlsx"), sheet));
 
     QCOMPARE(f.roster(), tableRows(stored));
+    // An empty cell is the empty text, which later statements compare with.
+    QCOMPARE(f.db.scalar(QStringLiteral("select count(*) from t_bjgmd where sjxh is null or kcxh is null or xh is null "
+                                        "or xm is null or kcdm is null or kcmc is null or skjs is null or kkyx is null "
+                                        "or bz is null or hbk is null")), QStringLiteral("0"));
     QCOMPARE(f.w.Label1->text(), QString::number(stored.size()));
     QCOMPARE(f.w.ADOQuery1.RecordCount(), stored.size());
     QCOMPARE(f.dialogs.pausedMilliseconds, 25 * stored.size());
@@ -441,6 +447,32 @@ void SpreadsheetWindowTest::cancelledSaveAsksBeforeDropping()
     f.w.Button1->click();
     QCOMPARE(f.dialogs.openedDocuments, QStringList{file + QStringLiteral(".xlsx")});
     QCOMPARE(Workbook::open(file + QStringLiteral(".xlsx")).firstSheet().values().size(), size_t(20));
+}
+
+void SpreadsheetWindowTest::savedNameEndsInTheWorkbookSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no suffix") << "结果" << "结果.xlsx";
+    QTest::newRow("the older format's suffix") << "结果.xls" << "结果.xlsx";
+    QTest::newRow("the older format's suffix in capitals") << "结果.XLS" << "结果.xlsx";
+    QTest::newRow("the workbook suffix") << "结果.XLSX" << "结果.XLSX";
+    QTest::newRow("another suffix") << "结果.2027" << "结果.2027.xlsx";
+}
+
+// What is saved is an .xlsx workbook, so its name says so and the import
+// reads it back as one.
+void SpreadsheetWindowTest::savedNameEndsInTheWorkbookSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    Fixture f;
+    f.dialogs.saveAnswers = {f.path(typed)};
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{f.path(saved)});
+    QVERIFY(!QFile::exists(f.path(typed)) || typed == saved);
+    f.import(f.path(saved));
+    QCOMPARE(f.dialogs.lastText(), QStringLiteral("数据导入成功!"));
 }
 
 void SpreadsheetWindowTest::unwritablePlaceLetsTheUserChooseAgain()

@@ -154,11 +154,13 @@ void TestClassrooms::deleteAnsweredNoKeepsTheRooms()
 
 void TestClassrooms::deleteWithEmptyNameAsksNothing()
 {
+    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('E505',5)"); // the list is reread all the same
     form->Button2->click();
     QCOMPARE(dialogs->boxes.size(), 1);
     QCOMPARE(dialogs->boxes[0].kind, QString("message"));
     QCOMPARE(dialogs->boxes[0].text, QString("请输入教室"));
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("2"));
+    QCOMPARE(db->scalar("select count(*) from t_js"), QString("3"));
+    QCOMPARE(listed(), (QStringList{"A101|60", "B202|40", "E505|5"}));
 }
 
 void TestClassrooms::clickingACellCopiesThatCell()

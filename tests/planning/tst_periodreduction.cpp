@@ -31,7 +31,7 @@ QString periodFault(TestDatabase& db)
     for (int i = 0; i < periods.size(); ++i)
         if (periods[i] != QString::number(i + 1))
             return "periods are not 1..K: " + periods.join(u',');
-    if (db.rows("select cc from t_cc where kssj is null order by cast(cc as integer)") != periods
+    if (db.rows("select cc from t_cc where kssj = '' order by cast(cc as integer)") != periods
         || db.scalar("select count(*) from t_cc").toInt() != periods.size())
         return "t_cc does not hold one empty row per period";
     return {};

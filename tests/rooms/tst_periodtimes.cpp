@@ -47,7 +47,7 @@ void TestPeriodTimes::storesTheTimeAsTypedForTheClickedPeriod()
     typeInto(f.form.Edit1, " 2027年1月12日 8:30 ");
     f.form.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"修改成功"});
-    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|NULL", "2|NULL", "3|' 2027年1月12日 8:30 '"}));
+    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|' 2027年1月12日 8:30 '"}));
     QCOMPARE(shownRows(f.form.DBGrid1), (QStringList{"1|", "2|", "3| 2027年1月12日 8:30 "}));
     QCOMPARE(f.form.Edit1->text(), QString());
 
@@ -65,7 +65,7 @@ void TestPeriodTimes::secondPressStoresAnEmptyTime()
     f.form.Button1->click();
     f.form.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), (QStringList{"修改成功", "修改成功"}));
-    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|NULL", "2|''", "3|NULL"}));
+    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|''"}));
     QCOMPARE(f.form.Label2->text(), QString("2"));
 }
 
@@ -75,7 +75,7 @@ void TestPeriodTimes::noClickedPeriodIsRefused()
     typeInto(f.form.Edit1, "2027-01-10 14:00");
     f.form.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"请先在列表中选择场次"});
-    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|NULL", "2|NULL", "3|NULL"}));
+    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|''"}));
     QCOMPARE(f.form.Edit1->text(), QString("2027-01-10 14:00"));
 }
 

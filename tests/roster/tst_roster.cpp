@@ -109,6 +109,8 @@ private Q_SLOTS:
     void deleteAsksThenRemovesEveryMatchingRow();
     void exitClearsTheWorkButKeepsTheSearch();
     void addingOrChangingWithoutAClickedRowIsRefused();
+    void deletedRowStillShownIsNoHandleOnANewerRow();
+    void typedKindIsNotAddedToTheList();
 };
 
 void TestRoster::searchesFindAndOrder_data()
@@ -354,8 +356,9 @@ void TestRoster::deleteAsksThenRemovesEveryMatchingRow()
              (QStringList{"K1|S2|王老师", "K2|S1|赵老师", "K3|S1|钱老师", "K4|S3|孙老师", "K1|S1|李老师"}));
     QCOMPARE(f.gridColumn(1).size(), 5); // the grid is not read again
 
+    // Deleting it again reaches no row, and says so.
     w.Button4->click();
-    QCOMPARE(f.dialogs.takeTexts(), (QStringList{"是否删除？ ", "删除成功"}));
+    QCOMPARE(f.dialogs.takeTexts(), (QStringList{"是否删除？ ", "该记录已被删除或修改，请重新查询"}));
     QCOMPARE(f.db.rows(allRoster).size(), 5);
 }
 
@@ -463,11 +466,55 @@ void TestRoster::addingOrChangingWithoutAClickedRowIsRefused()
     };
     for (const Case& c : cases) {
         Fixture f;
-        const QStringList before = f.db.rows("select * from t_bjgmd order by sjxh,kcxh,xh");
+        const QStringList before = f.db.rows("select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd order by sjxh,kcxh,xh");
         c.steps(f);
         QVERIFY2(f.dialogs.lastText() == c.message, c.name);
-        QVERIFY2(f.db.rows("select * from t_bjgmd order by sjxh,kcxh,xh") == before, c.name);
+        QVERIFY2(f.db.rows("select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd order by sjxh,kcxh,xh") == before, c.name);
     }
+}
+
+// The roster's last row is deleted and a student added for its course: the
+// deleted row, still shown, must not stand for the new one.
+void TestRoster::deletedRowStillShownIsNoHandleOnANewerRow()
+{
+    Fixture f;
+    TForm1& w = *f.window;
+    f.search(w.RadioButton2, w.Edit2, "S3");
+    f.clickRow(0);
+    w.Button4->click();
+    type(w.Edit5, "S9");
+    type(w.Edit9, "新生");
+    w.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), (QStringList{"是否删除？ ", "删除成功", "添加成功"}));
+    const QStringList before = f.db.rows(allRoster);
+    QCOMPARE(before.last(), QString("1|K4|S9|新生|C1|高等数学|孙老师|数学系||补考"));
+
+    f.clickRow(0);
+    QCOMPARE(w.Edit5->text(), QString("S3"));
+    type(w.Edit9, "改名");
+    w.Button5->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"该记录已被删除或修改，请重新查询"});
+    QCOMPARE(f.db.rows(allRoster), before);
+    QCOMPARE(f.gridColumn(3), (QStringList{"王五", "新生"}));
+}
+
+void TestRoster::typedKindIsNotAddedToTheList()
+{
+    Fixture f;
+    TForm1& w = *f.window;
+    f.search(w.RadioButton1, w.Edit1, "K2");
+    f.clickRow(0);
+    QLineEdit* kind = w.ComboBox1->lineEdit();
+    kind->setFocus();
+    kind->selectAll();
+    for (const QChar ch : QString("重修"))
+        QTest::sendKeyEvent(QTest::Click, kind, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    QTest::keyClick(kind, Qt::Key_Return);
+    QCOMPARE(w.ComboBox1->count(), 2);
+    QCOMPARE(w.ComboBox1->currentText(), QString("重修"));
+    type(w.Edit5, "S9");
+    w.Button2->click();
+    QCOMPARE(f.db.scalar("select hbk from t_bjgmd where xh='S9'"), QString("重修"));
 }
 
 QTEST_MAIN(TestRoster)

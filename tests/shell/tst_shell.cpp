@@ -10,6 +10,8 @@
 #include "Unit5.h"
 #include "Windows.h"
 
+#include <QComboBox>
+
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +41,33 @@ QString modalOpenedBy(const std::function<void()>& action)
     return shown;
 }
 
+// The working window of the given name among all windows.
+Form* formNamed(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* form = qobject_cast<Form*>(w); form && form->objectName() == name)
+            return form;
+    return nullptr;
+}
+
+// The names of the window's buttons that a key pressed in the given control
+// clicks (a box's own editor for an editable drop-down).
+QStringList buttonsClickedBy(Form& form, const QString& control, Qt::Key key)
+{
+    QStringList clicked;
+    QObject listening; // the connections end with this call
+    for (QPushButton* button : form.findChildren<QPushButton*>())
+        QObject::connect(button, &QPushButton::clicked, &listening, [&clicked, button] { clicked.append(button->objectName()); });
+    QWidget* target = control.isEmpty() ? &form : form.findChild<QWidget*>(control);
+    if (auto* box = qobject_cast<QComboBox*>(target); box && box->isEditable())
+        target = box->lineEdit();
+    if (!target)
+        return {QStringLiteral("no control ") + control};
+    target->setFocus();
+    QTest::keyClick(target, key);
+    return clicked;
+}
+
 } // namespace
 
 class TestShell : public QObject {
@@ -58,6 +87,10 @@ private Q_SLOTS:
     void schedulingMenuRefusesCoursesWithoutPaper();
     void schedulingMenuOpensSchedulingWindow();
     void missingDatabaseIsReportedAndLaterFound();
+    void enterPressesOnlyTheDefaultButton_data();
+    void enterPressesOnlyTheDefaultButton();
+    void escapeGoesThroughTheExitStep_data();
+    void escapeGoesThroughTheExitStep();
 
 private:
     std::unique_ptr<TestDatabase> db;
@@ -162,13 +195,19 @@ void TestShell::menuHasEveryItemInOrder()
 void TestShell::menuItemsOpenTheirWindowsModally()
 {
     TForm3& main = *windows->Form3;
-    const QList<std::pair<QAction*, QString>> items = {
-        {main.N15, "Form12"}, {main.N10, "Form8"}, {main.N14, "Form7"}, {main.N3, "Form4"}, {main.N16, "Form14"},
-        {main.N13, "Form6"}, {main.N8, "Form1"}, {main.N9, "Form9"}, {main.N12, "Form5"}, {main.N18, "Form16"},
+    // Each item and its handler, named after the item, open the window.
+    const QList<std::tuple<QAction*, void (TForm3::*)(), QString>> items = {
+        {main.N15, &TForm3::N15Click, "Form12"}, {main.N10, &TForm3::N10Click, "Form8"},
+        {main.N14, &TForm3::N14Click, "Form7"}, {main.N3, &TForm3::N3Click, "Form4"},
+        {main.N16, &TForm3::N16Click, "Form14"}, {main.N13, &TForm3::N13Click, "Form6"},
+        {main.N8, &TForm3::N8Click, "Form1"}, {main.N9, &TForm3::N9Click, "Form9"},
+        {main.N12, &TForm3::N12Click, "Form5"}, {main.N18, &TForm3::N18Click, "Form16"},
     };
     main.show();
-    for (const auto& [action, expected] : items)
+    for (const auto& [action, handler, expected] : items) {
         QCOMPARE(modalOpenedBy([action] { action->trigger(); }), expected);
+        QCOMPARE(modalOpenedBy([&main, handler] { (main.*handler)(); }), expected);
+    }
     QVERIFY(dialogs->boxes.isEmpty());
 }
 
@@ -225,6 +264,73 @@ void TestShell::missingDatabaseIsReportedAndLaterFound()
     dialogs->boxes.clear();
     QCOMPARE(modalOpenedBy([this] { windows->Form3->N7->trigger(); }), QString("Form2"));
     QVERIFY(dialogs->boxes.isEmpty());
+}
+
+void TestShell::enterPressesOnlyTheDefaultButton_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("control"); // where Enter is pressed
+    QTest::addColumn<QStringList>("pressed");
+    // Windows whose description names a default button.
+    QTest::newRow("import: file choice") << "Form8" << "Edit1" << QStringList{"BitBtn1"};
+    QTest::newRow("initialization") << "Form12" << "" << QStringList{"Button1"};
+    QTest::newRow("printing") << "Form9" << "ComboBox1" << QStringList{"Button1"};
+    QTest::newRow("split") << "Form14" << "Edit1" << QStringList{"Button1"};
+    QTest::newRow("split rooms") << "Form15" << "ComboBox1" << QStringList{"Button3"};
+    // Windows without one: Enter in a box presses nothing.
+    QTest::newRow("roster: student number") << "Form1" << "Edit5" << QStringList{};
+    QTest::newRow("roster: search box") << "Form1" << "Edit1" << QStringList{};
+    QTest::newRow("scheduling") << "Form2" << "" << QStringList{};
+    QTest::newRow("rooms: target period") << "Form4" << "Edit1" << QStringList{};
+    QTest::newRow("classrooms: room to delete") << "Form5" << "Edit3" << QStringList{};
+    QTest::newRow("classrooms: new room") << "Form5" << "Edit2" << QStringList{};
+    QTest::newRow("period times") << "Form6" << "Edit1" << QStringList{};
+    QTest::newRow("numbering: new number") << "Form7" << "Edit1" << QStringList{};
+}
+
+void TestShell::enterPressesOnlyTheDefaultButton()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, control);
+    QFETCH(QStringList, pressed);
+    Form* form = formNamed(window);
+    QVERIFY(form);
+    dialogs->confirmAnswers = QList<bool>(8, false);
+    form->show();
+    QCOMPARE(buttonsClickedBy(*form, control, Qt::Key_Return), pressed);
+    QCOMPARE(buttonsClickedBy(*form, control, Qt::Key_Enter), pressed);
+    QCOMPARE(db->scalar("select count(*) from t_js"), QString("0"));
+    form->close();
+}
+
+void TestShell::escapeGoesThroughTheExitStep_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("exit"); // the exit button; none: closed like the frame does
+    QTest::newRow("roster") << "Form1" << "Button3";
+    QTest::newRow("scheduling") << "Form2" << "Button2";
+    QTest::newRow("rooms") << "Form4" << "Button2";
+    QTest::newRow("classrooms") << "Form5" << "Button3";
+    QTest::newRow("period times") << "Form6" << "Button2";
+    QTest::newRow("numbering") << "Form7" << "Button3";
+    QTest::newRow("import") << "Form8" << "BitBtn3";
+    QTest::newRow("printing") << "Form9" << "Button2";
+    QTest::newRow("initialization") << "Form12" << "";
+    QTest::newRow("split") << "Form14" << "Button2";
+    QTest::newRow("split rooms") << "Form15" << "Button1";
+    QTest::newRow("version") << "Form16" << "";
+}
+
+void TestShell::escapeGoesThroughTheExitStep()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, exit);
+    Form* form = formNamed(window);
+    QVERIFY(form);
+    form->show();
+    const QStringList clicked = buttonsClickedBy(*form, QString(), Qt::Key_Escape);
+    QCOMPARE(clicked, exit.isEmpty() ? QStringList{} : QStringList{exit});
+    QVERIFY(!form->isVisible());
 }
 
 QTEST_MAIN(TestShell)

@@ -35,6 +35,9 @@ private Q_SLOTS:
     void databaseIsLookedUpInTheCurrentDirectory();
     void reconfigureClosesTheConnectionAndFirstSlot();
     void refusedValueChangesNothing();
+    void changeOfARowNoLongerThereReachesNoOtherRow_data();
+    void changeOfARowNoLongerThereReachesNoOtherRow();
+    void emptyValuesAreStoredAsEmptyText();
 };
 
 void TestQuerySlot::cursorWalksTheResult()
@@ -214,6 +217,69 @@ void TestQuerySlot::refusedValueChangesNothing()
         QVERIFY(e.message().contains("只能填写整数"));
     }
     QCOMPARE(db.scalar("select count(*) from t_js"), QString("0"));
+}
+
+void TestQuerySlot::changeOfARowNoLongerThereReachesNoOtherRow_data()
+{
+    QTest::addColumn<QString>("removal");
+    QTest::newRow("deleted, then a row added") << "delete from t_bjgmd where xh='S2'";
+    QTest::newRow("deleted by data initialization") << "delete from t_bjgmd";
+}
+
+// A result row read before its roster row went stands for no row at all,
+// even after a new row was appended at the end of the roster.
+void TestQuerySlot::changeOfARowNoLongerThereReachesNoOtherRow()
+{
+    QFETCH(QString, removal);
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|张三|C1|数学|王|系||补考", "1|K1|S2|李四|C1|数学|王|系||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    QuerySlot& q = dm.ADOQuery21;
+    run(q, "select * FROM hbkap order by xh");
+    db.exec(removal);
+    db.addRoster({"1|K1|S3|王五|C1|数学|王|系||补考"});
+    const QStringList before = db.rows("select * from t_bjgmd");
+
+    q.Last();
+    q.Edit();
+    q.FieldByName("xm").setAsString("改名");
+    try {
+        q.Post();
+        QFAIL("a change of a deleted row was reported as written");
+    } catch (const std::exception& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), QString("该记录已被删除或修改，请重新查询"));
+    }
+    QCOMPARE(db.rows("select * from t_bjgmd"), before);
+    QCOMPARE(q.FieldByName("xm").AsString(), QString("李四")); // shown as it was read
+}
+
+// An empty value, set or left unset, is the empty text in the table, never
+// NULL: statements compare with ''.
+void TestQuerySlot::emptyValuesAreStoredAsEmptyText()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    QuerySlot& q = dm.ADOQuery1;
+    run(q, "select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd");
+    q.Append();
+    q.FieldByName("kcxh").setAsString("K1");
+    q.FieldByName("kkyx").setAsString(QString());
+    q.Post();
+    run(dm.ADOQuery21, "select * FROM hbkap");
+    dm.ADOQuery21.Append();
+    dm.ADOQuery21.FieldByName("kcxh").setAsString("K2");
+    dm.ADOQuery21.FieldByName("bz").setAsString(QString());
+    dm.ADOQuery21.Post();
+    dm.ADOQuery17.SQL.Add(SqlText("update t_bjgmd set sjxh='") + QString() + "',bz='" + QString() + "' where kcxh='" + QStringLiteral("K1") + "' ");
+    dm.ADOQuery17.ExecSQL();
+    dm.ADOQuery20.SQL.Add(SqlText("insert into t_cc(cc) values('") + QStringLiteral("1") + "')       ");
+    dm.ADOQuery20.ExecSQL();
+
+    QCOMPARE(db.rows("select kcxh, quote(sjxh), quote(xh), quote(kkyx), quote(bz), quote(hbk) from t_bjgmd order by rid"),
+             (QStringList{"K1|''|''|''|''|''", "K2|''|''|''|''|''"}));
+    QCOMPARE(db.rows("select quote(kssj) from t_cc"), QStringList{"''"});
 }
 
 QTEST_GUILESS_MAIN(TestQuerySlot)

@@ -89,7 +89,7 @@ void TestDatabase::addRoster(const QStringList& rows)
             values.append(QString());
         for (QString& v : values)
             v = QStringLiteral("'") + QString(v).replace(u'\'', QStringLiteral("''")) + QStringLiteral("'");
-        sql += QStringLiteral("INSERT INTO t_bjgmd VALUES(%1);").arg(values.join(u','));
+        sql += QStringLiteral("INSERT INTO t_bjgmd(sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk) VALUES(%1);").arg(values.join(u','));
     }
     exec(sql + QStringLiteral("COMMIT;"));
 }
