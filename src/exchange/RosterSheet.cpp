@@ -1,7 +1,7 @@
 #include "RosterSheet.h"
 
 #include "CellText.h"
-#include "QuerySlot.h"
+#include "SlotSteps.h"
 #include "Workbook.h"
 
 const std::array<RosterColumn, 10> rosterColumns{{
@@ -26,14 +26,6 @@ QString trimmedCell(const Worksheet& sheet, int row, int column)
     return trimBlanks(cellText(sheet.cell(row, column)));
 }
 
-void reopen(QuerySlot& roster)
-{
-    roster.Close();
-    roster.SQL.Clear();
-    roster.SQL.Add(rosterStatement);
-    roster.Open();
-}
-
 }  // namespace
 
 int countRosterRows(const Worksheet& sheet)
@@ -48,7 +40,7 @@ void storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const
 {
     // After an export the slot shows hbkap, whose columns are in another
     // order; the roster statement makes the columns land where they belong.
-    reopen(roster);
+    openOn(roster, rosterStatement);
     try {
         for (int row = 2; row <= count + 1; ++row) {
             roster.Append();
@@ -59,7 +51,7 @@ void storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const
         }
     } catch (...) {
         // The failing row was appended to the result but never stored.
-        reopen(roster);
+        openOn(roster, rosterStatement);
         throw;
     }
 }
