@@ -115,7 +115,7 @@ void TForm2::Button1Click()
             return;
         }
         ProgressBar1->setValue(placed);
-        dialogs.pause(25);
+        dialogs.pause(stepPauseMilliseconds);
     });
     ProgressBar1->setValue(0);
     if (run.refused) {

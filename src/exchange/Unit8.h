@@ -17,7 +17,7 @@ class TForm8 : public Form {
     Q_OBJECT
 
 public:
-    TForm8(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit TForm8(Dialogs& dialogs, QWidget* parent = nullptr);
 
     Connection ADOConnection1;
     QuerySlot ADOQuery1{ADOConnection1, QStringLiteral("ADOQuery1")};

@@ -24,7 +24,6 @@ public:
     void Close();
     void setConnectionString(const QString& text);
     const QString& connectionString() const { return connString; }
-    void setLoginPrompt(bool on) { loginPrompt = on; }
     bool connected() const;
 
     // The database file the connection string names, with '/' separators.
@@ -43,5 +42,4 @@ private:
 
     QString name;
     QString connString;
-    bool loginPrompt = true;
 };
