@@ -3,9 +3,11 @@
 #include "ComboBox.h"
 #include "DBGrid.h"
 #include "DataModule.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "Rosters.h"
 #include "Unit7.h"
+#include "WindowFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,16 +25,10 @@ const QStringList roster = {
     "|K4|s5|戊|C4|日语|赵|外语系|",
 };
 
-struct Fixture {
-    TestDatabase db;
-    RecordingDialogs dialogs;
-    DataModule dm;
-    TForm7 w{dm, dialogs};
-
+struct Fixture : WindowFixture<TForm7> {
     Fixture()
     {
         db.addRoster(roster);
-        dm.reconfigure();
         w.show();
     }
 

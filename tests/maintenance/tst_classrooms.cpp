@@ -1,6 +1,7 @@
 // The classroom window: list, add, delete by name, and what it refuses.
 #include "DBGrid.h"
 #include "DataModule.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit5.h"
@@ -63,11 +64,7 @@ void TestClassrooms::add(const QString& name, const QString& capacity)
 
 QStringList TestClassrooms::listed()
 {
-    QStringList rows;
-    const QAbstractItemModel* model = form->DBGrid1->model();
-    for (int r = 0; r < model->rowCount(); ++r)
-        rows.append(model->index(r, 0).data().toString() + "|" + model->index(r, 1).data().toString());
-    return rows;
+    return gridRows(form->DBGrid1, {0, 1});
 }
 
 void TestClassrooms::showingEmptiesTheBoxesAndListsRooms()

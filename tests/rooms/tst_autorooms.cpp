@@ -140,7 +140,7 @@ void TestAutoRooms::allPeriodsAfterConfirmation()
     QCOMPARE(db->rows("SELECT quote(cc), quote(sjxh1) FROM t_kscs ORDER BY rowid"),
              (QStringList{"'1'|'P1'", "'1'|'P2'", "'1'|'P3'", "'1'|'P4'", "'1'|'P5'", "'1'|'P6'", "'2'|'P7'", "'2'|'P8'"}));
     // The overview shows the rooms at once.
-    QVERIFY(shownRows(form->DBGrid1).contains("P8|||||30|B202|"));
+    QVERIFY(gridRows(form->DBGrid1).contains("P8|||||30|B202|"));
 }
 
 void TestAutoRooms::answeringNoChangesNothing()
@@ -164,8 +164,8 @@ void TestAutoRooms::chosenPeriodOnly()
     QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 OR cc = '2' ORDER BY sjxh"),
              (QStringList{"P4|4", "P6|99", "P7|1", "P8|2"}));
     // The period view and the room totals show the result.
-    QVERIFY(shownRows(form->DBGrid1).contains("P8|K9|生物|王老师|30|30|B202|"));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"A101|60", "B202|30"}));
+    QVERIFY(gridRows(form->DBGrid1).contains("P8|K9|生物|王老师|30|30|B202|"));
+    QCOMPARE(gridRows(form->DBGrid2), (QStringList{"A101|60", "B202|30"}));
     QCOMPARE(form->Label4->text(), QString("2"));
 }
 

@@ -31,7 +31,7 @@ void fillTerm(TestDatabase& db)
 QStringList column(const DBGrid* grid, int position)
 {
     QStringList cells;
-    for (const QString& row : shownRows(grid))
+    for (const QString& row : gridRows(grid))
         cells.append(row.section(u'|', position, position));
     return cells;
 }
@@ -107,7 +107,7 @@ void TestRoomAssignment::showingListsPeriodsAndEveryPlacement()
     QVERIFY(periods.contains("3"));
     QCOMPARE(form->ComboBox1->currentText(), QString());
     // Only the fields the course list shares with the overview are filled.
-    QStringList rows = shownRows(form->DBGrid1);
+    QStringList rows = gridRows(form->DBGrid1);
     QCOMPARE(column(form->DBGrid1, 5), (QStringList{"2", "2", "4", "4"}));
     rows.sort();
     QCOMPARE(rows, (QStringList{"1|||||4||", "1|||||4||重修", "2|||||2||", "3|||||2||"}));
@@ -121,10 +121,10 @@ void TestRoomAssignment::choosingAPeriodShowsItsCoursesAndRoomTotals()
     pick(form->ComboBox1, "1");
     QCOMPARE(form->Label4->text(), QString("3"));
     QCOMPARE(column(form->DBGrid1, 0), (QStringList{"1", "1", "2"}));
-    QStringList rows = shownRows(form->DBGrid1);
+    QStringList rows = gridRows(form->DBGrid1);
     rows.sort();
     QCOMPARE(rows, (QStringList{"1|K1|高等数学|王老师|3|4||重修", "1|K2|线性代数|李老师|1|4||", "2|K3|大学物理|张老师|2|2||"}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|6"}));
+    QCOMPARE(gridRows(form->DBGrid2), (QStringList{"|6"}));
     QCOMPARE(entries(form->ComboBox2), (QStringList{"A101", "B202"}));
     QCOMPARE(form->ComboBox2->currentText(), QString());
     QVERIFY(form->DBGrid1->isEnabled());
@@ -164,7 +164,7 @@ void TestRoomAssignment::assignmentCoversEveryCourseOfThePaper()
     QCOMPARE(dialogs->takeTexts(), QStringList{"指定成功"});
     QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|" + roomId("A101"), "2|0", "3|0"}));
     QCOMPARE(column(form->DBGrid1, 6), (QStringList{"A101", "A101", ""}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|2", "A101|4"}));
+    QCOMPARE(gridRows(form->DBGrid2), (QStringList{"|2", "A101|4"}));
 }
 
 void TestRoomAssignment::assignmentActsOnTheLastClickedPaper()
@@ -204,7 +204,7 @@ void TestRoomAssignment::refusedAssignmentChangesNothing()
     QCOMPARE(dialogs->takeTexts(), QStringList{message});
     QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|0", "2|" + roomId("B202"), "3|0"}));
     QCOMPARE(column(form->DBGrid1, 6), (QStringList{"B202", "", ""}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|4", "B202|2"}));
+    QCOMPARE(gridRows(form->DBGrid2), (QStringList{"|4", "B202|2"}));
 }
 
 void TestRoomAssignment::periodChange_data()
@@ -264,12 +264,12 @@ void TestRoomAssignment::newPeriodAppearsAfterRefreshAndPaperKeepsItsRoom()
     QVERIFY(!form->ComboBox1->isEnabled());
     QCOMPARE(column(form->DBGrid1, 0), (QStringList{"1", "1"}));
     QCOMPARE(form->Label4->text(), QString("2"));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|4"}));
+    QCOMPARE(gridRows(form->DBGrid2), (QStringList{"|4"}));
 
     form->Button3->click();
     pick(form->ComboBox1, "7");
-    QCOMPARE(shownRows(form->DBGrid1), (QStringList{"2|K3|大学物理|张老师|2|2|B202|"}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"B202|2"}));
+    QCOMPARE(gridRows(form->DBGrid1), (QStringList{"2|K3|大学物理|张老师|2|2|B202|"}));
+    QCOMPARE(gridRows(form->DBGrid2), (QStringList{"B202|2"}));
 }
 
 void TestRoomAssignment::periodChoiceLockAcrossShowings()

@@ -84,7 +84,7 @@ void TestSplit::cleanup()
 void TestSplit::listShowsPapersOfSeveralCoursesLargestFirst()
 {
     split->show();
-    QStringList shown = shownRows(split->DBGrid1);
+    QStringList shown = gridRows(split->DBGrid1);
     QCOMPARE(shown.size(), 5);
     std::sort(shown.begin(), shown.begin() + 3);
     std::sort(shown.begin() + 3, shown.end());
@@ -118,12 +118,12 @@ void TestSplit::splitPlacesTheCourseInTheSourcePeriodWithoutRoom()
 
     split->Button3->click();
     QCOMPARE(split->Label1->text(), QString("4"));
-    QStringList shown = shownRows(split->DBGrid1);
+    QStringList shown = gridRows(split->DBGrid1);
     shown.sort();
     QCOMPARE(shown, (QStringList{"1|K1|3|4", "1|K5|1|4", "4|K6|1|2", "4|K7|1|2"}));
 
     rooms->show();
-    QVERIFY(shownRows(rooms->DBGrid1).contains("2|9|2||"));
+    QVERIFY(gridRows(rooms->DBGrid1).contains("2|9|2||"));
 }
 
 void TestSplit::unchangedNumberChangesNothing()
@@ -214,7 +214,7 @@ void TestSplit::roomWindowListsPlacementsWithoutRoom()
 {
     rooms->show();
     // Once per course, by period; papers with a room are left out.
-    QCOMPARE(shownRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||", "2|1|6||", "2|1|6||", "2|1|6||"}));
+    QCOMPARE(gridRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||", "2|1|6||", "2|1|6||", "2|1|6||"}));
     QCOMPARE(entries(rooms->ComboBox1), (QStringList{"A101", "B202"}));
     QCOMPARE(rooms->ComboBox1->currentText(), QString());
 
@@ -226,7 +226,7 @@ void TestSplit::roomWindowListsPlacementsWithoutRoom()
     rooms->Button3->click();
     QCOMPARE(dialogs->takeTexts(), QStringList{"指定成功"});
     QCOMPARE(db->scalar("SELECT jsm FROM t_kscs JOIN t_js USING (jsid) WHERE sjxh='1'"), QString("B202"));
-    QCOMPARE(shownRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||"}));
+    QCOMPARE(gridRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||"}));
 }
 
 void TestSplit::refusedRoomChangesNothing_data()
@@ -252,7 +252,7 @@ void TestSplit::refusedRoomChangesNothing()
     rooms->Button3->click();
     QCOMPARE(dialogs->takeTexts(), QStringList{message});
     QCOMPARE(db->rows(placementQuery), placements);
-    QCOMPARE(shownRows(rooms->DBGrid1).size(), 5);
+    QCOMPARE(gridRows(rooms->DBGrid1).size(), 5);
 }
 
 void TestSplit::oneRoomFillsTheRoomChoice()
