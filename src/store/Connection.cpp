@@ -72,15 +72,31 @@ void Connection::ensureConnected()
     db.setDatabaseName(QUrl::fromLocalFile(dataSource()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
-        throw DbError(db.lastError().databaseText().isEmpty() ? db.lastError().text() : db.lastError().databaseText());
+        throw DbError(db.lastError());
     QSqlQuery pragma(db);
-    // Each statement still commits on its own; WAL makes that commit cheap.
-    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
-        const QString text = pragma.lastError().databaseText();
+    // The rollback journal keeps every committed row in data.mdb itself
+    // between statements, so the one file is the whole database: a copy of
+    // it is complete, and a read-only file can still be read. FULL makes a
+    // commit survive a power cut.
+    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+        const DbError error(pragma.lastError());
         pragma.finish();
         db.close();
-        throw DbError(text);
+        throw error;
     }
+}
+
+void Connection::fail(const QSqlError& error)
+{
+    const DbError e(error);
+    // The file itself failed (made read-only, replaced, unreadable): the
+    // next statement connects afresh, so that putting the file right is
+    // enough and no restart is needed.
+    constexpr int readOnly = 8, ioError = 10, corrupt = 11, cannotOpen = 14, notADatabase = 26;
+    for (int code : {readOnly, ioError, corrupt, cannotOpen, notADatabase})
+        if (e.engineCode() == code)
+            Close();
+    throw e;
 }
 
 QSqlDatabase Connection::database()
@@ -95,11 +111,11 @@ QSqlQuery Connection::run(const SqlText& text)
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(bound.sql))
-        throw DbError(query.lastError().databaseText());
+        fail(query.lastError());
     for (const QVariant& v : bound.values)
         query.addBindValue(v);
     if (!query.exec())
-        throw DbError(query.lastError().databaseText());
+        fail(query.lastError());
     return query;
 }
 

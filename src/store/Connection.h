@@ -3,6 +3,7 @@
 #include "Dialect.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 
@@ -40,6 +41,7 @@ public:
 
 private:
     void ensureConnected();
+    [[noreturn]] void fail(const QSqlError& error);
 
     QString name;
     QString connString;
