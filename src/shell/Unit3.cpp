@@ -13,6 +13,7 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "RestoreWindow.h"
 #include "Windows.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,7 @@ TForm3::TForm3(Windows& windows)
 
     N1 = menu(bar, "N1", QStringLiteral("系统"));
     N15 = item(N1, "N15", QStringLiteral("数据初始化"), &Windows::Form12);
+    restoreDataItem = item(N1, "restoreDataItem", QStringLiteral("恢复数据"), &Windows::restoreWindow);
     N10 = item(N1, "N10", QStringLiteral("导入数据"), &Windows::Form8);
     N11 = item(N1, "N11", QStringLiteral("退出"));
     N6 = menu(bar, "N6", QStringLiteral("编排"));

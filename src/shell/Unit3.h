@@ -18,6 +18,7 @@ public:
 
     QMenu* N1;
     QAction* N15;
+    QAction* restoreDataItem;
     QAction* N10;
     QAction* N11;
     QMenu* N6;

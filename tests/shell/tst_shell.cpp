@@ -150,7 +150,7 @@ void TestShell::menuHasEveryItemInOrder()
         seen.append(menu->menu()->objectName() + "=" + menu->text() + ": " + items.join(", "));
     }
     QCOMPARE(seen, (QStringList{
-                       "N1=系统: N15=数据初始化, N10=导入数据, N11=退出",
+                       "N1=系统: N15=数据初始化, restoreDataItem=恢复数据, N10=导入数据, N11=退出",
                        "N6=编排: N14=1.试卷管理, N7=2.课程排考, N3=3.指定教室, N16=4.考场拆分, N13=5.指定时间",
                        "N2=查询: N8=名单查询修改",
                        "N4=打印: N9=打印考场名单",
@@ -165,6 +165,7 @@ void TestShell::menuItemsOpenTheirWindowsModally()
     const QList<std::pair<QAction*, QString>> items = {
         {main.N15, "Form12"}, {main.N10, "Form8"}, {main.N14, "Form7"}, {main.N3, "Form4"}, {main.N16, "Form14"},
         {main.N13, "Form6"}, {main.N8, "Form1"}, {main.N9, "Form9"}, {main.N12, "Form5"}, {main.N18, "Form16"},
+        {main.restoreDataItem, "RestoreWindow"},
     };
     main.show();
     for (const auto& [action, expected] : items)
