@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <algorithm>
 #include <memory>
@@ -56,15 +55,6 @@ int rosterRowsOf(const QString& path)
     const int rows = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
     sqlite3_finalize(statement);
     return rows;
-}
-
-// The engine handle under the program's connection.
-sqlite3* engineHandle(Connection& connection)
-{
-    const QVariant handle = connection.database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw BackupError(QStringLiteral("数据库连接不支持备份。"));
-    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 // Makes sure the copy is on the disk before anything is deleted.
@@ -125,7 +115,7 @@ QString restoreDatabase(Connection& connection, const QString& copyPath)
     if (!source || rosterRowsOf(copyPath) < 0)
         throw BackupError(QStringLiteral("备份文件无法读取，数据没有恢复：%1").arg(QDir::toNativeSeparators(copyPath)));
     const QString saved = backupDatabase(connection);
-    sqlite3* target = engineHandle(connection);
+    sqlite3* target = connection.engineHandle();
     // One write transaction on the database: a failure half-way leaves it
     // as it was.
     sqlite3_backup* copy = sqlite3_backup_init(target, "main", source.get(), "main");

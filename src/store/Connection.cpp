@@ -3,9 +3,24 @@
 #include "DbError.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw DbError(QStringLiteral("The database driver is not SQLite."));
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+} // namespace
 
 Connection::Connection()
     : name(QStringLiteral("paikao-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
@@ -62,8 +77,14 @@ QString Connection::dataSource() const
 
 void Connection::ensureConnected()
 {
-    if (connected())
-        return;
+    if (connected()) {
+        // A file opened read-only stays read-only for that connection: once
+        // the file is writable again, connect afresh, so that putting it
+        // right is enough and no restart is needed.
+        if (!openedReadOnly || !QFileInfo(dataSource()).isWritable())
+            return;
+        Close();
+    }
     if (connString.isEmpty())
         throw DbError(QStringLiteral("Connection string is empty: the connection has not been configured."));
     QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
@@ -84,14 +105,19 @@ void Connection::ensureConnected()
         db.close();
         throw error;
     }
+    openedReadOnly = sqlite3_db_readonly(handleOf(db), "main") == 1;
+}
+
+sqlite3* Connection::engineHandle()
+{
+    return handleOf(database());
 }
 
 void Connection::fail(const QSqlError& error)
 {
     const DbError e(error);
-    // The file itself failed (made read-only, replaced, unreadable): the
-    // next statement connects afresh, so that putting the file right is
-    // enough and no restart is needed.
+    // The file itself failed (moved, replaced, unreadable): the next
+    // statement connects afresh.
     constexpr int readOnly = 8, ioError = 10, corrupt = 11, cannotOpen = 14, notADatabase = 26;
     for (int code : {readOnly, ioError, corrupt, cannotOpen, notADatabase})
         if (e.engineCode() == code)

@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QString>
 
+struct sqlite3;
 
 // The database connection (the program's ADOConnection1, and the spreadsheet
 // window's own). It keeps the original connection string and reads the
@@ -38,6 +39,8 @@ public:
     int execute(const SqlText& text);
 
     QSqlDatabase database();
+    // The engine's own handle under the connection (connects first).
+    sqlite3* engineHandle();
 
 private:
     void ensureConnected();
@@ -46,4 +49,5 @@ private:
     QString name;
     QString connString;
     bool loginPrompt = true;
+    bool openedReadOnly = false; // the file was read-only when it was opened
 };
