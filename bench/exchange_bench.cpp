@@ -31,7 +31,7 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 
 void importFile(benchmark::State& state, const QString& path)
 {
-    TestDatabase db;
+    TestDatabase db(TestDatabase::Storage::Disk);
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));
     QuerySlot roster(connection, QStringLiteral("ADOQuery1"));
@@ -99,7 +99,7 @@ void arrangedTerm(TestDatabase& db)
 
 void BM_Export(benchmark::State& state)
 {
-    TestDatabase db;
+    TestDatabase db(TestDatabase::Storage::Disk);
     arrangedTerm(db);
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));

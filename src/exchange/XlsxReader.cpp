@@ -170,9 +170,14 @@ public:
         }
         if (token == QXmlStreamReader::DTD)
             throw WorkbookError::invalidFile(path, QStringLiteral("%1含有不允许的文档类型定义（DTD）").arg(part));
-        if (reader.hasError())
+        if (reader.hasError()) {
+            // Damaged data is the likelier cause: the checksum, known once
+            // the whole part is read, names it.
+            while (!stream.next().isEmpty()) {
+            }
             throw WorkbookError::invalidFile(
                 path, QStringLiteral("%1不是有效的XML：%2").arg(part, reader.errorString()));
+        }
         if (token == QXmlStreamReader::StartElement)
             attributes = reader.attributes();
         return token != QXmlStreamReader::EndDocument;
@@ -391,11 +396,12 @@ public:
                 checkPosition(pos.row, pos.column);
                 row = pos.row;
                 column = pos.column;
-                if (!sheet.wants(column)) {
+                // A cell outside the kept columns is not decoded, but still
+                // tells where the data end.
+                const bool wanted = sheet.wants(column);
+                if (!wanted)
                     xml.skipElement();
-                    continue;
-                }
-                if (!sheet.put(pos.row, pos.column, readCell(xml)))
+                if (!sheet.put(pos.row, pos.column, wanted ? readCell(xml) : CellValue{}))
                     return;
             }
         }
