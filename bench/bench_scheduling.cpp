@@ -49,7 +49,7 @@ QStringList generatedRoster()
 
 void runSchedule(benchmark::State& state, const QStringList& roster)
 {
-    TestDatabase db;
+    TestDatabase db(TestDatabase::Storage::Disk);
     db.addRoster(roster);
     DataModule dm;
     dm.reconfigure();

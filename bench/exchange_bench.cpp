@@ -31,7 +31,7 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 
 void importFile(benchmark::State& state, const QString& path)
 {
-    TestDatabase db;
+    TestDatabase db(TestDatabase::Storage::Disk);
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));
     QuerySlot roster(connection, QStringLiteral("ADOQuery1"));
@@ -40,11 +40,11 @@ void importFile(benchmark::State& state, const QString& path)
     int rows = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        const Workbook book = Workbook::open(path);
+        const Workbook book = Workbook::open(path, rosterBounds);
         rows = countRosterRows(book.firstSheet());
         reading = secondsSince(start);
         start = std::chrono::steady_clock::now();
-        storeRosterRows(book.firstSheet(), rows, roster, [](int) {});
+        storeRosterRows(book.firstSheet(), rows, roster, [](int) { return true; });
         storing = secondsSince(start);
         state.SetIterationTime(reading + storing);
         state.PauseTiming();
@@ -99,7 +99,7 @@ void arrangedTerm(TestDatabase& db)
 
 void BM_Export(benchmark::State& state)
 {
-    TestDatabase db;
+    TestDatabase db(TestDatabase::Storage::Disk);
     arrangedTerm(db);
     Connection connection;
     connection.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));

@@ -4,14 +4,15 @@
 
 #include "Workbook.h"
 #include <QByteArray>
+#include <vector>
 
-// The first worksheet of an .xls (OLE2 compound file holding BIFF5/BIFF8).
-// `path` only names the file in messages.
-Worksheet readXls(const QByteArray& data, const QString& path);
+// The first worksheet of an .xls (OLE2 compound file holding BIFF5/BIFF8),
+// within `bounds`. `path` only names the file in messages.
+Worksheet readXls(const QByteArray& data, const QString& path, const ReadBounds& bounds = {});
 
 // The first worksheet of an .xlsx (zip package of SpreadsheetML, transitional
-// or Strict).
-Worksheet readXlsx(const QByteArray& data, const QString& path);
+// or Strict), within `bounds`.
+Worksheet readXlsx(const QByteArray& data, const QString& path, const ReadBounds& bounds = {});
 
 void writeXlsx(const Workbook& book, const QString& path);
 
@@ -21,3 +22,41 @@ bool isDateFormat(int formatId, const QString& formatCode);
 
 // Day serial of the 1904 date system to the 1900 system used in CellValue.
 constexpr double days1904To1900 = 1462;
+
+// A workbook's shared strings, packed into one buffer: an empty string costs
+// four bytes, and a table larger than any roster needs is refused, so that
+// what the file claims cannot fill the memory.
+class StringTable {
+public:
+    explicit StringTable(const QString& path) : path(path) { }
+
+    void append(QStringView text);
+    qsizetype size() const { return qsizetype(ends.size()); }
+    QString at(qsizetype index) const;
+
+private:
+    const QString& path;
+    QString chars;
+    std::vector<quint32> ends;
+};
+
+// Where a reader puts the cells it decodes: keeps those within the bounds
+// and tells the reader when the rest of the sheet is of no use. Cells are expected row by row,
+// as spreadsheet programs write them.
+class CellSink {
+public:
+    CellSink(Worksheet& sheet, const ReadBounds& bounds, const QString& path);
+
+    // False once the reader can stop: a later row came after a row whose key
+    // cell stayed blank.
+    bool put(int row, int column, const CellValue& value);
+    // Whether a cell in this column is kept at all.
+    bool wants(int column) const { return column <= bounds.columns; }
+
+private:
+    Worksheet& sheet;
+    const ReadBounds& bounds;
+    const QString& path;
+    int keyedUpTo; // the last row of the unbroken run of rows with a key
+    bool done = false;
+};

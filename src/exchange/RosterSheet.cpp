@@ -17,13 +17,19 @@ const std::array<RosterColumn, 10> rosterColumns{{
     {"hbk", "补考或者缓考"},
 }};
 
+const ReadBounds rosterBounds{int(rosterColumns.size()), 2, 2, 100000};
+
 const char* const rosterStatement = "select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd";
 
 namespace {
 
 QString trimmedCell(const Worksheet& sheet, int row, int column)
 {
-    return trimBlanks(cellText(sheet.cell(row, column)));
+    const QString text = trimBlanks(cellText(sheet.cell(row, column)));
+    // No spreadsheet writes a longer cell; one that long stalls every grid.
+    if (text.size() > maxCellChars)
+        throw WorkbookError(QStringLiteral("第%1行第%2列的内容超过%3个字符。").arg(row).arg(column).arg(maxCellChars));
+    return text;
 }
 
 }  // namespace
@@ -36,7 +42,7 @@ int countRosterRows(const Worksheet& sheet)
     return count;
 }
 
-void storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const RowProgress& progress)
+int storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const RowProgress& progress)
 {
     // After an export the slot shows hbkap, whose columns are in another
     // order; the roster statement makes the columns land where they belong.
@@ -47,13 +53,15 @@ void storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const
             for (int c = 0; c < int(rosterColumns.size()); ++c)
                 roster.FieldByName(QString::fromLatin1(rosterColumns[c].field)).setAsString(trimmedCell(sheet, row, c + 1));
             roster.Post();
-            progress(row);
+            if (!progress(row))
+                return row - 1;
         }
     } catch (...) {
         // The failing row was appended to the result but never stored.
         openOn(roster, rosterStatement);
         throw;
     }
+    return count;
 }
 
 void writeRosterTemplate(Worksheet& sheet)

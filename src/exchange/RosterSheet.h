@@ -9,6 +9,7 @@
 
 class QuerySlot;
 class Worksheet;
+struct ReadBounds;
 
 struct RosterColumn {
     const char* field;  // the roster column, also the template's row 1
@@ -20,18 +21,27 @@ extern const std::array<RosterColumn, 10> rosterColumns;
 // The statement the window's roster query shows and the import appends through.
 extern const char* const rosterStatement;
 
+// What the import reads of a workbook: the ten columns, down to the first
+// row whose column B is blank; a sheet of more data rows is refused.
+extern const ReadBounds rosterBounds;
+
+// The most characters a spreadsheet cell holds; a longer cell is refused.
+constexpr int maxCellChars = 32767;
+
 // The number of data rows: row 2 downward while column B holds text.
 int countRosterRows(const Worksheet& sheet);
 
-// Called after each stored row with its sheet row number.
-using RowProgress = std::function<void(int sheetRow)>;
+// Called after each stored row with its sheet row number; false stops the
+// import after that row.
+using RowProgress = std::function<bool(int sheetRow)>;
 
 // Stores data rows 2 to count + 1 into t_bjgmd through `roster`, which it
 // reopens on the roster statement first, one row at a time as each is
 // complete. Each cell goes in as its trimmed text. A failure ends the import
 // with the rows before it stored; the slot is reopened so that it shows the
-// table as it is, and the error goes on to the caller.
-void storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const RowProgress& progress);
+// table as it is, and the error goes on to the caller. Returns the number
+// of rows stored.
+int storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const RowProgress& progress);
 
 // The two header rows of the import template.
 void writeRosterTemplate(Worksheet& sheet);

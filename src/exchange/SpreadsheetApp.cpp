@@ -9,9 +9,9 @@ std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
     return std::make_unique<SpreadsheetApp>(dialogs);
 }
 
-void SpreadsheetApp::open(const QString& path)
+void SpreadsheetApp::open(const QString& path, const ReadBounds& bounds)
 {
-    book = Workbook::open(path);
+    book = Workbook::open(path, bounds);
     saved = true;
 }
 

@@ -25,8 +25,9 @@ public:
 
     void setVisible(bool on) { visible = on; }
 
-    // Workbooks.Open: reads the file; it counts as saved.
-    void open(const QString& path);
+    // Workbooks.Open: reads the file (what of it `bounds` keeps); it counts
+    // as saved.
+    void open(const QString& path, const ReadBounds& bounds = {});
     // Workbooks.Add: a new, unsaved workbook.
     void add();
 

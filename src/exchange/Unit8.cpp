@@ -8,7 +8,9 @@
 #include "SlotSteps.h"
 #include "StatusProgress.h"
 
+#include <QCloseEvent>
 #include <QDir>
+#include <QScopeGuard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 // The window has its own connection, not the shared data module's.
 TForm8::TForm8(Dialogs& dialogs, QWidget* parent)
@@ -35,6 +38,10 @@ TForm8::TForm8(Dialogs& dialogs, QWidget* parent)
     setExitButton(BitBtn3);
     StatusBar1 = new StatusProgress(QStringLiteral("progress"), this);
     ProgressBar1 = StatusBar1->ProgressBar1();
+    cancelButton = named(new QPushButton(QStringLiteral("取消"), StatusBar1), "cancelButton");
+    cancelButton->setAutoDefault(false);
+    cancelButton->setEnabled(false);
+    StatusBar1->addPermanentWidget(cancelButton);
 
     BitBtn1->setDefault(true);
 
@@ -72,6 +79,28 @@ TForm8::TForm8(Dialogs& dialogs, QWidget* parent)
     connect(BitBtn3, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn3Click(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancelRequested = true; });
+}
+
+// Closing the window while rows go in stops the import after the current
+// row, like "取消"; the window closes once the import has ended.
+void TForm8::closeEvent(QCloseEvent* event)
+{
+    if (importing) {
+        cancelRequested = true;
+        event->ignore();
+        return;
+    }
+    Form::closeEvent(event);
+}
+
+void TForm8::reject()
+{
+    if (importing) {
+        cancelRequested = true;
+        return;
+    }
+    Form::reject();
 }
 
 void TForm8::FormShow()
@@ -90,9 +119,47 @@ std::unique_ptr<SpreadsheetApp> TForm8::createApplication()
     return app;
 }
 
-void TForm8::showFormatError()
+// The cause, when there is one, goes under the message: a database that is
+// locked, full or read-only is not the file's fault.
+void TForm8::showFormatError(const QString& cause)
 {
-    dialogs.information(QStringLiteral("导入数据出错！请检查文件的格式是否正确！"), QStringLiteral("提示信息"));
+    const QString text = QStringLiteral("导入数据出错！请检查文件的格式是否正确！");
+    dialogs.information(cause.isEmpty() ? text : text + QStringLiteral("\n\n") + cause, QStringLiteral("提示信息"));
+}
+
+bool TForm8::askToImport(int rows)
+{
+    // The pause of each row and a little for storing it.
+    const int minutes = int(std::ceil(rows * 0.026 / 60));
+    const QString duration = minutes < 60 ? QStringLiteral("%1 分钟").arg(minutes)
+                                          : QStringLiteral("%1 小时 %2 分钟").arg(minutes / 60).arg(minutes % 60);
+    return dialogs.confirm(QStringLiteral("要导入 %1 行名单，大约需要 %2。\n导入时可以按进度条旁的“取消”停止，已导入的行会保留。\n是否继续？")
+                               .arg(rows)
+                               .arg(duration));
+}
+
+// While rows go in, only "取消" takes a click.
+int TForm8::importRows(const Worksheet& sheet, int rows)
+{
+    const QList<QWidget*> controls{BitBtn1, Edit1, BitBtn2, Button1, Button2, BitBtn3, DBGrid1};
+    for (QWidget* control : controls)
+        control->setEnabled(false);
+    cancelButton->setEnabled(true);
+    importing = true;
+    cancelRequested = false;
+    const auto done = qScopeGuard([&] {
+        importing = false;
+        cancelButton->setEnabled(false);
+        for (QWidget* control : controls)
+            control->setEnabled(true);
+    });
+    return storeRosterRows(sheet, rows, ADOQuery1, [this](int sheetRow) {
+        // The bar is full from the row before the last on; Qt would
+        // ignore a value beyond the maximum.
+        ProgressBar1->setValue(qMin(sheetRow, ProgressBar1->maximum()));
+        dialogs.pauseTakingInput(stepPauseMilliseconds);
+        return !cancelRequested;
+    });
 }
 
 void TForm8::BitBtn1Click()
@@ -115,25 +182,32 @@ void TForm8::BitBtn2Click()
         return;
     app->setVisible(false);
     // A file that cannot be opened ends the handler with the reader's own
-    // message, before anything is counted or stored.
-    app->open(path);
+    // message, before anything is counted or stored. Only the block the
+    // import uses is read.
+    app->open(path, rosterBounds);
+    int n = 0;
+    int stored = 0;
     try {
         const Worksheet& sheet = app->firstSheet();
-        const int n = countRosterRows(sheet);
+        n = countRosterRows(sheet);
         Label1->setText(QString::number(n));
         ProgressBar1->setValue(0);
         // A range of 0..0 would turn the bar into a busy indicator.
         ProgressBar1->setMaximum(qMax(n, 1));
-        storeRosterRows(sheet, n, ADOQuery1, [this](int sheetRow) {
-            // The bar is full from the row before the last on; Qt would
-            // ignore a value beyond the maximum.
-            ProgressBar1->setValue(qMin(sheetRow, ProgressBar1->maximum()));
-            dialogs.pause(stepPauseMilliseconds);
-        });
+        if (n > rowsWithoutAsking && !askToImport(n)) {
+            app->Quit();
+            return;
+        }
+        stored = importRows(sheet, n);
         app->Quit();
-    } catch (const std::exception&) {
-        showFormatError();
+    } catch (const std::exception& e) {
+        showFormatError(QString::fromUtf8(e.what()));
         app->Quit();
+        return;
+    }
+    if (stored < n) {
+        dialogs.information(QStringLiteral("导入已取消：已导入 %1 条记录，其余 %2 条没有导入。").arg(stored).arg(n - stored),
+                            QStringLiteral("提示信息"));
         return;
     }
     dialogs.warning(QStringLiteral("数据导入成功!"));

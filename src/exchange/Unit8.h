@@ -40,6 +40,8 @@ public:
     QPushButton* BitBtn3;
     StatusProgress* StatusBar1;
     QProgressBar* ProgressBar1;
+    // Beside the progress bar: stops a running import after the current row.
+    QPushButton* cancelButton;
 
     void BitBtn1Click();
     void BitBtn2Click();
@@ -47,10 +49,20 @@ public:
     void Button1Click();
     void Button2Click();
 
+    // Rows above which the import first says how long it will take.
+    static constexpr int rowsWithoutAsking = 3000;
+
 protected:
     void FormShow() override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 
 private:
     std::unique_ptr<SpreadsheetApp> createApplication();
-    void showFormatError();
+    void showFormatError(const QString& cause = {});
+    bool askToImport(int rows);
+    int importRows(const Worksheet& sheet, int rows);
+
+    bool importing = false;
+    bool cancelRequested = false;
 };

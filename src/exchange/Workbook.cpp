@@ -1,5 +1,6 @@
 #include "Workbook.h"
 
+#include "CellText.h"
 #include "ReaderParts.h"
 
 #include <QFile>
@@ -12,6 +13,11 @@ WorkbookError::WorkbookError(const QString& message) : std::runtime_error(messag
 WorkbookError WorkbookError::notFound(const QString& path)
 {
     return WorkbookError(QStringLiteral("文件不存在：%1").arg(path));
+}
+
+WorkbookError WorkbookError::notAFile(const QString& path)
+{
+    return WorkbookError(QStringLiteral("不是文件：%1").arg(path));
 }
 
 WorkbookError WorkbookError::invalidFile(const QString& path, const QString& detail)
@@ -156,14 +162,17 @@ int Worksheet::lastColumn() const
 
 Workbook::Workbook() : sheets{Worksheet()} {}
 
-Workbook Workbook::open(const QString& path)
+Workbook Workbook::open(const QString& path, const ReadBounds& bounds)
 {
-    // Well above any roster; keeps a wrong file from filling the memory.
-    constexpr qint64 maxFileSize = 256 * 1024 * 1024;
+    // Well above any roster (100,000 rows take about 15 MB); keeps a wrong
+    // file from filling the memory.
+    constexpr qint64 maxFileSize = 64 * 1024 * 1024;
 
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
+    if (!info.exists())
         throw WorkbookError::notFound(path);
+    if (!info.isFile())
+        throw WorkbookError::notAFile(path);
     if (info.size() > maxFileSize)
         throw WorkbookError::invalidFile(path, QStringLiteral("文件过大"));
     QFile file(path);
@@ -174,9 +183,9 @@ Workbook Workbook::open(const QString& path)
     // Told apart by the container's signature, so a renamed file still opens.
     static const QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     if (data.startsWith(ole))
-        return Workbook({readXls(data, path)});
+        return Workbook({readXls(data, path, bounds)});
     if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06"))
-        return Workbook({readXlsx(data, path)});
+        return Workbook({readXlsx(data, path, bounds)});
     throw WorkbookError::invalidFile(path, data.isEmpty() ? QStringLiteral("文件为空")
                                                           : QStringLiteral("既不是.xls也不是.xlsx格式"));
 }
@@ -184,4 +193,69 @@ Workbook Workbook::open(const QString& path)
 void Workbook::saveAs(const QString& path) const
 {
     writeXlsx(*this, path);
+}
+
+namespace {
+
+// Half of a character pair (an _xD800_ escape, a cut UTF-16 string) cannot
+// be stored as text: it becomes U+FFFD, as a text decoder does.
+QString withoutLoneSurrogates(QString text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+// Far above any roster's shared strings, far below what fills the memory.
+constexpr qsizetype maxSharedStrings = 4'000'000;
+constexpr qsizetype maxSharedChars = 32 * 1024 * 1024;
+
+} // namespace
+
+void StringTable::append(QStringView text)
+{
+    if (size() >= maxSharedStrings || chars.size() + text.size() > maxSharedChars)
+        throw WorkbookError::invalidFile(path, QStringLiteral("共享字符串过多，不是可以导入的名单"));
+    chars += text;
+    ends.push_back(quint32(chars.size()));
+}
+
+QString StringTable::at(qsizetype index) const
+{
+    const quint32 begin = index == 0 ? 0 : ends[size_t(index - 1)];
+    return chars.mid(begin, ends[size_t(index)] - begin);
+}
+
+CellSink::CellSink(Worksheet& sheet, const ReadBounds& bounds, const QString& path)
+    : sheet(sheet), bounds(bounds), path(path), keyedUpTo(bounds.firstKeyRow - 1)
+{
+}
+
+bool CellSink::put(int row, int column, const CellValue& value)
+{
+    if (done)
+        return false;
+    if (bounds.keyColumn > 0) {
+        if (row > keyedUpTo + 1) {
+            // Row keyedUpTo + 1 has passed with its key blank: the data end there.
+            done = true;
+            return false;
+        }
+        if (row == keyedUpTo + 1 && column == bounds.keyColumn && !trimBlanks(cellText(value)).isEmpty()) {
+            keyedUpTo = row;
+            if (keyedUpTo - bounds.firstKeyRow + 1 > bounds.maxKeyedRows)
+                throw WorkbookError::invalidFile(path, QStringLiteral("超过%1行数据，请分成几个文件导入").arg(bounds.maxKeyedRows));
+        }
+    }
+    if (!wants(column) || value.isEmpty())
+        return true;
+    if (value.kind == CellValue::Kind::Text)
+        sheet.setCell(row, column, CellValue::fromText(withoutLoneSurrogates(value.text)));
+    else
+        sheet.setCell(row, column, value);
+    return true;
 }

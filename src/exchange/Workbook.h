@@ -21,6 +21,7 @@ public:
     QString message() const { return QString::fromUtf8(what()); }
 
     static WorkbookError notFound(const QString& path);
+    static WorkbookError notAFile(const QString& path);
     static WorkbookError invalidFile(const QString& path, const QString& detail);
     static WorkbookError encrypted(const QString& path);
     static WorkbookError cannotSave(const QString& path, const QString& detail);
@@ -142,6 +143,18 @@ private:
     std::map<int, QString> columnFormats;
 };
 
+// What a reader keeps of the first worksheet. By default every cell; a
+// caller that uses only a block of it (the roster import) names the block,
+// and the reader stops there, so a hostile file cannot fill the memory.
+struct ReadBounds {
+    int columns = Worksheet::maxColumns; // columns 1 to `columns` are kept
+    // With a key column, reading ends at the first row from `firstKeyRow` on
+    // whose key cell is blank; more than `maxKeyedRows` such rows are refused.
+    int keyColumn = 0;
+    int firstKeyRow = 2;
+    int maxKeyedRows = Worksheet::maxRows;
+};
+
 class Workbook {
 public:
     // Workbooks.Add: a new workbook with one empty worksheet.
@@ -149,8 +162,8 @@ public:
 
     // Workbooks.Open: reads an .xls (BIFF5/BIFF8) or .xlsx file, told apart
     // by content. Only the first worksheet by position is read, whichever
-    // sheet is active, so the result holds that one sheet.
-    static Workbook open(const QString& path);
+    // sheet is active, so the result holds that one sheet, within `bounds`.
+    static Workbook open(const QString& path, const ReadBounds& bounds = {});
 
     // WorkSheets(1): the first worksheet by position.
     Worksheet& firstSheet() { return sheets.first(); }

@@ -148,13 +148,14 @@ const char* codecName(int codepage)
 // The workbook stream's records, as far as the first worksheet needs them.
 class BiffReader {
 public:
-    BiffReader(Bytes stream, const QString& path) : stream(stream), path(path) {}
+    BiffReader(Bytes stream, const QString& path) : stream(stream), path(path), sst(path) {}
 
-    Worksheet read()
+    Worksheet read(const ReadBounds& bounds)
     {
         const qsizetype sheetStart = readGlobals();
         Worksheet sheet(sheetName);
-        readSheet(sheetStart, sheet);
+        CellSink sink(sheet, bounds, path);
+        readSheet(sheetStart, sink);
         return sheet;
     }
 
@@ -190,9 +191,9 @@ private:
     QString cellString(Bytes b, qsizetype pos) { return biff8 ? unicodeString(b, pos, 2) : byteString(b, pos, 2); }
 
     qsizetype readGlobals();
-    void readSheet(qsizetype start, Worksheet& sheet);
+    void readSheet(qsizetype start, CellSink& sheet);
     void readSst(const QList<Bytes>& segments);
-    void setNumber(Worksheet& sheet, Bytes body, double value);
+    CellValue numberValue(int xf, double value) const;
     bool isDateXf(int xf) const { return xf >= 0 && xf < dateXfs.size() && dateXfs[xf]; }
 
     Bytes stream;
@@ -201,7 +202,7 @@ private:
     bool date1904 = false;
     QStringDecoder decoder{"windows-1252"};
     QString sheetName;
-    QList<QString> sst;
+    StringTable sst;
     QList<bool> dateXfs;
 };
 
@@ -343,17 +344,13 @@ void BiffReader::readSst(const QList<Bytes>& segments)
     }
 }
 
-void BiffReader::setNumber(Worksheet& sheet, Bytes body, double value)
+CellValue BiffReader::numberValue(int xf, double value) const
 {
-    const int row = body.u16(0) + 1;
-    const int column = body.u16(2) + 1;
-    if (isDateXf(body.u16(4)))
-        sheet.setCell(row, column, CellValue::fromDateSerial(date1904 ? value + days1904To1900 : value));
-    else
-        sheet.setCell(row, column, CellValue::fromNumber(value));
+    return isDateXf(xf) ? CellValue::fromDateSerial(date1904 ? value + days1904To1900 : value)
+                        : CellValue::fromNumber(value);
 }
 
-void BiffReader::readSheet(qsizetype start, Worksheet& sheet)
+void BiffReader::readSheet(qsizetype start, CellSink& sheet)
 {
     RecordStream records(stream, start);
     Record r;
@@ -362,7 +359,8 @@ void BiffReader::readSheet(qsizetype start, Worksheet& sheet)
     // Embedded charts and objects bring their own BOF ... EOF inside the sheet.
     int depth = 1;
     CellPos pendingString{0, 0};  // a formula whose text follows in a STRING record
-    while (depth > 0 && records.next(r)) {
+    bool more = true;
+    while (more && depth > 0 && records.next(r)) {
         const Bytes& b = r.body;
         if (r.id == rec::bof) {
             ++depth;
@@ -376,62 +374,61 @@ void BiffReader::readSheet(qsizetype start, Worksheet& sheet)
             continue;
         const int row = b.size >= 4 ? b.u16(0) + 1 : 0;
         const int column = b.size >= 4 ? b.u16(2) + 1 : 0;
+        const int xf = b.size >= 6 ? b.u16(4) : 0;
+        // Cells past the kept columns are not even decoded.
+        const bool wanted = sheet.wants(column);
         switch (r.id) {
         case rec::labelsst: {
             const quint32 index = b.u32(6);
             if (index >= quint32(sst.size()))
                 throw WorkbookError::invalidFile(path, QStringLiteral("共享字符串缺失"));
-            sheet.setCell(row, column, CellValue::fromText(sst[index]));
+            more = sheet.put(row, column, wanted ? CellValue::fromText(sst.at(index)) : CellValue{});
             break;
         }
         case rec::label:
         case rec::rstring:
-            sheet.setCell(row, column, CellValue::fromText(cellString(b, 6)));
+            more = sheet.put(row, column, wanted ? CellValue::fromText(cellString(b, 6)) : CellValue{});
             break;
         case rec::number:
-            setNumber(sheet, b, b.f64(6));
+            more = sheet.put(row, column, numberValue(xf, b.f64(6)));
             break;
         case rec::rk:
-            setNumber(sheet, b, rkValue(b.u32(6)));
+            more = sheet.put(row, column, numberValue(xf, rkValue(b.u32(6))));
             break;
         case rec::mulrk: {
             const qsizetype count = (b.size - 6) / 6;
-            for (qsizetype i = 0; i < count; ++i) {
-                const int xf = b.u16(4 + 6 * i);
-                const double v = rkValue(b.u32(6 + 6 * i));
-                const CellValue value = isDateXf(xf) ? CellValue::fromDateSerial(date1904 ? v + days1904To1900 : v)
-                                                     : CellValue::fromNumber(v);
-                sheet.setCell(row, column + int(i), value);
-            }
+            for (qsizetype i = 0; more && i < count && sheet.wants(column + int(i)); ++i)
+                more = sheet.put(row, column + int(i), numberValue(b.u16(4 + 6 * i), rkValue(b.u32(6 + 6 * i))));
             break;
         }
         case rec::formula:
             b.need(6, 8);
             if (b.u16(12) != 0xFFFF) {
-                setNumber(sheet, b, b.f64(6));
+                more = sheet.put(row, column, numberValue(xf, b.f64(6)));
             } else if (b.u8(6) == 0) {
                 pendingString = {row, column};
             } else if (b.u8(6) == 1) {
-                sheet.setCell(row, column, CellValue::fromBoolean(b.u8(8) != 0));
+                more = sheet.put(row, column, CellValue::fromBoolean(b.u8(8) != 0));
             } else if (b.u8(6) == 2) {
-                sheet.setCell(row, column, CellValue::fromError(errorCodeText(b.u8(8))));
+                more = sheet.put(row, column, CellValue::fromError(errorCodeText(b.u8(8))));
             }
             break;
         case rec::string:
             if (pendingString.row > 0) {
-                sheet.setCell(pendingString.row, pendingString.column, CellValue::fromText(cellString(b, 0)));
+                more = sheet.put(pendingString.row, pendingString.column,
+                                 sheet.wants(pendingString.column) ? CellValue::fromText(cellString(b, 0)) : CellValue{});
                 pendingString = {0, 0};
             }
             break;
         case rec::boolerr:
-            sheet.setCell(row, column, b.u8(7) ? CellValue::fromError(errorCodeText(b.u8(6)))
-                                               : CellValue::fromBoolean(b.u8(6) != 0));
+            more = sheet.put(row, column, b.u8(7) ? CellValue::fromError(errorCodeText(b.u8(6)))
+                                                  : CellValue::fromBoolean(b.u8(6) != 0));
             break;
         default:
             break;
         }
     }
-    if (depth > 0)
+    if (more && depth > 0)
         throw Truncated{};
 }
 
@@ -442,7 +439,7 @@ template <typename T> using GsfPtr = std::unique_ptr<T, GObjectUnref>;
 
 }  // namespace
 
-Worksheet readXls(const QByteArray& data, const QString& path)
+Worksheet readXls(const QByteArray& data, const QString& path, const ReadBounds& bounds)
 {
     GsfPtr<GsfInput> input(
         gsf_input_memory_new(reinterpret_cast<const guint8*>(data.constData()), data.size(), FALSE));
@@ -477,7 +474,7 @@ Worksheet readXls(const QByteArray& data, const QString& path)
         throw WorkbookError::invalidFile(path, QStringLiteral("工作簿数据不完整"));
 
     try {
-        return BiffReader({reinterpret_cast<const uchar*>(bytes.constData()), bytes.size()}, path).read();
+        return BiffReader({reinterpret_cast<const uchar*>(bytes.constData()), bytes.size()}, path).read(bounds);
     } catch (const Truncated&) {
         throw WorkbookError::invalidFile(path, QStringLiteral("工作簿数据不完整"));
     }

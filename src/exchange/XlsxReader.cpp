@@ -22,6 +22,9 @@ namespace {
 
 // No part of a real workbook comes near this; a zip bomb does.
 constexpr qint64 maxPartSize = 200 * 1024 * 1024;
+// The text of one element: far above a cell's 32,767 characters, so that the
+// import can still name the cell that is too long.
+constexpr qsizetype maxTextChars = 32 * 1024 * 1024;
 
 // The zip is read through minizip, the library libxlsxwriter writes with.
 // (QuaZip carries its own copy of minizip under the same symbol names; with
@@ -77,36 +80,14 @@ public:
     Package& operator=(const Package&) = delete;
 
     // Part names are case-insensitive in a package.
-    std::optional<QByteArray> part(const QString& name)
+    bool has(const QString& name) const
     {
         constexpr int caseInsensitive = 2;
-        if (unzLocateFile(zip, name.toUtf8().constData(), caseInsensitive) != UNZ_OK)
-            return std::nullopt;
-        if (unzOpenCurrentFile(zip) != UNZ_OK)
-            throw WorkbookError::invalidFile(path, QStringLiteral("无法解压%1").arg(name));
-        QByteArray data;
-        char chunk[65536];
-        int n;
-        while ((n = unzReadCurrentFile(zip, chunk, sizeof chunk)) > 0) {
-            if (data.size() + n > maxPartSize) {
-                unzCloseCurrentFile(zip);
-                throw WorkbookError::invalidFile(path, QStringLiteral("%1解压后过大").arg(name));
-            }
-            data.append(chunk, n);
-        }
-        // The checksum is verified on close, once everything was read.
-        if (unzCloseCurrentFile(zip) != UNZ_OK || n < 0)
-            throw WorkbookError::invalidFile(path, QStringLiteral("%1校验失败，文件已损坏").arg(name));
-        return data;
+        return unzLocateFile(zip, name.toUtf8().constData(), caseInsensitive) == UNZ_OK;
     }
 
-    QByteArray requiredPart(const QString& name)
-    {
-        auto data = part(name);
-        if (!data)
-            throw WorkbookError::invalidFile(path, QStringLiteral("缺少%1").arg(name));
-        return *data;
-    }
+    unzFile handle() const { return zip; }
+    const QString& fileName() const { return path; }
 
 private:
     const QString& path;
@@ -114,10 +95,58 @@ private:
     unzFile zip = nullptr;
 };
 
-// A forward reader over one part that refuses DTDs and broken XML.
+// One part of the package, decompressed a piece at a time, so that a reader
+// that stops early never holds (or even unpacks) the rest.
+class PartStream {
+public:
+    PartStream(Package& package, const QString& name) : package(package), name(name)
+    {
+        if (!package.has(name))
+            throw WorkbookError::invalidFile(package.fileName(), QStringLiteral("缺少%1").arg(name));
+        if (unzOpenCurrentFile(package.handle()) != UNZ_OK)
+            throw WorkbookError::invalidFile(package.fileName(), QStringLiteral("无法解压%1").arg(name));
+    }
+    ~PartStream()
+    {
+        if (open)
+            unzCloseCurrentFile(package.handle());
+    }
+    PartStream(const PartStream&) = delete;
+    PartStream& operator=(const PartStream&) = delete;
+
+    // The next piece; empty at the end of the part.
+    QByteArray next()
+    {
+        if (!open)
+            return {};
+        QByteArray chunk(65536, Qt::Uninitialized);
+        const int n = unzReadCurrentFile(package.handle(), chunk.data(), int(chunk.size()));
+        if (n > 0) {
+            total += n;
+            if (total > maxPartSize)
+                throw WorkbookError::invalidFile(package.fileName(), QStringLiteral("%1解压后过大").arg(name));
+            chunk.truncate(n);
+            return chunk;
+        }
+        open = false;
+        // The checksum is verified on close, once everything was read.
+        if (unzCloseCurrentFile(package.handle()) != UNZ_OK || n < 0)
+            throw WorkbookError::invalidFile(package.fileName(), QStringLiteral("%1校验失败，文件已损坏").arg(name));
+        return {};
+    }
+
+private:
+    Package& package;
+    QString name;
+    bool open = true;
+    qint64 total = 0;
+};
+
+// A forward reader over one part that refuses DTDs and broken XML. The part
+// is fed to the parser piece by piece as the parser asks for more.
 class Xml {
 public:
-    Xml(const QByteArray& data, const QString& part, const QString& path) : reader(data), part(part), path(path) {}
+    Xml(Package& package, const QString& part) : stream(package, part), part(part), path(package.fileName()) {}
 
     // The next start element, anywhere below the current position; false at the end.
     bool nextStart()
@@ -131,33 +160,61 @@ public:
     // Steps one token; false at the end of the document.
     bool advance()
     {
-        const auto token = reader.readNext();
+        auto token = reader.readNext();
+        while (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+            const QByteArray chunk = stream.next();
+            if (chunk.isEmpty())
+                break;
+            reader.addData(chunk);
+            token = reader.readNext();
+        }
         if (token == QXmlStreamReader::DTD)
             throw WorkbookError::invalidFile(path, QStringLiteral("%1含有不允许的文档类型定义（DTD）").arg(part));
-        if (reader.hasError())
+        if (reader.hasError()) {
+            // Damaged data is the likelier cause: the checksum, known once
+            // the whole part is read, names it.
+            while (!stream.next().isEmpty()) {
+            }
             throw WorkbookError::invalidFile(
                 path, QStringLiteral("%1不是有效的XML：%2").arg(part, reader.errorString()));
+        }
+        if (token == QXmlStreamReader::StartElement)
+            attributes = reader.attributes();
         return token != QXmlStreamReader::EndDocument;
     }
 
     bool isStart() const { return reader.isStartElement(); }
     bool is(QStringView localName) const { return reader.name() == localName; }
     bool isEnd(QStringView localName) const { return reader.isEndElement() && is(localName); }
-    QString attribute(QStringView localName) const
+    // An attribute of the current start element, looked up in place.
+    QStringView attribute(QStringView localName) const
     {
-        for (const auto& a : reader.attributes())
+        for (const auto& a : attributes)
             if (a.name() == localName)
-                return a.value().toString();
+                return a.value();
         return {};
     }
+    // The text of the current element and the elements inside it.
     QString elementText()
     {
-        const QString text = reader.readElementText(QXmlStreamReader::IncludeChildElements);
-        if (reader.hasError())
-            throw WorkbookError::invalidFile(path, QStringLiteral("%1不是有效的XML").arg(part));
+        QString text;
+        for (int depth = 1; depth > 0 && advance();) {
+            if (reader.isStartElement())
+                ++depth;
+            else if (reader.isEndElement())
+                --depth;
+            else if (reader.isCharacters())
+                text += reader.text();
+            if (text.size() > maxTextChars)
+                throw WorkbookError::invalidFile(path, QStringLiteral("%1中的文字过长").arg(part));
+        }
         return text;
     }
-    void skipElement() { reader.skipCurrentElement(); }
+    void skipElement()
+    {
+        for (int depth = 1; depth > 0 && advance();)
+            depth += reader.isStartElement() ? 1 : reader.isEndElement() ? -1 : 0;
+    }
 
     // The text of a shared or inline string: plain <t>, or the runs' <t>s
     // joined. Phonetic guides (<rPh>) are not part of the text.
@@ -193,7 +250,9 @@ private:
         return out + text.mid(last);
     }
 
+    PartStream stream;
     QXmlStreamReader reader;
+    QXmlStreamAttributes attributes;
     QString part;
     const QString& path;
 };
@@ -221,14 +280,15 @@ QString resolveTarget(const QString& sourcePart, const QString& target)
 }
 
 // The relationships of a part (source "" is the package itself), by id.
-QMap<QString, Relationship> readRelationships(Package& package, const QString& sourcePart, const QString& path)
+QMap<QString, Relationship> readRelationships(Package& package, const QString& sourcePart)
 {
     const QString relsName = relsPartOf(sourcePart);
-    Xml xml(package.requiredPart(relsName), relsName, path);
+    Xml xml(package, relsName);
     QMap<QString, Relationship> rels;
     while (xml.nextStart())
         if (xml.is(u"Relationship") && xml.attribute(u"TargetMode") != QLatin1String("External"))
-            rels[xml.attribute(u"Id")] = {xml.attribute(u"Type"), resolveTarget(sourcePart, xml.attribute(u"Target"))};
+            rels[xml.attribute(u"Id").toString()] = {xml.attribute(u"Type").toString(),
+                                                      resolveTarget(sourcePart, xml.attribute(u"Target").toString())};
     return rels;
 }
 
@@ -241,9 +301,9 @@ QString targetOfType(const QMap<QString, Relationship>& rels, QStringView typeSu
 }
 
 // Which cell style indexes (the s attribute) show dates.
-QList<bool> readDateStyles(const QByteArray& data, const QString& part, const QString& path)
+QList<bool> readDateStyles(Package& package, const QString& part)
 {
-    Xml xml(data, part, path);
+    Xml xml(package, part);
     QMap<int, QString> formatCodes;
     QList<int> xfFormats;
     bool inCellXfs = false;
@@ -255,7 +315,7 @@ QList<bool> readDateStyles(const QByteArray& data, const QString& part, const QS
         if (xml.is(u"cellXfs"))
             inCellXfs = true;
         else if (xml.is(u"numFmt"))
-            formatCodes[xml.attribute(u"numFmtId").toInt()] = xml.attribute(u"formatCode");
+            formatCodes[xml.attribute(u"numFmtId").toInt()] = xml.attribute(u"formatCode").toString();
         else if (inCellXfs && xml.is(u"xf"))
             xfFormats.append(xml.attribute(u"numFmtId").toInt());
     }
@@ -265,14 +325,12 @@ QList<bool> readDateStyles(const QByteArray& data, const QString& part, const QS
     return dateStyles;
 }
 
-QList<QString> readSharedStrings(const QByteArray& data, const QString& part, const QString& path)
+void readSharedStrings(Package& package, const QString& part, StringTable& strings)
 {
-    Xml xml(data, part, path);
-    QList<QString> strings;
+    Xml xml(package, part);
     while (xml.nextStart())
         if (xml.is(u"si"))
             strings.append(xml.richText(u"si"));
-    return strings;
 }
 
 // "B12" to row 12, column 2; false when it is no cell reference.
@@ -314,33 +372,37 @@ std::optional<double> isoSerial(const QString& text)
 
 class SheetReader {
 public:
-    SheetReader(const QList<QString>& strings, const QList<bool>& dateStyles, bool date1904, const QString& path)
+    SheetReader(const StringTable& strings, const QList<bool>& dateStyles, bool date1904, const QString& path)
         : strings(strings), dateStyles(dateStyles), date1904(date1904), path(path)
     {
     }
 
-    void read(Xml& xml, Worksheet& sheet)
+    void read(Xml& xml, CellSink& sheet)
     {
         // Rows and cells may leave out their reference: each then follows the previous one.
         int row = 0;
         int column = 0;
         while (xml.nextStart()) {
             if (xml.is(u"row")) {
-                const QString r = xml.attribute(u"r");
+                const QStringView r = xml.attribute(u"r");
                 row = r.isEmpty() ? row + 1 : r.toInt();
                 column = 0;
                 checkPosition(row, 1);
             } else if (xml.is(u"c")) {
                 CellPos pos{row, column + 1};
-                const QString ref = xml.attribute(u"r");
+                const QStringView ref = xml.attribute(u"r");
                 if (!ref.isEmpty() && !parseReference(ref, pos))
                     throw WorkbookError::invalidFile(path, QStringLiteral("单元格引用无效：%1").arg(ref));
                 checkPosition(pos.row, pos.column);
                 row = pos.row;
                 column = pos.column;
-                const CellValue value = readCell(xml);
-                if (!value.isEmpty())
-                    sheet.setCell(pos.row, pos.column, value);
+                // A cell outside the kept columns is not decoded, but still
+                // tells where the data end.
+                const bool wanted = sheet.wants(column);
+                if (!wanted)
+                    xml.skipElement();
+                if (!sheet.put(pos.row, pos.column, wanted ? readCell(xml) : CellValue{}))
+                    return;
             }
         }
     }
@@ -354,7 +416,7 @@ private:
 
     CellValue readCell(Xml& xml) const
     {
-        const QString type = xml.attribute(u"t");
+        const QString type = xml.attribute(u"t").toString();
         const int style = xml.attribute(u"s").toInt();
         QString v;
         QString inlineText;
@@ -377,7 +439,7 @@ private:
             const int index = v.toInt(&ok);
             if (!ok || index < 0 || index >= strings.size())
                 throw WorkbookError::invalidFile(path, QStringLiteral("共享字符串缺失"));
-            return CellValue::fromText(strings[index]);
+            return CellValue::fromText(strings.at(index));
         }
         if (type == QLatin1String("str"))
             return CellValue::fromText(v);
@@ -398,7 +460,7 @@ private:
         return CellValue::fromNumber(number);
     }
 
-    const QList<QString>& strings;
+    const StringTable& strings;
     const QList<bool>& dateStyles;
     bool date1904;
     const QString& path;
@@ -406,29 +468,29 @@ private:
 
 }  // namespace
 
-Worksheet readXlsx(const QByteArray& data, const QString& path)
+Worksheet readXlsx(const QByteArray& data, const QString& path, const ReadBounds& bounds)
 {
     Package package(data, path);
 
-    const QString bookPart = targetOfType(readRelationships(package, QString(), path), u"/officeDocument");
+    const QString bookPart = targetOfType(readRelationships(package, QString()), u"/officeDocument");
     if (bookPart.isEmpty())
         throw WorkbookError::invalidFile(path, QStringLiteral("找不到工作簿"));
 
     // The first worksheet by position, whichever tab is active; chart sheets
     // (also listed as <sheet>) are passed over.
-    const auto rels = readRelationships(package, bookPart, path);
+    const auto rels = readRelationships(package, bookPart);
     QString sheetId;
     QString sheetName;
     bool date1904 = false;
     {
-        Xml xml(package.requiredPart(bookPart), bookPart, path);
+        Xml xml(package, bookPart);
         while (sheetId.isEmpty() && xml.nextStart()) {
             if (xml.is(u"workbookPr")) {
-                const QString d = xml.attribute(u"date1904");
+                const QStringView d = xml.attribute(u"date1904");
                 date1904 = d == QLatin1String("1") || d == QLatin1String("true");
-            } else if (xml.is(u"sheet") && rels.value(xml.attribute(u"id")).type.endsWith(u"/worksheet")) {
-                sheetId = xml.attribute(u"id");
-                sheetName = xml.attribute(u"name");
+            } else if (xml.is(u"sheet") && rels.value(xml.attribute(u"id").toString()).type.endsWith(u"/worksheet")) {
+                sheetId = xml.attribute(u"id").toString();
+                sheetName = xml.attribute(u"name").toString();
             }
         }
     }
@@ -436,17 +498,18 @@ Worksheet readXlsx(const QByteArray& data, const QString& path)
     if (sheetId.isEmpty() || sheetPart.isEmpty())
         throw WorkbookError::invalidFile(path, QStringLiteral("找不到第一张工作表"));
 
-    QList<QString> strings;
+    StringTable strings(path);
     const QString stringsPart = targetOfType(rels, u"/sharedStrings");
     if (!stringsPart.isEmpty())
-        strings = readSharedStrings(package.requiredPart(stringsPart), stringsPart, path);
+        readSharedStrings(package, stringsPart, strings);
     QList<bool> dateStyles;
     const QString stylesPart = targetOfType(rels, u"/styles");
     if (!stylesPart.isEmpty())
-        dateStyles = readDateStyles(package.requiredPart(stylesPart), stylesPart, path);
+        dateStyles = readDateStyles(package, stylesPart);
 
     Worksheet sheet(sheetName);
-    Xml xml(package.requiredPart(sheetPart), sheetPart, path);
-    SheetReader(strings, dateStyles, date1904, path).read(xml, sheet);
+    Xml xml(package, sheetPart);
+    CellSink sink(sheet, bounds, path);
+    SheetReader(strings, dateStyles, date1904, path).read(xml, sink);
     return sheet;
 }

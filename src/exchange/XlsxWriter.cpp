@@ -68,7 +68,9 @@ private:
         // error value is kept as its text.
         case CellValue::Kind::Text:
         case CellValue::Kind::Error: {
-            const QByteArray utf8 = cell.text.toUtf8();
+            // The library takes C strings, which end at a NUL; written as the
+            // workbook's escape for it, the text after it is kept.
+            const QByteArray utf8 = QString(cell.text).replace(QChar(0), QLatin1String("_x0000_")).toUtf8();
             check(worksheet_write_string(ws, row, col, utf8.constData(), formatFor(style)));
             break;
         }

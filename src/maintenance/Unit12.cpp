@@ -1,9 +1,11 @@
 #include "Unit12.h"
 
+#include "Backup.h"
 #include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
 
+#include <QDir>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -20,6 +22,15 @@ TForm12::TForm12(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm12::Button1Click()
 {
+    // A complete copy first, so that a wipe in the wrong term can be undone;
+    // without it nothing is deleted.
+    QString copy;
+    try {
+        copy = backupDatabase(dm.ADOConnection1);
+    } catch (const BackupError& e) {
+        dialogs.message(QStringLiteral("备份数据库失败，没有删除任何数据。\n%1").arg(e.message()));
+        return;
+    }
     const struct {
         QuerySlot& slot;
         const char* statement;
@@ -31,5 +42,6 @@ void TForm12::Button1Click()
     };
     for (const auto& step : steps)
         executeOn(step.slot, step.statement);
-    dialogs.message(QStringLiteral("初始化成功！！！"));
+    dialogs.message(QStringLiteral("初始化成功！！！\n初始化前的数据已备份到：%1")
+                        .arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(copy))));
 }

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
 TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
@@ -79,6 +80,21 @@ void TForm5::FormShow()
 
 void TForm5::Button1Click()
 {
+    // A capacity is a count of seats: a negative one is refused, and digits
+    // too many for a whole number are named as such (the engine would call
+    // them "not a whole number").
+    static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString capacity = Edit2->text().trimmed();
+    bool whole = false;
+    const qlonglong seats = capacity.toLongLong(&whole);
+    if (whole && seats < 0) {
+        dialogs.message(QStringLiteral("容纳人数不能是负数。"));
+        return;
+    }
+    if (!whole && digits.match(capacity).hasMatch()) {
+        dialogs.message(QStringLiteral("容纳人数太大，无法保存。"));
+        return;
+    }
     executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + Edit1->text() + "','" + Edit2->text() + "')       ");
     openRoomList();
     dialogs.message(QStringLiteral("增加成功"));

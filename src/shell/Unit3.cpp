@@ -13,6 +13,7 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "RestoreWindow.h"
 #include "Windows.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ TForm3::TForm3(Windows& windows)
 
     N1 = menu(bar, "N1", QStringLiteral("系统"));
     N15 = item(N1, "N15", QStringLiteral("数据初始化"), &TForm3::N15Click);
+    restoreDataItem = item(N1, "restoreDataItem", QStringLiteral("恢复数据"), &TForm3::restoreDataItemClick);
     N10 = item(N1, "N10", QStringLiteral("导入数据"), &TForm3::N10Click);
     N11 = item(N1, "N11", QStringLiteral("退出"), &TForm3::N11Click);
     N6 = menu(bar, "N6", QStringLiteral("编排"));
@@ -83,6 +85,7 @@ void TForm3::FormActivate()
 // The windows are created after the main window, so each handler looks its
 // window up when the item is chosen.
 void TForm3::N15Click() { windows.Form12->exec(); }
+void TForm3::restoreDataItemClick() { windows.restoreWindow->exec(); }
 void TForm3::N10Click() { windows.Form8->exec(); }
 void TForm3::N14Click() { windows.Form7->exec(); }
 void TForm3::N3Click() { windows.Form4->exec(); }

@@ -16,6 +16,7 @@ public:
 
     QMenu* N1;
     QAction* N15;
+    QAction* restoreDataItem;
     QAction* N10;
     QAction* N11;
     QMenu* N6;
@@ -35,6 +36,7 @@ public:
 
     void FormActivate();
     void N15Click();
+    void restoreDataItemClick();
     void N10Click();
     void N11Click();
     void N14Click();

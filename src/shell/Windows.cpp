@@ -14,6 +14,7 @@
 #include "Unit7.h"
 #include "Unit8.h"
 #include "Unit9.h"
+#include "RestoreWindow.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ Windows::Windows(Dialogs& dialogs)
     Form20 = unusedForm(dialogs, 20);
     Form21 = unusedForm(dialogs, 21);
     Form22 = unusedForm(dialogs, 22);
+    restoreWindow = std::make_unique<RestoreWindow>(dm, dialogs);
 }
 
 // Windows go in the reverse order of their creation; the roster window, which

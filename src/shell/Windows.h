@@ -18,6 +18,7 @@ class TForm13;
 class TForm14;
 class TForm15;
 class TForm16;
+class RestoreWindow;
 
 // Every window of the program, each created once at start-up in a fixed
 // order and kept until the end of the run.
@@ -45,4 +46,6 @@ public:
     std::unique_ptr<TForm16> Form16;
     // Created like the others; nothing shows or uses them.
     std::unique_ptr<Form> Form17, Form18, Form19, Form20, Form21, Form22;
+    // "恢复数据", made after the windows of the original order.
+    std::unique_ptr<RestoreWindow> restoreWindow;
 };

@@ -4,9 +4,24 @@
 #include "SchemaUpgrade.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw DbError(QStringLiteral("The database driver is not SQLite."));
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+} // namespace
 
 Connection::Connection()
     : name(QStringLiteral("paikao-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
@@ -63,8 +78,14 @@ QString Connection::dataSource() const
 
 void Connection::ensureConnected()
 {
-    if (connected())
-        return;
+    if (connected()) {
+        // A file opened read-only stays read-only for that connection: once
+        // the file is writable again, connect afresh, so that putting it
+        // right is enough and no restart is needed.
+        if (!openedReadOnly || !QFileInfo(dataSource()).isWritable())
+            return;
+        Close();
+    }
     if (connString.isEmpty())
         throw DbError(QStringLiteral("Connection string is empty: the connection has not been configured."));
     QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
@@ -73,16 +94,40 @@ void Connection::ensureConnected()
     db.setDatabaseName(QUrl::fromLocalFile(dataSource()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
-        throw DbError(db.lastError().databaseText().isEmpty() ? db.lastError().text() : db.lastError().databaseText());
+        throw DbError(db.lastError());
     QSqlQuery pragma(db);
-    // Each statement still commits on its own; WAL makes that commit cheap.
-    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
-        const QString text = pragma.lastError().databaseText();
+    // The rollback journal keeps every committed row in data.mdb itself
+    // between statements, so the one file is the whole database: a copy of
+    // it is complete, and a read-only file can still be read. FULL makes a
+    // commit survive a power cut.
+    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
+        const DbError error(pragma.lastError());
         pragma.finish();
         db.close();
-        throw DbError(text);
+        throw error;
     }
-    upgradeSchema(db);
+    openedReadOnly = sqlite3_db_readonly(handleOf(db), "main") == 1;
+    // A read-only file is browsed as it is; it is brought up to date once
+    // it can be written.
+    if (!openedReadOnly)
+        upgradeSchema(db);
+}
+
+sqlite3* Connection::engineHandle()
+{
+    return handleOf(database());
+}
+
+void Connection::fail(const QSqlError& error)
+{
+    const DbError e(error);
+    // The file itself failed (moved, replaced, unreadable): the next
+    // statement connects afresh.
+    constexpr int readOnly = 8, ioError = 10, corrupt = 11, cannotOpen = 14, notADatabase = 26;
+    for (int code : {readOnly, ioError, corrupt, cannotOpen, notADatabase})
+        if (e.engineCode() == code)
+            Close();
+    throw e;
 }
 
 QSqlDatabase Connection::database()
@@ -97,11 +142,11 @@ QSqlQuery Connection::run(const SqlText& text)
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(bound.sql))
-        throw DbError(query.lastError().databaseText());
+        fail(query.lastError());
     for (const QVariant& v : bound.values)
         query.addBindValue(v);
     if (!query.exec())
-        throw DbError(query.lastError().databaseText());
+        fail(query.lastError());
     return query;
 }
 

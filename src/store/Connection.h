@@ -3,9 +3,11 @@
 #include "Dialect.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 
+struct sqlite3;
 
 // The database connection (the program's ADOConnection1, and the spreadsheet
 // window's own). It keeps the original connection string and reads the
@@ -36,10 +38,14 @@ public:
     int execute(const SqlText& text);
 
     QSqlDatabase database();
+    // The engine's own handle under the connection (connects first).
+    sqlite3* engineHandle();
 
 private:
     void ensureConnected();
+    [[noreturn]] void fail(const QSqlError& error);
 
     QString name;
     QString connString;
+    bool openedReadOnly = false; // the file was read-only when it was opened
 };

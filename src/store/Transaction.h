@@ -14,7 +14,7 @@ bool inTransaction(Connection& connection, Work work)
 {
     QSqlDatabase db = connection.database();
     if (!db.transaction())
-        throw DbError(db.lastError().databaseText());
+        throw DbError(db.lastError());
     bool keep = false;
     try {
         keep = work();
@@ -23,6 +23,6 @@ bool inTransaction(Connection& connection, Work work)
         throw;
     }
     if (keep ? !db.commit() : !db.rollback())
-        throw DbError(db.lastError().databaseText());
+        throw DbError(db.lastError());
     return keep;
 }

@@ -16,6 +16,15 @@ QWidget* owner()
     return QApplication::activeWindow();
 }
 
+void wait(int milliseconds, QEventLoop::ProcessEventsFlags flags)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        QApplication::processEvents(flags, int(deadline.remainingTime()));
+        QThread::msleep(qMin<qint64>(1, deadline.remainingTime()));
+    }
+}
+
 int show(QMessageBox::Icon icon, const QString& caption, const QString& text)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, owner());
@@ -71,9 +80,10 @@ void QtDialogs::openDocument(const QString& path)
 
 void QtDialogs::pause(int milliseconds)
 {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, int(deadline.remainingTime()));
-        QThread::msleep(qMin<qint64>(1, deadline.remainingTime()));
-    }
+    wait(milliseconds, QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtDialogs::pauseTakingInput(int milliseconds)
+{
+    wait(milliseconds, QEventLoop::AllEvents);
 }

@@ -31,6 +31,9 @@ public:
 
     // Waits, repainting but taking no user input.
     virtual void pause(int milliseconds) = 0;
+    // Waits and lets the user click meanwhile, so that a long loop can offer
+    // a way out; the loop's window keeps its other controls disabled.
+    virtual void pauseTakingInput(int milliseconds) = 0;
 };
 
 // The real boxes and dialogs.
@@ -45,4 +48,5 @@ public:
     QString saveFileName(const QString& title, const QString& filter, const QString& suggestedName) override;
     void openDocument(const QString& path) override;
     void pause(int milliseconds) override;
+    void pauseTakingInput(int milliseconds) override;
 };

@@ -58,7 +58,7 @@ std::vector<BadCase> badCases()
 {
     return {
         {"Missing", [](const QString&) {}, "文件不存在"},
-        {"Folder", [](const QString& p) { QDir().mkdir(p); }, "文件不存在"},
+        {"Folder", [](const QString& p) { QDir().mkdir(p); }, "不是文件"},
         {"Empty", [](const QString& p) { writeFile(p, {}); }, "文件为空"},
         {"Text", [](const QString& p) { writeFile(p, "学号,姓名\n2020023918,张三\n"); }, "不是有效的Excel文件"},
         {"RandomBytes",

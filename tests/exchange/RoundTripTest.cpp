@@ -134,6 +134,18 @@ TEST(RoundTrip, EmptyWorkbookSaves)
     EXPECT_EQ(Workbook::open(path).firstSheet().lastRow(), 0);
 }
 
+// A C string ends at a NUL; the text after it must still reach the file.
+TEST(RoundTrip, EmbeddedNulKeepsTheWholeText)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nul.xlsx"));
+    const QString name = QStringLiteral("张") + QChar(0) + QStringLiteral("三");
+    Workbook book;
+    book.firstSheet().setCell(1, 1, name);
+    book.saveAs(path);
+    EXPECT_EQ(Workbook::open(path).firstSheet().cell(1, 1).text, name);
+}
+
 TEST(RoundTrip, SavingReplacesAnExistingFile)
 {
     QTemporaryDir dir;

@@ -4,6 +4,8 @@
 #include "CellText.h"
 #include "CsvText.h"
 #include "DBGrid.h"
+#include "FileFaults.h"
+#include "MadeFiles.h"
 #include "RecordingDialogs.h"
 #include "RosterSheet.h"
 #include "StatusProgress.h"
@@ -157,6 +159,12 @@ private Q_SLOTS:
     void exportFormatsAndBorders();
     void exportOfMissingColumnKeepsTheWorkbook();
     void exitEmptiesThePath();
+    void hostileWorkbooksStaySmall_data();
+    void hostileWorkbooksStaySmall();
+    void longImportAsksAndCanBeCancelled();
+    void databaseFaultIsNamedUnderTheMessage();
+    void cellTextsThatCannotBeStored();
+    void folderIsNotAFile();
 };
 
 void SpreadsheetWindowTest::showsTheRosterWithItsControls()
@@ -292,7 +300,8 @@ void SpreadsheetWindowTest::failureKeepsTheRowsBefore()
     QCOMPARE(f.dialogs.boxes.size(), 1);
     QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("information"));
     QCOMPARE(f.dialogs.boxes[0].caption, QStringLiteral("提示信息"));
-    QCOMPARE(f.dialogs.boxes[0].text, formatError);
+    QVERIFY(f.dialogs.boxes[0].text.startsWith(formatError));
+    QVERIFY(f.dialogs.boxes[0].text.endsWith(QStringLiteral("refused")));
 }
 
 void SpreadsheetWindowTest::badWorkbooks_data()
@@ -611,6 +620,147 @@ void SpreadsheetWindowTest::exitEmptiesThePath()
 
     f.w.show();
     QCOMPARE(f.w.ADOQuery1.RecordCount(), 2);
+}
+
+// Small files that claim a great deal: millions of minimal cells, or of
+// empty shared strings. The import reads what it can use or refuses the
+// file; either way its memory stays far below what the file claims.
+void SpreadsheetWindowTest::hostileWorkbooksStaySmall_data()
+{
+    QTest::addColumn<QByteArray>("sheet");
+    QTest::addColumn<QByteArray>("strings");
+    QTest::addColumn<QString>("outcome"); // the last box begins with it
+
+    const QByteArray head = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    const QByteArray tail = "</sheetData></worksheet>";
+    // 160 rows of 16,000 cells each, 2.56 million cells in 41 MB of XML, 60 KB
+    // zipped; column B is empty from row 12 on, so ten rows are data.
+    const QByteArray cell = "<c><v>1</v></c>";
+    const QByteArray keyed = "<row>" + cell.repeated(16000) + "</row>";
+    const QByteArray unkeyed = "<row>" + cell + "<c/>" + cell.repeated(15998) + "</row>";
+    QTest::newRow("minimal cells") << head + keyed.repeated(11) + unkeyed.repeated(149) + tail << QByteArray()
+                                   << QStringLiteral("数据导入成功!");
+    // 5 million empty shared strings: 25 MB of XML, 25 KB zipped.
+    const QByteArray strings = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                               + QByteArray("<si/>").repeated(5'000'000) + "</sst>";
+    QTest::newRow("empty shared strings") << head + "<row r=\"2\"><c r=\"B2\" t=\"s\"><v>0</v></c></row>" + tail << strings
+                                          << QStringLiteral("不是有效的Excel文件");
+}
+
+void SpreadsheetWindowTest::hostileWorkbooksStaySmall()
+{
+    QFETCH(QByteArray, sheet);
+    QFETCH(QByteArray, strings);
+    QFETCH(QString, outcome);
+    Fixture f;
+    const QString file = f.path(QStringLiteral("hostile.xlsx"));
+    writeZip(file, xlsxParts(sheet, strings));
+    sheet.clear();
+    strings.clear();
+    QVERIFY(QFileInfo(file).size() < 200 * 1024);
+
+    PeakMemory peak;
+    if (!peak.start())
+        QSKIP("this system cannot reset the peak memory of a process");
+    f.import(file);
+    const qint64 growthKb = peak.growthKb();
+    QVERIFY2(!f.dialogs.boxes.isEmpty() && f.dialogs.boxes.last().text.startsWith(outcome), qPrintable(f.dialogs.lastText()));
+    QVERIFY2(growthKb < 100 * 1024, qPrintable(QStringLiteral("peak memory rose by %1 MB").arg(growthKb / 1024)));
+    QVERIFY(f.roster().size() <= 10);
+}
+
+// Thousands of rows take a long time: the clerk is told how long and asked,
+// and "取消" stops after the current row, keeping the rows stored so far.
+void SpreadsheetWindowTest::longImportAsksAndCanBeCancelled()
+{
+    Fixture f;
+    const int rows = TForm8::rowsWithoutAsking + 1;
+    const QString file = f.book(QStringLiteral("大名单.xlsx"), rosterSheet(1, rows));
+
+    f.dialogs.confirmAnswers = {false};
+    f.import(file);
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("confirm"));
+    QVERIFY2(f.dialogs.boxes[0].text.startsWith(QStringLiteral("要导入 %1 行名单，大约需要 2 分钟。").arg(rows)),
+             qPrintable(f.dialogs.boxes[0].text));
+    QCOMPARE(f.roster(), QStringList());
+    f.dialogs.boxes.clear();
+
+    int pauses = 0;
+    bool onlyCancelTakesClicks = true;
+    f.dialogs.duringPause = [&] {
+        onlyCancelTakesClicks = onlyCancelTakesClicks && f.w.cancelButton->isEnabled() && !f.w.BitBtn2->isEnabled()
+                                && !f.w.BitBtn3->isEnabled() && !f.w.Button2->isEnabled();
+        if (++pauses == 5)
+            f.w.cancelButton->click();
+    };
+    f.import(file);
+    QVERIFY(onlyCancelTakesClicks);
+    QCOMPARE(f.roster(), tableRows({rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4), rosterRow(5)}));
+    QCOMPARE(f.dialogs.boxes.size(), 2);
+    QCOMPARE(f.dialogs.boxes[1].kind, QStringLiteral("information"));
+    QCOMPARE(f.dialogs.boxes[1].text, QStringLiteral("导入已取消：已导入 5 条记录，其余 %1 条没有导入。").arg(rows - 5));
+    QCOMPARE(f.w.Label1->text(), QString::number(rows));
+    QVERIFY(!f.w.cancelButton->isEnabled());
+    QVERIFY(f.w.BitBtn2->isEnabled() && f.w.BitBtn3->isEnabled());
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 5);
+}
+
+// A read-only database is not the workbook's fault: the cause goes under
+// the message, and nothing is stored.
+void SpreadsheetWindowTest::databaseFaultIsNamedUnderTheMessage()
+{
+    Fixture f;
+    const QString file = f.book(QStringLiteral("名单.xlsx"), rosterSheet(1, 3));
+    f.w.hide();
+    ReadOnlyFile readOnly(f.db.file());
+    f.w.show();
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), 0); // browsing works
+    f.import(file);
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QVERIFY(f.dialogs.boxes[0].text.startsWith(formatError + QStringLiteral("\n\n")));
+    QVERIFY2(f.dialogs.boxes[0].text.contains(QStringLiteral("是只读的")), qPrintable(f.dialogs.boxes[0].text));
+    readOnly.makeWritable();
+    QCOMPARE(f.roster(), QStringList());
+    f.dialogs.boxes.clear();
+    f.import(file); // works again without reopening the window
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("数据导入成功!")});
+    QCOMPARE(f.roster().size(), 3);
+}
+
+// A cell longer than a spreadsheet cell can be is refused with its place;
+// half a character pair becomes U+FFFD, never invalid text in the table.
+void SpreadsheetWindowTest::cellTextsThatCannotBeStored()
+{
+    Fixture f;
+    const QByteArray head = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    const QByteArray tail = "</sheetData></worksheet>";
+    const QString longCell = f.path(QStringLiteral("long.xlsx"));
+    writeZip(longCell, xlsxParts(head + "<row r=\"2\"><c r=\"B2\" t=\"inlineStr\"><is><t>K1</t></is></c></row>"
+                                 "<row r=\"3\"><c r=\"B3\" t=\"inlineStr\"><is><t>K2</t></is></c>"
+                                 "<c r=\"D3\" t=\"inlineStr\"><is><t>" + QByteArray("x").repeated(32768) + "</t></is></c></row>"
+                                 + tail));
+    f.import(longCell);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{formatError + QStringLiteral("\n\n第3行第4列的内容超过32767个字符。")});
+    QCOMPARE(f.db.rows(QStringLiteral("select kcxh from t_bjgmd")), QStringList{QStringLiteral("K1")});
+    f.db.exec(QStringLiteral("delete from t_bjgmd"));
+
+    const QString escapes = f.path(QStringLiteral("escape.xlsx"));
+    writeZip(escapes, xlsxParts(head + "<row r=\"2\"><c r=\"B2\" t=\"inlineStr\"><is><t>K1</t></is></c>"
+                                "<c r=\"D2\" t=\"inlineStr\"><is><t>张_xD800_三_xD83D__xDE00_</t></is></c></row>" + tail));
+    f.import(escapes);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("数据导入成功!")});
+    QCOMPARE(f.db.rows(QStringLiteral("select hex(xm) from t_bjgmd")),
+             QStringList{QString::fromLatin1(QStringLiteral("张\uFFFD三😀").toUtf8().toHex().toUpper())});
+}
+
+void SpreadsheetWindowTest::folderIsNotAFile()
+{
+    Fixture f;
+    f.import(f.db.folder());
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QStringLiteral("error"));
+    QCOMPARE(f.dialogs.boxes[0].text, QStringLiteral("不是文件：") + f.db.folder());
 }
 
 QTEST_MAIN(SpreadsheetWindowTest)

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void addKeepsAnyTextLiterally_data();
     void addKeepsAnyTextLiterally();
     void capacityWithLettersIsRefused();
+    void capacityOutOfRangeIsRefusedWithItsCause_data();
+    void capacityOutOfRangeIsRefusedWithItsCause();
     void deleteAsksAndRemovesEveryRoomOfThatName();
     void deleteAnsweredNoKeepsTheRooms();
     void deleteWithEmptyNameAsksNothing();
@@ -114,6 +116,29 @@ void TestClassrooms::capacityWithLettersIsRefused()
     // The handler stopped: the boxes keep what was typed.
     QCOMPARE(f->w.Edit1->text(), QString("D404"));
     QCOMPARE(f->w.Edit2->text(), QString("abc"));
+}
+
+void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause_data()
+{
+    QTest::addColumn<QString>("capacity");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("negative") << "-5" << "容纳人数不能是负数。";
+    QTest::newRow("negative with blanks") << " -1 " << "容纳人数不能是负数。";
+    QTest::newRow("too large") << "99999999999999999999" << "容纳人数太大，无法保存。";
+    QTest::newRow("too small") << "-99999999999999999999" << "容纳人数太大，无法保存。";
+    QTest::newRow("not whole") << "1.5" << "只能填写整数：输入的数不是整数，或者太大。";
+}
+
+void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause()
+{
+    QFETCH(QString, capacity);
+    QFETCH(QString, said);
+    add("D404", capacity);
+    QCOMPARE(dialogs->boxes.size(), 1);
+    QVERIFY2(dialogs->boxes[0].text.contains(said), qPrintable(dialogs->boxes[0].text));
+    QVERIFY(!dialogs->boxes[0].text.contains("只能填写整数，输入的内容无法保存"));
+    QCOMPARE(db->scalar("select count(*) from t_js"), QString("2"));
+    QCOMPARE(form->Edit2->text(), capacity);
 }
 
 void TestClassrooms::deleteAsksAndRemovesEveryRoomOfThatName()

@@ -4,6 +4,7 @@
 #include "TestDatabase.h"
 #include "Unit12.h"
 
+#include <QDir>
 #include <QPushButton>
 #include <QTest>
 
@@ -29,7 +30,13 @@ void TestInitialization::emptiesTheTermAndKeepsRooms()
     form.show();
     form.Button1->click();
     form.Button1->click(); // empty tables: succeeds again
-    QCOMPARE(dialogs.takeTexts(), (QStringList{"初始化成功！！！", "初始化成功！！！"}));
+    // Each run says where its copy of the data went.
+    const QStringList said = dialogs.takeTexts();
+    QCOMPARE(said.size(), 2);
+    for (const QString& text : said)
+        QVERIFY(text.startsWith("初始化成功！！！\n初始化前的数据已备份到：data/backup/data-"));
+    QVERIFY(said[0] != said[1]);
+    QCOMPARE(QDir("data/backup").entryList({"*.mdb"}).size(), 2);
     QCOMPARE(db.rows("select (select count(*) from t_cc),(select count(*) from t_bjgmd),(select count(*) from log),"
                      "(select count(*) from t_kscs),(select count(*) from t_js),(select count(*) from t_print1)"),
              QStringList{"0|0|0|0|1|1"});

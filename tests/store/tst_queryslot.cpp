@@ -2,6 +2,8 @@
 // back through the roster view, and connecting to a file that may be missing.
 #include "DataModule.h"
 #include "DbError.h"
+
+#include <QSqlError>
 #include "TestDatabase.h"
 
 #include <QDir>
@@ -38,6 +40,9 @@ private Q_SLOTS:
     void changeOfARowNoLongerThereReachesNoOtherRow_data();
     void changeOfARowNoLongerThereReachesNoOtherRow();
     void emptyValuesAreStoredAsEmptyText();
+    void faultsAreExplainedInChinese_data();
+    void faultsAreExplainedInChinese();
+    void driverTextStandsInForAMissingEngineText();
 };
 
 void TestQuerySlot::cursorWalksTheResult()
@@ -280,6 +285,37 @@ void TestQuerySlot::emptyValuesAreStoredAsEmptyText()
     QCOMPARE(db.rows("select kcxh, quote(sjxh), quote(xh), quote(kkyx), quote(bz), quote(hbk) from t_bjgmd order by rid"),
              (QStringList{"K1|''|''|''|''|''", "K2|''|''|''|''|''"}));
     QCOMPARE(db.rows("select quote(kssj) from t_cc"), QStringList{"''"});
+}
+
+void TestQuerySlot::faultsAreExplainedInChinese_data()
+{
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("read-only") << "attempt to write a readonly database" << "是只读的";
+    QTest::newRow("full disk") << "database or disk is full" << "磁盘已满";
+    QTest::newRow("corrupt") << "database disk image is malformed" << "已损坏";
+    QTest::newRow("not a database") << "file is not a database" << "已损坏";
+    QTest::newRow("locked") << "database is locked" << "已锁定";
+    QTest::newRow("table locked") << "database table is locked" << "已锁定";
+    QTest::newRow("disk") << "disk I/O error" << "读写数据库文件时出错";
+    QTest::newRow("too large or not whole") << "cannot store REAL value in INTEGER column t_js.rnrs" << "“t_js.rnrs”只能填写整数：输入的数不是整数，或者太大。";
+    QTest::newRow("letters") << "cannot store TEXT value in INTEGER column t_js.rnrs" << "“t_js.rnrs”只能填写整数，输入的内容无法保存。";
+}
+
+void TestQuerySlot::faultsAreExplainedInChinese()
+{
+    QFETCH(QString, engine);
+    QFETCH(QString, hint);
+    const DbError error(engine);
+    QVERIFY2(error.message().startsWith(explainEngineText(engine)), qPrintable(error.message()));
+    QVERIFY2(explainEngineText(engine).contains(hint), qPrintable(explainEngineText(engine)));
+    QVERIFY(error.message().endsWith(engine));
+}
+
+void TestQuerySlot::driverTextStandsInForAMissingEngineText()
+{
+    const DbError error(QSqlError(QStringLiteral("Driver not loaded"), QString(), QSqlError::ConnectionError));
+    QVERIFY2(error.message().contains(QStringLiteral("Driver not loaded")), qPrintable(error.message()));
 }
 
 QTEST_GUILESS_MAIN(TestQuerySlot)

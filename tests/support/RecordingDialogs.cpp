@@ -53,4 +53,11 @@ void RecordingDialogs::openDocument(const QString& path)
 void RecordingDialogs::pause(int milliseconds)
 {
     pausedMilliseconds += milliseconds;
+    if (duringPause)
+        duringPause();
+}
+
+void RecordingDialogs::pauseTakingInput(int milliseconds)
+{
+    pause(milliseconds);
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // Records every box instead of showing it, and answers questions from
 // queues set by the test. The pause returns at once.
@@ -21,6 +22,8 @@ public:
     QStringList saveAnswers;
     QStringList openedDocuments;
     qint64 pausedMilliseconds = 0;
+    // Runs in every pause, where a real user could click (e.g. "取消").
+    std::function<void()> duringPause;
 
     // The texts of the boxes so far, and forget them.
     QStringList takeTexts();
@@ -35,4 +38,5 @@ public:
     QString saveFileName(const QString& title, const QString& filter, const QString& suggestedName) override;
     void openDocument(const QString& path) override;
     void pause(int milliseconds) override;
+    void pauseTakingInput(int milliseconds) override;
 };

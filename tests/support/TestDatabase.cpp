@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -41,8 +42,21 @@ void TestDatabase::create(const QString& path)
     run(db.handle, QStringLiteral("BEGIN;") + QString::fromUtf8(schema.readAll()) + QStringLiteral("COMMIT;"));
 }
 
-TestDatabase::TestDatabase()
-    : previous(QDir::currentPath())
+namespace {
+
+QString folderTemplate(TestDatabase::Storage storage)
+{
+    const QString memory = QStringLiteral("/dev/shm");
+    const QString base = storage == TestDatabase::Storage::Memory && QFileInfo(memory).isDir() && QFileInfo(memory).isWritable()
+                             ? memory
+                             : QDir::tempPath();
+    return base + QStringLiteral("/paikao-test-XXXXXX");
+}
+
+} // namespace
+
+TestDatabase::TestDatabase(Storage storage)
+    : previous(QDir::currentPath()), dir(folderTemplate(storage))
 {
     QDir(dir.path()).mkdir(QStringLiteral("data"));
     create(file());

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void runsAStatementUnchanged();
     void bindsValuesBetweenPieces();
     void reportsTheEngineErrorAndFails();
+    void refusesArgumentsThatAreNotUtf8();
 };
 
 void TestJetsql::runsAStatementUnchanged()
@@ -58,5 +59,20 @@ void TestJetsql::reportsTheEngineErrorAndFails()
     QCOMPARE(db.scalar("select count(*) from t_js"), QString("0"));
 }
 
+// Bytes that are not UTF-8 would be stored changed (as U+FFFD): refused.
+void TestJetsql::refusesArgumentsThatAreNotUtf8()
+{
+    TestDatabase db;
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"),
+                                         QStringLiteral("exec \"$0\" data/data.mdb \"INSERT INTO t_js(jsm,rnrs) VALUES('\" \"$(printf 'A\\377')\" \"',1)\""),
+                                         QStringLiteral(JETSQL)});
+    p.waitForFinished();
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().contains("not valid UTF-8"));
+    QCOMPARE(db.scalar("select count(*) from t_js"), QString("0"));
+}
+
 QTEST_GUILESS_MAIN(TestJetsql)
 #include "tst_jetsql.moc"
+

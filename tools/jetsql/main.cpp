@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cstdio>
@@ -33,10 +34,21 @@ QString cell(const QVariant& v)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() < 3) {
+    if (argc < 3) {
         std::fputs("usage: jetsql DATABASE PIECE [VALUE PIECE]...\n", stderr);
         return 2;
+    }
+    // Decoding would quietly turn bytes that are not UTF-8 into U+FFFD and
+    // store a changed value; such an argument is refused instead.
+    QStringList args{QString::fromLocal8Bit(argv[0])};
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString arg = utf8(QByteArrayView(argv[i]));
+        if (utf8.hasError()) {
+            std::fprintf(stderr, "argument %d is not valid UTF-8 text\n", i);
+            return 2;
+        }
+        args.append(arg);
     }
 
     // The even arguments are the statement's structure, as the program's

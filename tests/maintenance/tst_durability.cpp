@@ -1,0 +1,201 @@
+// The database file through faults: a crash between statements, a read-only
+// file, and the copy that data initialization makes and "恢复数据" puts back.
+#include "Backup.h"
+#include "Connection.h"
+#include "FileFaults.h"
+#include "RecordingDialogs.h"
+#include "RestoreWindow.h"
+#include "TestDatabase.h"
+#include "Unit12.h"
+#include "Unit5.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Every row of every table of a database file, each value with its type, as
+// the engine holds it.
+QStringList dump(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QStringList tables;
+    QStringList out;
+    auto query = [&](const QString& sql, const std::function<void(sqlite3_stmt*)>& row) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK) {
+            out.append(QStringLiteral("error: ") + QString::fromUtf8(sqlite3_errmsg(db)));
+            return;
+        }
+        while (sqlite3_step(s) == SQLITE_ROW)
+            row(s);
+        sqlite3_finalize(s);
+    };
+    query(QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite_%' order by name"),
+          [&](sqlite3_stmt* s) { tables.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)))); });
+    for (const QString& table : tables)
+        query(QStringLiteral("select * from \"%1\" order by rowid").arg(table), [&](sqlite3_stmt* s) {
+            QStringList values{table};
+            for (int c = 0; c < sqlite3_column_count(s); ++c) {
+                const int type = sqlite3_column_type(s, c);
+                values.append(type == SQLITE_NULL ? QStringLiteral("NULL")
+                                                  : QStringLiteral("%1:%2").arg(type).arg(QString::fromUtf8(
+                                                        reinterpret_cast<const char*>(sqlite3_column_text(s, c)))));
+            }
+            out.append(values.join(u'|'));
+        });
+    sqlite3_close(db);
+    return out;
+}
+
+QStringList texts(const QTableWidget* list, int column)
+{
+    QStringList out;
+    for (int r = 0; r < list->rowCount(); ++r)
+        out.append(list->item(r, column)->text());
+    return out;
+}
+
+} // namespace
+
+class TestDurability : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void crashBetweenStatementsLeavesEveryCommittedRowInTheFile();
+    void readOnlyDatabaseIsBrowsedAndWorksOnceWritable();
+    void wipeThenRestoreGivesBackExactlyTheRows();
+    void noCopyNoWipe();
+};
+
+void TestDurability::crashBetweenStatementsLeavesEveryCommittedRowInTheFile()
+{
+    TestDatabase db;
+    constexpr int rows = 100;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            Connection connection;
+            connection.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));
+            for (int i = 0; i < rows; ++i)
+                connection.execute(SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + QString::number(i) + "','1')       ");
+            ::kill(::getpid(), SIGKILL); // the connection still open: no close, no clean-up
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    // A copy of data.mdb alone, as a clerk's backup would take it.
+    QTemporaryDir copyDir;
+    const QString copy = copyDir.filePath("data.mdb");
+    QVERIFY(QFile::copy(db.file(), copy));
+    QCOMPARE(dump(copy).filter(QRegularExpression("^t_js\\|")).size(), rows);
+    QVERIFY(!QFile::exists(db.file() + "-wal"));
+}
+
+void TestDurability::readOnlyDatabaseIsBrowsedAndWorksOnceWritable()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',60),('B202',40)");
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    TForm5 form(dm, dialogs);
+    ReadOnlyFile readOnly(db.file());
+
+    form.show();
+    QCOMPARE(dm.ADOQuery9.RecordCount(), 2);
+    form.Edit1->setText("C303");
+    form.Edit2->setText("35");
+    form.Button1->click();
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.boxes[0].kind, QString("error"));
+    QVERIFY2(dialogs.boxes[0].text.contains("是只读的"), qPrintable(dialogs.boxes[0].text));
+    dialogs.boxes.clear();
+
+    readOnly.makeWritable();
+    form.Button1->click(); // the boxes kept what was typed
+    QCOMPARE(dialogs.takeTexts(), QStringList{"增加成功"});
+    QCOMPARE(db.rows("select jsm, typeof(rnrs) from t_js order by jsid"),
+             (QStringList{"A101|integer", "B202|integer", "C303|integer"}));
+}
+
+void TestDurability::wipeThenRestoreGivesBackExactlyTheRows()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考", "2|K2|2020002|䶮𪚥|C2|大学英语|  |外语学院|重修|缓考"});
+    db.exec("INSERT INTO t_kscs VALUES('1','1','1',1); INSERT INTO t_cc VALUES('1','6月20日 8:00');"
+            "INSERT INTO log(message) VALUES('x'); INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);");
+    const QStringList before = dump(db.file());
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    TForm12 wipe(dm, dialogs);
+    wipe.Button1->click();
+    const QStringList said = dialogs.takeTexts();
+    QCOMPARE(said.size(), 1);
+    QVERIFY(said[0].startsWith("初始化成功！！！\n初始化前的数据已备份到：data/backup/data-"));
+    QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("0"));
+
+    RestoreWindow restore(dm, dialogs);
+    restore.show();
+    QCOMPARE(texts(restore.copyList, 1), QStringList{"2"});
+    restore.restoreButton->click(); // nothing chosen
+    QCOMPARE(dialogs.takeTexts(), QStringList{"请先选择要恢复的备份。"});
+    restore.copyList->selectRow(0);
+    dialogs.confirmAnswers = {false};
+    restore.restoreButton->click();
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.boxes[0].kind, QString("confirm"));
+    QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("0"));
+    dialogs.boxes.clear();
+
+    restore.restoreButton->click();
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QVERIFY(dialogs.boxes[1].text.contains("恢复前的数据已备份到：data/backup/data-"));
+    QCOMPARE(dump(db.file()), before);
+    // The copy of the wiped data is listed too, newest first.
+    QCOMPARE(texts(restore.copyList, 1), (QStringList{"0", "2"}));
+    // The program goes on working on the restored file.
+    dm.ADOQuery2.SQL.Clear();
+    dm.ADOQuery2.SQL.Add("select count(*) as n from t_bjgmd");
+    dm.ADOQuery2.Open();
+    QCOMPARE(dm.ADOQuery2.FieldByName("n").AsString(), QString("2"));
+}
+
+void TestDurability::noCopyNoWipe()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    // A file where the backup folder should be: the copy cannot be made.
+    QFile blocker(db.folder() + "/data/backup");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    TForm12 wipe(dm, dialogs);
+    wipe.Button1->click();
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QVERIFY(dialogs.boxes[0].text.startsWith("备份数据库失败，没有删除任何数据。"));
+    QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("1"));
+    QVERIFY_THROWS_EXCEPTION(BackupError, restoreDatabase(dm.ADOConnection1, db.folder() + "/nothing.mdb"));
+    QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("1"));
+}
+
+QTEST_MAIN(TestDurability)
+#include "tst_durability.moc"

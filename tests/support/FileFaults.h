@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Makes a file read-only for the rest of the test, also when the test runs
+// as root (which would otherwise write through the file's mode): the
+// process then gives up overriding file modes until the guard ends.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // Writable again, as a clerk would put it right.
+    void makeWritable();
+
+private:
+    QString path;
+    bool droppedOverride = false;
+};
+
+// The growth of the process's peak memory over a piece of work: the peak is
+// reset first (Linux /proc/self/clear_refs), so earlier work does not count.
+class PeakMemory {
+public:
+    // False when the system cannot reset the peak; the caller skips then.
+    bool start();
+    // Kilobytes by which the peak rose above the memory in use at start().
+    qint64 growthKb() const;
+
+private:
+    qint64 startKb = 0;
+};
