@@ -134,11 +134,11 @@ void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause()
     QFETCH(QString, capacity);
     QFETCH(QString, said);
     add("D404", capacity);
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QVERIFY2(dialogs->boxes[0].text.contains(said), qPrintable(dialogs->boxes[0].text));
-    QVERIFY(!dialogs->boxes[0].text.contains("只能填写整数，输入的内容无法保存"));
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("2"));
-    QCOMPARE(form->Edit2->text(), capacity);
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QVERIFY2(f->dialogs.boxes[0].text.contains(said), qPrintable(f->dialogs.boxes[0].text));
+    QVERIFY(!f->dialogs.boxes[0].text.contains("只能填写整数，输入的内容无法保存"));
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("2"));
+    QCOMPARE(f->w.Edit2->text(), capacity);
 }
 
 void TestClassrooms::deleteAsksAndRemovesEveryRoomOfThatName()
