@@ -5,15 +5,7 @@
 
 const char* const arrangementStatement = "select * from hbkap";
 
-namespace {
-
-struct ExportColumn {
-    const char* title;
-    const char* field;
-    bool asText;  // gets the number format "@ " before its value
-};
-
-const ExportColumn exportColumns[] = {
+const std::array<ExportColumn, 13> exportColumns{{
     {"学号", "xh", true},
     {"试卷序号", "sjxh", true},
     {"课程序号", "kcxh", true},
@@ -27,9 +19,7 @@ const ExportColumn exportColumns[] = {
     {"考试时间", "kssj", true},
     {"场次", "cc", true},
     {"教室", "jsm", true},
-};
-
-}  // namespace
+}};
 
 int writeArrangement(QuerySlot& result, Worksheet& sheet)
 {

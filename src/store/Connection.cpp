@@ -29,6 +29,13 @@ QString Connection::connectionStringFor(const QString& directory)
         + QStringLiteral("\\data\\data.mdb;Persist Security Info=True");
 }
 
+const QStringList& Connection::journalSettings()
+{
+    // Each statement still commits on its own; WAL makes that commit cheap.
+    static const QStringList settings{QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL")};
+    return settings;
+}
+
 void Connection::Close()
 {
     QSqlDatabase db = QSqlDatabase::database(name, false);
@@ -74,12 +81,13 @@ void Connection::ensureConnected()
     if (!db.open())
         throw DbError(db.lastError().databaseText().isEmpty() ? db.lastError().text() : db.lastError().databaseText());
     QSqlQuery pragma(db);
-    // Each statement still commits on its own; WAL makes that commit cheap.
-    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
-        const QString text = pragma.lastError().databaseText();
-        pragma.finish();
-        db.close();
-        throw DbError(text);
+    for (const QString& setting : journalSettings()) {
+        if (!pragma.exec(setting)) {
+            const QString text = pragma.lastError().databaseText();
+            pragma.finish();
+            db.close();
+            throw DbError(text);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 
 
 // The database connection (the program's ADOConnection1, and the spreadsheet
@@ -20,6 +21,10 @@ public:
 
     // The connection string of the program for the given directory.
     static QString connectionStringFor(const QString& directory);
+
+    // The journal and sync settings every new connection runs, in order;
+    // the benchmarks' raw SQLite reference runs the same ones.
+    static const QStringList& journalSettings();
 
     void Close();
     void setConnectionString(const QString& text);
