@@ -3,6 +3,7 @@
 #include "Connection.h"
 #include "DbError.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -184,8 +185,10 @@ void QuerySlot::Post()
 // The table or saved query that the statement reads, where rows are written back.
 QString QuerySlot::updateSource() const
 {
-    const QStringList words = SQL.Text().split(QRegularExpression(QStringLiteral("[\\s,()]+")), Qt::SkipEmptyParts);
-    const qsizetype from = words.indexOf(QRegularExpression(QStringLiteral("^from$"), QRegularExpression::CaseInsensitiveOption));
+    static const QRegularExpression separators(QStringLiteral("[\\s,()]+"));
+    static const QRegularExpression fromWord(QStringLiteral("^from$"), QRegularExpression::CaseInsensitiveOption);
+    const QStringList words = SQL.Text().split(separators, Qt::SkipEmptyParts);
+    const qsizetype from = words.indexOf(fromWord);
     return from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
 }
 
