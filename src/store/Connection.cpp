@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
+#include <algorithm>
 
 Connection::Connection()
     : name(QStringLiteral("paikao-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
@@ -14,6 +16,7 @@ Connection::Connection()
 
 Connection::~Connection()
 {
+    kept.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isValid())
@@ -38,6 +41,7 @@ const QStringList& Connection::journalSettings()
 
 void Connection::Close()
 {
+    kept.clear();
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (db.isValid() && db.isOpen())
         db.close();
@@ -97,21 +101,61 @@ QSqlDatabase Connection::database()
     return QSqlDatabase::database(name, false);
 }
 
-QSqlQuery Connection::run(const SqlText& text)
+Connection::Prepared& Connection::preparedFor(const SqlText& text, const QString& shape)
 {
-    const BoundStatement bound = translateStatement(text);
+    if (!connected()) {
+        kept.clear(); // statements of an earlier session went with it, however it ended
+    } else if (const auto found = kept.find(shape); found != kept.end()) {
+        found->second.lastUse = ++uses;
+        return found->second;
+    }
+    TranslatedStatement statement(text);
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.prepare(bound.sql))
+    if (!query.prepare(statement.sql()))
         throw DbError(query.lastError().databaseText());
-    for (const QVariant& v : bound.values)
-        query.addBindValue(v);
-    if (!query.exec())
-        throw DbError(query.lastError().databaseText());
-    return query;
+    if (kept.size() >= keptStatements)
+        kept.erase(std::min_element(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+            return a.second.lastUse < b.second.lastUse;
+        }));
+    return kept.try_emplace(shape, Prepared{std::move(statement), std::move(query), ++uses}).first->second;
+}
+
+StatementResult Connection::run(const SqlText& text)
+{
+    const QString shape = TranslatedStatement::shapeOf(text);
+    Prepared& prepared = preparedFor(text, shape);
+    QSqlQuery& query = prepared.query;
+    const QVariantList values = prepared.statement.values(text);
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    StatementResult result;
+    if (query.exec()) {
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i)
+            result.fields.append(record.fieldName(i));
+        while (query.next()) {
+            QVariantList row;
+            row.reserve(record.count());
+            for (int i = 0; i < record.count(); ++i)
+                row.append(query.value(i));
+            result.rows.push_back(std::move(row));
+        }
+        result.rowsAffected = query.numRowsAffected();
+    }
+    // A row that cannot be read fails the statement as a whole.
+    if (query.lastError().isValid()) {
+        const QString error = query.lastError().databaseText();
+        // Prepared afresh next time, in case the failure lingers in it.
+        kept.erase(shape);
+        throw DbError(error);
+    }
+    // Done with it: no lock or half-read result stays behind.
+    query.finish();
+    return result;
 }
 
 int Connection::execute(const SqlText& text)
 {
-    return run(text).numRowsAffected();
+    return run(text).rowsAffected;
 }

@@ -6,6 +6,17 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
+#include <unordered_map>
+#include <vector>
+
+// What one statement gave: the columns and every row of a query, or the rows
+// a statement changed.
+struct StatementResult {
+    QStringList fields;
+    std::vector<QVariantList> rows;
+    int rowsAffected = 0;
+};
 
 
 // The database connection (the program's ADOConnection1, and the spreadsheet
@@ -35,18 +46,30 @@ public:
     // The database file the connection string names, with '/' separators.
     QString dataSource() const;
 
-    // Runs one statement; throws DbError with the engine's text on failure.
-    // The returned query is active so that the caller can read its rows.
-    QSqlQuery run(const SqlText& text);
+    // Runs one statement and reads all it gives; throws DbError with the
+    // engine's text on failure.
+    StatementResult run(const SqlText& text);
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const SqlText& text);
 
     QSqlDatabase database();
 
 private:
+    // A statement shape translated and prepared once on this connection and
+    // run again with new values. Kept only while the connection stays open.
+    struct Prepared {
+        TranslatedStatement statement;
+        QSqlQuery query;
+        quint64 lastUse = 0;
+    };
+    static constexpr size_t keptStatements = 100;
+
     void ensureConnected();
+    Prepared& preparedFor(const SqlText& text, const QString& shape);
 
     QString name;
     QString connString;
     bool loginPrompt = true;
+    std::unordered_map<QString, Prepared> kept; // by TranslatedStatement::shapeOf
+    quint64 uses = 0;
 };

@@ -4,8 +4,6 @@
 #include "DbError.h"
 
 #include <QRegularExpression>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 void StatementLines::Clear()
 {
@@ -62,21 +60,9 @@ void QuerySlot::Close()
 void QuerySlot::Open()
 {
     Close();
-    QSqlQuery query = connection.run(joinLines(SQL.lines()));
-    const QSqlRecord record = query.record();
-    QStringList names;
-    for (int i = 0; i < record.count(); ++i)
-        names.append(record.fieldName(i));
-    std::vector<QVariantList> read;
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(names.size());
-        for (int i = 0; i < names.size(); ++i)
-            row.append(query.value(i));
-        read.push_back(std::move(row));
-    }
-    fields = names;
-    rows = std::move(read);
+    StatementResult result = connection.run(joinLines(SQL.lines()));
+    fields = std::move(result.fields);
+    rows = std::move(result.rows);
     active = true;
     cursor = rows.empty() ? -1 : 0;
     eof = rows.empty();
@@ -233,8 +219,8 @@ void QuerySlot::writeBack()
     }
     connection.execute(statement);
     if (state == State::Insert && key >= 0) {
-        QSqlQuery last = connection.run(SqlText(QStringLiteral("select max(rid) from %1").arg(source).toUtf8().constData()));
-        if (last.next())
-            row[key] = last.value(0);
+        const StatementResult last = connection.run(SqlText(QStringLiteral("select max(rid) from %1").arg(source).toUtf8().constData()));
+        if (!last.rows.empty())
+            row[key] = last.rows.front().value(0);
     }
 }
