@@ -179,12 +179,12 @@ QVariantList TranslatedStatement::values(const SqlText& text) const
     QVariantList out;
     out.reserve(qsizetype(parameters.size()));
     for (const std::vector<Part>& parameter : parameters) {
-        // Joined as the pieces come; a literal holding nothing but an unset
-        // value stays a null text.
         QString value;
         for (const Part& p : parameter)
             value += p.value < 0 ? p.literal : p.likeEscaped ? escapeLikeValue(*given[size_t(p.value)]) : *given[size_t(p.value)];
-        out.append(value);
+        // A quoted literal is text: empty, it is the empty text, never NULL
+        // (a null QString would be bound as NULL).
+        out.append(value.isNull() ? QString(QLatin1StringView("")) : value);
     }
     return out;
 }

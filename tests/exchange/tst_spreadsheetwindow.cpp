@@ -216,6 +216,11 @@ void SpreadsheetWindowTest::importStoresTheDataRows()
     f.import(f.book(QStringLiteral("名单.xlsx"), sheet));
 
     QCOMPARE(f.roster(), tableRows(stored));
+    // Empty cells are stored as empty texts, never NULL.
+    QCOMPARE(f.db.scalar(QStringLiteral("select count(*) from t_bjgmd where sjxh is null or kcxh is null or xh is null"
+                                        " or xm is null or kcdm is null or kcmc is null or skjs is null or kkyx is null"
+                                        " or bz is null or hbk is null")),
+             QStringLiteral("0"));
     QCOMPARE(f.w.Label1->text(), QString::number(stored.size()));
     QCOMPARE(f.w.ADOQuery1.RecordCount(), stored.size());
     QCOMPARE(f.dialogs.pausedMilliseconds, 25 * stored.size());
