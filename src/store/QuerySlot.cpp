@@ -4,6 +4,7 @@
 #include "DbError.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 void StatementLines::Clear()
 {
@@ -172,10 +173,12 @@ void QuerySlot::Post()
 QString QuerySlot::updateSource() const
 {
     static const QRegularExpression separators(QStringLiteral("[\\s,()]+"));
-    static const QRegularExpression fromWord(QStringLiteral("^from$"), QRegularExpression::CaseInsensitiveOption);
     const QStringList words = SQL.Text().split(separators, Qt::SkipEmptyParts);
-    const qsizetype from = words.indexOf(fromWord);
-    return from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
+    // Compared as text: a list's indexOf() with a regular expression would
+    // compile a new one on every call.
+    const auto from = std::find_if(words.begin(), words.end(),
+                                   [](const QString& w) { return w.compare(u"from", Qt::CaseInsensitive) == 0; });
+    return from != words.end() && from + 1 != words.end() ? *(from + 1) : QString();
 }
 
 // Writes the assigned columns of the current row through the statement's
