@@ -34,29 +34,31 @@ public:
             check(worksheet_set_column(ws, column - 1, column - 1, LXW_DEF_COL_WIDTH, formatFor({format, {}, {}})));
 
         // Every cell that has a value or a style of its own, in order.
+        const CellValue empty;
+        const CellStyle plain;
         auto value = sheet.values().begin();
         auto style = sheet.styles().begin();
         const auto valuesEnd = sheet.values().end();
         const auto stylesEnd = sheet.styles().end();
         while (value != valuesEnd || style != stylesEnd) {
-            CellPos pos;
-            CellValue cell;
-            if (style == stylesEnd || (value != valuesEnd && value->first <= style->first)) {
-                pos = value->first;
-                cell = value->second;
+            const bool hasValue = value != valuesEnd && (style == stylesEnd || value->first <= style->first);
+            const bool hasStyle = style != stylesEnd && (value == valuesEnd || style->first <= value->first);
+            const CellPos pos = hasValue ? value->first : style->first;
+            const CellValue& cell = hasValue ? value->second : empty;
+            const CellStyle& own = hasStyle ? style->second : plain;
+            if (own.numberFormat.isEmpty() && !sheet.columnNumberFormats().empty())
+                writeCell(ws, pos, cell, sheet.style(pos.row, pos.column));  // with its column's number format
+            else
+                writeCell(ws, pos, cell, own);
+            if (hasValue)
                 ++value;
-                if (style != stylesEnd && style->first == pos)
-                    ++style;
-            } else {
-                pos = style->first;
+            if (hasStyle)
                 ++style;
-            }
-            writeCell(ws, pos, cell, sheet.style(pos.row, pos.column));
         }
     }
 
 private:
-    void writeCell(lxw_worksheet* ws, CellPos pos, const CellValue& cell, CellStyle style)
+    void writeCell(lxw_worksheet* ws, CellPos pos, const CellValue& cell, const CellStyle& style)
     {
         const lxw_row_t row = pos.row - 1;
         const lxw_col_t col = lxw_col_t(pos.column - 1);
@@ -78,14 +80,16 @@ private:
         case CellValue::Kind::Boolean:
             check(worksheet_write_boolean(ws, row, col, cell.number != 0, formatFor(style)));
             break;
-        case CellValue::Kind::DateTime:
+        case CellValue::Kind::DateTime: {
             // A date needs a date format to read back as a date.
-            if (style.numberFormat.isEmpty())
-                style.numberFormat = cell.number < 1                          ? QStringLiteral("hh:mm:ss")
+            CellStyle dated = style;
+            if (dated.numberFormat.isEmpty())
+                dated.numberFormat = cell.number < 1                          ? QStringLiteral("hh:mm:ss")
                                      : cell.number == std::floor(cell.number) ? QStringLiteral("yyyy-mm-dd")
                                                                               : QStringLiteral("yyyy-mm-dd hh:mm:ss");
-            check(worksheet_write_number(ws, row, col, cell.number, formatFor(style)));
+            check(worksheet_write_number(ws, row, col, cell.number, formatFor(dated)));
             break;
+        }
         }
     }
 
