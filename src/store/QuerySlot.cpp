@@ -172,13 +172,11 @@ void QuerySlot::Post()
 // The table or saved query that the statement reads, where rows are written back.
 QString QuerySlot::updateSource() const
 {
-    static const QRegularExpression separators(QStringLiteral("[\\s,()]+"));
-    const QStringList words = SQL.Text().split(separators, Qt::SkipEmptyParts);
-    // Compared as text: a list's indexOf() with a regular expression would
-    // compile a new one on every call.
-    const auto from = std::find_if(words.begin(), words.end(),
-                                   [](const QString& w) { return w.compare(u"from", Qt::CaseInsensitive) == 0; });
-    return from != words.end() && from + 1 != words.end() ? *(from + 1) : QString();
+    // The word after the first word "from", words being parted by blanks,
+    // commas and brackets.
+    static const QRegularExpression source(QStringLiteral("(?:^|[\\s,()])from[\\s,()]+([^\\s,()]+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return source.match(SQL.Text()).captured(1);
 }
 
 // Writes the assigned columns of the current row through the statement's
