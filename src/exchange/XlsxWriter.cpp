@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cmath>
@@ -69,11 +70,9 @@ private:
         // There is no cached error without a formula in this library, so an
         // error value is kept as its text.
         case CellValue::Kind::Text:
-        case CellValue::Kind::Error: {
-            const QByteArray utf8 = cell.text.toUtf8();
-            check(worksheet_write_string(ws, row, col, utf8.constData(), formatFor(style)));
+        case CellValue::Kind::Error:
+            check(worksheet_write_string(ws, row, col, utf8Of(cell.text), formatFor(style)));
             break;
-        }
         case CellValue::Kind::Number:
             check(worksheet_write_number(ws, row, col, cell.number, formatFor(style)));
             break;
@@ -93,11 +92,23 @@ private:
         }
     }
 
+    // A text as UTF-8, in one buffer reused for every cell: the library
+    // copies it at once.
+    const char* utf8Of(const QString& text)
+    {
+        utf8.resize(encoder.requiredSpace(text.size()) + 1);
+        *encoder.appendToBuffer(utf8.data(), text) = '\0';
+        return utf8.constData();
+    }
+
     // One format object per distinct style, as the library wants.
     lxw_format* formatFor(const CellStyle& style)
     {
         if (style.isDefault())
             return nullptr;
+        // Neighbouring cells mostly share their style.
+        if (lastFormat && style == lastStyle)
+            return lastFormat;
         auto& format = formats[style];
         if (!format) {
             format = workbook_add_format(book);
@@ -110,6 +121,8 @@ private:
             if (style.border == BorderLine::Continuous)
                 format_set_border(format, LXW_BORDER_THIN);
         }
+        lastStyle = style;
+        lastFormat = format;
         return format;
     }
 
@@ -122,6 +135,10 @@ private:
     lxw_workbook* book;
     const QString& path;
     std::map<CellStyle, lxw_format*> formats;
+    CellStyle lastStyle;
+    lxw_format* lastFormat = nullptr;
+    QStringEncoder encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray utf8;
 };
 
 }  // namespace
