@@ -8,6 +8,7 @@
 #include "StatusProgress.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -219,6 +220,17 @@ void TForm2::reject()
         return;
     }
     Form::reject();
+}
+
+// Esc stops the search too; otherwise it goes through the exit step, which
+// is disabled while the search runs.
+void TForm2::keyPressEvent(QKeyEvent* event)
+{
+    if (reducing && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        stopRequested = true;
+        return;
+    }
+    Form::keyPressEvent(event);
 }
 
 void TForm2::Button2Click()

@@ -3,17 +3,11 @@
 #include "QuerySlot.h"
 #include "Workbook.h"
 
+#include <vector>
+
 const char* const arrangementStatement = "select * from hbkap";
 
-namespace {
-
-struct ExportColumn {
-    const char* title;
-    const char* field;
-    bool asText;  // gets the number format "@ " before its value
-};
-
-const ExportColumn exportColumns[] = {
+const std::array<ExportColumn, 13> exportColumns{{
     {"学号", "xh", true},
     {"试卷序号", "sjxh", true},
     {"课程序号", "kcxh", true},
@@ -27,28 +21,31 @@ const ExportColumn exportColumns[] = {
     {"考试时间", "kssj", true},
     {"场次", "cc", true},
     {"教室", "jsm", true},
-};
-
-}  // namespace
+}};
 
 int writeArrangement(QuerySlot& result, Worksheet& sheet)
 {
     const int n = result.RecordCount();
-    int column = 1;
-    for (const ExportColumn& c : exportColumns)
-        sheet.setCell(1, column++, QString::fromUtf8(c.title));
+    for (size_t c = 0; c < exportColumns.size(); ++c)
+        sheet.setCell(1, int(c) + 1, QString::fromUtf8(exportColumns[c].title));
 
+    // Each column is looked up by name once, where the first row needs it;
+    // a missing one fails there, with that row's cells before it written.
+    std::vector<Field> fields;
+    fields.reserve(exportColumns.size());
+    const QString textFormat = QStringLiteral("@ ");
     int row = 2;
     result.First();
     while (!result.Eof()) {
-        column = 1;
-        for (const ExportColumn& c : exportColumns) {
-            if (c.asText)
-                sheet.setNumberFormat(row, column, QStringLiteral("@ "));
+        for (size_t c = 0; c < exportColumns.size(); ++c) {
+            const int column = int(c) + 1;
+            if (exportColumns[c].asText)
+                sheet.setNumberFormat(row, column, textFormat);
+            if (fields.size() == c)
+                fields.push_back(result.FieldByName(QString::fromLatin1(exportColumns[c].field)));
             // An empty text empties the cell, as a spreadsheet does.
-            const QString text = result.FieldByName(QString::fromLatin1(c.field)).AsString();
+            const QString text = fields[c].AsString();
             sheet.setCell(row, column, text.isEmpty() ? CellValue() : CellValue::fromText(text));
-            ++column;
         }
         ++row;
         result.Next();

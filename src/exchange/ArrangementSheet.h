@@ -2,10 +2,21 @@
 
 // The arrangement export: one row per candidate of hbkap under 13 titles.
 
+#include <array>
+
 class QuerySlot;
 class Worksheet;
 
 extern const char* const arrangementStatement;
+
+struct ExportColumn {
+    const char* title;
+    const char* field;  // the column of hbkap
+    bool asText;        // gets the number format "@ " before its value
+};
+
+// The 13 sheet columns, from left to right.
+extern const std::array<ExportColumn, 13> exportColumns;
 
 // Writes the titles into row 1 and every row of `result` (open on the
 // arrangement statement) below them, from the result's first row, each value

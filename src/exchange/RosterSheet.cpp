@@ -4,6 +4,8 @@
 #include "SlotSteps.h"
 #include "Workbook.h"
 
+#include <vector>
+
 const std::array<RosterColumn, 10> rosterColumns{{
     {"sjxh", "试卷序号(可以不导入)"},
     {"kcxh", "课程序号"},
@@ -48,10 +50,14 @@ int storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const 
     // order; the roster statement makes the columns land where they belong.
     openOn(roster, rosterStatement);
     try {
+        // Each roster column is looked up by name once.
+        std::vector<Field> fields;
+        for (const RosterColumn& c : rosterColumns)
+            fields.push_back(roster.FieldByName(QString::fromLatin1(c.field)));
         for (int row = 2; row <= count + 1; ++row) {
             roster.Append();
-            for (int c = 0; c < int(rosterColumns.size()); ++c)
-                roster.FieldByName(QString::fromLatin1(rosterColumns[c].field)).setAsString(trimmedCell(sheet, row, c + 1));
+            for (int c = 0; c < int(fields.size()); ++c)
+                fields[size_t(c)].setAsString(trimmedCell(sheet, row, c + 1));
             roster.Post();
             if (!progress(row))
                 return row - 1;

@@ -77,9 +77,18 @@ bool CellRange::contains(CellPos p) const
 
 template <typename Change> void Range::forEachCell(Change change)
 {
-    for (int r = area.first.row; r <= area.last.row; ++r)
-        for (int c = area.first.column; c <= area.last.column; ++c)
-            change(sheet.styleAt({r, c}));
+    Worksheet::checkPosition(area.first.row, area.first.column);
+    Worksheet::checkPosition(area.last.row, area.last.column);
+    auto& styles = sheet.cellStyles;
+    // Row by row in the order the styles are kept: one search per row.
+    for (int r = area.first.row; r <= area.last.row; ++r) {
+        auto at = styles.lower_bound({r, area.first.column});
+        for (int c = area.first.column; c <= area.last.column; ++c, ++at) {
+            if (at == styles.end() || at->first != CellPos{r, c})
+                at = styles.emplace_hint(at, CellPos{r, c}, CellStyle{});
+            change(at->second);
+        }
+    }
 }
 
 void Range::setFontName(const QString& name)
@@ -112,10 +121,16 @@ CellValue Worksheet::cell(int row, int column) const
 void Worksheet::setCell(int row, int column, const CellValue& value)
 {
     checkPosition(row, column);
-    if (value.isEmpty())
-        cellValues.erase({row, column});
-    else
-        cellValues[{row, column}] = value;
+    const CellPos pos{row, column};
+    // Sheets are mostly filled in order: a cell past the last one goes to the end.
+    if (cellValues.empty() || cellValues.rbegin()->first < pos) {
+        if (!value.isEmpty())
+            cellValues.emplace_hint(cellValues.end(), pos, value);
+    } else if (value.isEmpty()) {
+        cellValues.erase(pos);
+    } else {
+        cellValues[pos] = value;
+    }
 }
 
 void Worksheet::setNumberFormat(int row, int column, const QString& format)
@@ -132,6 +147,8 @@ void Worksheet::setColumnNumberFormat(int column, const QString& format)
 CellStyle& Worksheet::styleAt(CellPos pos)
 {
     checkPosition(pos.row, pos.column);
+    if (cellStyles.empty() || cellStyles.rbegin()->first < pos)
+        return cellStyles.emplace_hint(cellStyles.end(), pos, CellStyle{})->second;
     return cellStyles[pos];
 }
 

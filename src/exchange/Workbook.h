@@ -137,6 +137,8 @@ public:
     static void checkPosition(int row, int column);
 
 private:
+    friend class Range;
+
     QString sheetName;
     std::map<CellPos, CellValue> cellValues;
     std::map<CellPos, CellStyle> cellStyles;

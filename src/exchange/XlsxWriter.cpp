@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cmath>
@@ -34,29 +35,31 @@ public:
             check(worksheet_set_column(ws, column - 1, column - 1, LXW_DEF_COL_WIDTH, formatFor({format, {}, {}})));
 
         // Every cell that has a value or a style of its own, in order.
+        const CellValue empty;
+        const CellStyle plain;
         auto value = sheet.values().begin();
         auto style = sheet.styles().begin();
         const auto valuesEnd = sheet.values().end();
         const auto stylesEnd = sheet.styles().end();
         while (value != valuesEnd || style != stylesEnd) {
-            CellPos pos;
-            CellValue cell;
-            if (style == stylesEnd || (value != valuesEnd && value->first <= style->first)) {
-                pos = value->first;
-                cell = value->second;
+            const bool hasValue = value != valuesEnd && (style == stylesEnd || value->first <= style->first);
+            const bool hasStyle = style != stylesEnd && (value == valuesEnd || style->first <= value->first);
+            const CellPos pos = hasValue ? value->first : style->first;
+            const CellValue& cell = hasValue ? value->second : empty;
+            const CellStyle& own = hasStyle ? style->second : plain;
+            if (own.numberFormat.isEmpty() && !sheet.columnNumberFormats().empty())
+                writeCell(ws, pos, cell, sheet.style(pos.row, pos.column));  // with its column's number format
+            else
+                writeCell(ws, pos, cell, own);
+            if (hasValue)
                 ++value;
-                if (style != stylesEnd && style->first == pos)
-                    ++style;
-            } else {
-                pos = style->first;
+            if (hasStyle)
                 ++style;
-            }
-            writeCell(ws, pos, cell, sheet.style(pos.row, pos.column));
         }
     }
 
 private:
-    void writeCell(lxw_worksheet* ws, CellPos pos, const CellValue& cell, CellStyle style)
+    void writeCell(lxw_worksheet* ws, CellPos pos, const CellValue& cell, const CellStyle& style)
     {
         const lxw_row_t row = pos.row - 1;
         const lxw_col_t col = lxw_col_t(pos.column - 1);
@@ -67,28 +70,38 @@ private:
         // There is no cached error without a formula in this library, so an
         // error value is kept as its text.
         case CellValue::Kind::Text:
-        case CellValue::Kind::Error: {
-            // The library takes C strings, which end at a NUL; written as the
-            // workbook's escape for it, the text after it is kept.
-            const QByteArray utf8 = QString(cell.text).replace(QChar(0), QLatin1String("_x0000_")).toUtf8();
-            check(worksheet_write_string(ws, row, col, utf8.constData(), formatFor(style)));
+        case CellValue::Kind::Error:
+            check(worksheet_write_string(ws, row, col, utf8Of(cell.text), formatFor(style)));
             break;
-        }
         case CellValue::Kind::Number:
             check(worksheet_write_number(ws, row, col, cell.number, formatFor(style)));
             break;
         case CellValue::Kind::Boolean:
             check(worksheet_write_boolean(ws, row, col, cell.number != 0, formatFor(style)));
             break;
-        case CellValue::Kind::DateTime:
+        case CellValue::Kind::DateTime: {
             // A date needs a date format to read back as a date.
-            if (style.numberFormat.isEmpty())
-                style.numberFormat = cell.number < 1                          ? QStringLiteral("hh:mm:ss")
+            CellStyle dated = style;
+            if (dated.numberFormat.isEmpty())
+                dated.numberFormat = cell.number < 1                          ? QStringLiteral("hh:mm:ss")
                                      : cell.number == std::floor(cell.number) ? QStringLiteral("yyyy-mm-dd")
                                                                               : QStringLiteral("yyyy-mm-dd hh:mm:ss");
-            check(worksheet_write_number(ws, row, col, cell.number, formatFor(style)));
+            check(worksheet_write_number(ws, row, col, cell.number, formatFor(dated)));
             break;
         }
+        }
+    }
+
+    // A text as UTF-8, in one buffer reused for every cell: the library
+    // copies it at once. The library takes C strings, which end at a NUL;
+    // written as the workbook's escape for it, the text after it is kept.
+    const char* utf8Of(const QString& text)
+    {
+        if (text.contains(QChar(0)))
+            return utf8Of(QString(text).replace(QChar(0), QLatin1String("_x0000_")));
+        utf8.resize(encoder.requiredSpace(text.size()) + 1);
+        *encoder.appendToBuffer(utf8.data(), text) = '\0';
+        return utf8.constData();
     }
 
     // One format object per distinct style, as the library wants.
@@ -96,6 +109,9 @@ private:
     {
         if (style.isDefault())
             return nullptr;
+        // Neighbouring cells mostly share their style.
+        if (lastFormat && style == lastStyle)
+            return lastFormat;
         auto& format = formats[style];
         if (!format) {
             format = workbook_add_format(book);
@@ -108,6 +124,8 @@ private:
             if (style.border == BorderLine::Continuous)
                 format_set_border(format, LXW_BORDER_THIN);
         }
+        lastStyle = style;
+        lastFormat = format;
         return format;
     }
 
@@ -120,6 +138,10 @@ private:
     lxw_workbook* book;
     const QString& path;
     std::map<CellStyle, lxw_format*> formats;
+    CellStyle lastStyle;
+    lxw_format* lastFormat = nullptr;
+    QStringEncoder encoder{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
+    QByteArray utf8;
 };
 
 }  // namespace

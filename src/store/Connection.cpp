@@ -8,7 +8,9 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace {
@@ -30,6 +32,7 @@ Connection::Connection()
 
 Connection::~Connection()
 {
+    kept.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isValid())
@@ -45,8 +48,19 @@ QString Connection::connectionStringFor(const QString& directory)
         + QStringLiteral("\\data\\data.mdb;Persist Security Info=True");
 }
 
+const QStringList& Connection::journalSettings()
+{
+    // The rollback journal keeps every committed row in data.mdb itself
+    // between statements, so the one file is the whole database: a copy of
+    // it is complete, and a read-only file can still be read. FULL makes a
+    // commit survive a power cut.
+    static const QStringList settings{QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("PRAGMA synchronous=FULL")};
+    return settings;
+}
+
 void Connection::Close()
 {
+    kept.clear();
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (db.isValid() && db.isOpen())
         db.close();
@@ -96,15 +110,13 @@ void Connection::ensureConnected()
     if (!db.open())
         throw DbError(db.lastError());
     QSqlQuery pragma(db);
-    // The rollback journal keeps every committed row in data.mdb itself
-    // between statements, so the one file is the whole database: a copy of
-    // it is complete, and a read-only file can still be read. FULL makes a
-    // commit survive a power cut.
-    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) || !pragma.exec(QStringLiteral("PRAGMA synchronous=FULL"))) {
-        const DbError error(pragma.lastError());
-        pragma.finish();
-        db.close();
-        throw error;
+    for (const QString& setting : journalSettings()) {
+        if (!pragma.exec(setting)) {
+            const DbError error(pragma.lastError());
+            pragma.finish();
+            db.close();
+            throw error;
+        }
     }
     openedReadOnly = sqlite3_db_readonly(handleOf(db), "main") == 1;
     // A read-only file is browsed as it is; it is brought up to date once
@@ -136,21 +148,61 @@ QSqlDatabase Connection::database()
     return QSqlDatabase::database(name, false);
 }
 
-QSqlQuery Connection::run(const SqlText& text)
+Connection::Prepared& Connection::preparedFor(const SqlText& text, const QString& shape)
 {
-    const BoundStatement bound = translateStatement(text);
+    if (!connected()) {
+        kept.clear(); // statements of an earlier session went with it, however it ended
+    } else if (const auto found = kept.find(shape); found != kept.end()) {
+        found->second.lastUse = ++uses;
+        return found->second;
+    }
+    TranslatedStatement statement(text);
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.prepare(bound.sql))
+    if (!query.prepare(statement.sql()))
         fail(query.lastError());
-    for (const QVariant& v : bound.values)
-        query.addBindValue(v);
-    if (!query.exec())
-        fail(query.lastError());
-    return query;
+    if (kept.size() >= keptStatements)
+        kept.erase(std::min_element(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+            return a.second.lastUse < b.second.lastUse;
+        }));
+    return kept.try_emplace(shape, Prepared{std::move(statement), std::move(query), ++uses}).first->second;
+}
+
+StatementResult Connection::run(const SqlText& text)
+{
+    const QString shape = TranslatedStatement::shapeOf(text);
+    Prepared& prepared = preparedFor(text, shape);
+    QSqlQuery& query = prepared.query;
+    const QVariantList values = prepared.statement.values(text);
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values[i]);
+    StatementResult result;
+    if (query.exec()) {
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i)
+            result.fields.append(record.fieldName(i));
+        while (query.next()) {
+            QVariantList row;
+            row.reserve(record.count());
+            for (int i = 0; i < record.count(); ++i)
+                row.append(query.value(i));
+            result.rows.push_back(std::move(row));
+        }
+        result.rowsAffected = query.numRowsAffected();
+    }
+    // A row that cannot be read fails the statement as a whole.
+    if (query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        // Prepared afresh next time, in case the failure lingers in it.
+        kept.erase(shape);
+        fail(error);
+    }
+    // Done with it: no lock or half-read result stays behind.
+    query.finish();
+    return result;
 }
 
 int Connection::execute(const SqlText& text)
 {
-    return run(text).numRowsAffected();
+    return run(text).rowsAffected;
 }

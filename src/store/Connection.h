@@ -6,6 +6,18 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <unordered_map>
+#include <vector>
+
+// What one statement gave: the columns and every row of a query, or the rows
+// a statement changed.
+struct StatementResult {
+    QStringList fields;
+    std::vector<QVariantList> rows;
+    int rowsAffected = 0;
+};
 
 struct sqlite3;
 
@@ -23,6 +35,10 @@ public:
     // The connection string of the program for the given directory.
     static QString connectionStringFor(const QString& directory);
 
+    // The journal and sync settings every new connection runs, in order;
+    // the benchmarks' raw SQLite reference runs the same ones.
+    static const QStringList& journalSettings();
+
     void Close();
     void setConnectionString(const QString& text);
     const QString& connectionString() const { return connString; }
@@ -31,9 +47,9 @@ public:
     // The database file the connection string names, with '/' separators.
     QString dataSource() const;
 
-    // Runs one statement; throws DbError with the engine's text on failure.
-    // The returned query is active so that the caller can read its rows.
-    QSqlQuery run(const SqlText& text);
+    // Runs one statement and reads all it gives; throws DbError with the
+    // engine's text on failure.
+    StatementResult run(const SqlText& text);
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const SqlText& text);
 
@@ -42,10 +58,22 @@ public:
     sqlite3* engineHandle();
 
 private:
+    // A statement shape translated and prepared once on this connection and
+    // run again with new values. Kept only while the connection stays open.
+    struct Prepared {
+        TranslatedStatement statement;
+        QSqlQuery query;
+        quint64 lastUse = 0;
+    };
+    static constexpr size_t keptStatements = 100;
+
     void ensureConnected();
     [[noreturn]] void fail(const QSqlError& error);
+    Prepared& preparedFor(const SqlText& text, const QString& shape);
 
     QString name;
     QString connString;
     bool openedReadOnly = false; // the file was read-only when it was opened
+    std::unordered_map<QString, Prepared> kept; // by TranslatedStatement::shapeOf
+    quint64 uses = 0;
 };

@@ -31,70 +31,6 @@ QString escapeLikeValue(QString v)
     return v;
 }
 
-// Replaces every quoted literal by a placeholder and collects its value.
-BoundStatement bindLiterals(const SqlText& text)
-{
-    BoundStatement out;
-    QChar quote; // null while outside a literal
-    std::vector<SqlText::Piece> literal;
-    qsizetype literalStart = 0;
-
-    auto closeLiteral = [&] {
-        const bool afterLike = wordBefore(out.sql, literalStart).compare(u"like", Qt::CaseInsensitive) == 0;
-        bool hasValue = false;
-        // A quoted literal is text: an empty one is the empty text, never NULL
-        // (a null QString would bind as NULL).
-        QString value = QStringLiteral("");
-        for (const SqlText::Piece& p : literal) {
-            hasValue = hasValue || p.isValue;
-            value += (afterLike && p.isValue) ? escapeLikeValue(p.text) : p.text;
-        }
-        out.values.append(value);
-        if (afterLike && hasValue) {
-            out.sql += QStringLiteral(" ? escape ? ");
-            out.values.append(QStringLiteral("\\"));
-        } else {
-            out.sql += QStringLiteral(" ? ");
-        }
-        quote = QChar();
-        literal.clear();
-    };
-
-    for (const SqlText::Piece& piece : text.pieces()) {
-        if (piece.isValue) {
-            if (quote.isNull())
-                throw std::logic_error("a value stands outside quotes in: " + text.display().toStdString());
-            literal.push_back(piece);
-            continue;
-        }
-        const QString& s = piece.text;
-        for (qsizetype i = 0; i < s.size(); ++i) {
-            const QChar c = s[i];
-            if (quote.isNull()) {
-                if (c == u'\'' || c == u'"') {
-                    quote = c;
-                    literalStart = out.sql.size();
-                    literal.push_back({false, QString()});
-                } else {
-                    out.sql += c;
-                }
-            } else if (c == quote) {
-                if (i + 1 < s.size() && s[i + 1] == quote) { // doubled quote inside a literal
-                    literal.push_back({false, QString(c)});
-                    ++i;
-                } else {
-                    closeLiteral();
-                }
-            } else {
-                literal.push_back({false, QString(c)});
-            }
-        }
-    }
-    if (!quote.isNull())
-        throw std::logic_error("an unterminated quote in: " + text.display().toStdString());
-    return out;
-}
-
 struct Token {
     qsizetype start;
     qsizetype length;
@@ -163,14 +99,117 @@ QString mendQualifiedNames(const QString& sql)
 
 } // namespace
 
-BoundStatement translateStatement(const SqlText& text)
+// Replaces every quoted literal by a placeholder and notes how its value is
+// made: from the literal's own text and the statement's values.
+TranslatedStatement::TranslatedStatement(const SqlText& text)
 {
-    BoundStatement bound = bindLiterals(text);
+    QChar quote; // null while outside a literal
+    std::vector<Part> literal;
+    qsizetype literalStart = 0;
+    int valueCount = 0;
+
+    auto addChar = [&](QChar c) {
+        if (literal.back().value >= 0)
+            literal.push_back({QString()});
+        literal.back().literal += c;
+    };
+    auto closeLiteral = [&] {
+        const bool afterLike = wordBefore(sqlText, literalStart).compare(u"like", Qt::CaseInsensitive) == 0;
+        bool hasValue = false;
+        for (Part& p : literal) {
+            hasValue = hasValue || p.value >= 0;
+            p.likeEscaped = afterLike && p.value >= 0;
+        }
+        parameters.push_back(std::move(literal));
+        if (afterLike && hasValue) {
+            sqlText += QStringLiteral(" ? escape ? ");
+            parameters.push_back({Part{QStringLiteral("\\")}});
+        } else {
+            sqlText += QStringLiteral(" ? ");
+        }
+        quote = QChar();
+        literal.clear();
+    };
+
+    for (const SqlText::Piece& piece : text.pieces()) {
+        if (piece.isValue) {
+            if (quote.isNull())
+                throw std::logic_error("a value stands outside quotes in: " + text.display().toStdString());
+            literal.push_back({QString(), valueCount++});
+            continue;
+        }
+        const QString& s = piece.text;
+        for (qsizetype i = 0; i < s.size(); ++i) {
+            const QChar c = s[i];
+            if (quote.isNull()) {
+                if (c == u'\'' || c == u'"') {
+                    quote = c;
+                    literalStart = sqlText.size();
+                    literal.push_back({QString()});
+                } else {
+                    sqlText += c;
+                }
+            } else if (c == quote) {
+                if (i + 1 < s.size() && s[i + 1] == quote) { // doubled quote inside a literal
+                    addChar(c);
+                    ++i;
+                } else {
+                    closeLiteral();
+                }
+            } else {
+                addChar(c);
+            }
+        }
+    }
+    if (!quote.isNull())
+        throw std::logic_error("an unterminated quote in: " + text.display().toStdString());
+
     static const QRegularExpression deleteStar(QStringLiteral("\\bdelete\\s+\\*\\s+from\\b"),
                                                QRegularExpression::CaseInsensitiveOption);
-    bound.sql.replace(deleteStar, QStringLiteral("delete from"));
-    bound.sql = mendQualifiedNames(bound.sql);
-    return bound;
+    sqlText.replace(deleteStar, QStringLiteral("delete from"));
+    sqlText = mendQualifiedNames(sqlText);
+}
+
+QVariantList TranslatedStatement::values(const SqlText& text) const
+{
+    std::vector<const QString*> given;
+    for (const SqlText::Piece& piece : text.pieces())
+        if (piece.isValue)
+            given.push_back(&piece.text);
+    QVariantList out;
+    out.reserve(qsizetype(parameters.size()));
+    for (const std::vector<Part>& parameter : parameters) {
+        QString value;
+        for (const Part& p : parameter)
+            value += p.value < 0 ? p.literal : p.likeEscaped ? escapeLikeValue(*given[size_t(p.value)]) : *given[size_t(p.value)];
+        // A quoted literal is text: empty, it is the empty text, never NULL
+        // (a null QString would be bound as NULL).
+        out.append(value.isNull() ? QString(QLatin1StringView("")) : value);
+    }
+    return out;
+}
+
+QString TranslatedStatement::shapeOf(const SqlText& text)
+{
+    // A literal cannot hold a NUL character, so 'L' text NUL and 'V' NUL
+    // spell every sequence of pieces in only one way.
+    QString shape;
+    for (const SqlText::Piece& piece : text.pieces()) {
+        if (piece.isValue) {
+            shape += u'V';
+        } else {
+            shape += u'L';
+            shape += piece.text;
+        }
+        shape += QChar(0);
+    }
+    return shape;
+}
+
+BoundStatement translateStatement(const SqlText& text)
+{
+    const TranslatedStatement translated(text);
+    return {translated.sql(), translated.values(text)};
 }
 
 SqlText joinLines(const std::vector<SqlText>& lines)

@@ -3,8 +3,8 @@
 #include "Connection.h"
 #include "DbError.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
+#include <QRegularExpression>
+#include <algorithm>
 
 void StatementLines::Clear()
 {
@@ -66,21 +66,9 @@ void QuerySlot::Close()
 void QuerySlot::Open()
 {
     Close();
-    QSqlQuery query = connection.run(joinLines(SQL.lines()));
-    const QSqlRecord record = query.record();
-    QStringList names;
-    for (int i = 0; i < record.count(); ++i)
-        names.append(record.fieldName(i));
-    std::vector<QVariantList> read;
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(names.size());
-        for (int i = 0; i < names.size(); ++i)
-            row.append(query.value(i));
-        read.push_back(std::move(row));
-    }
-    fields = names;
-    rows = std::move(read);
+    StatementResult result = connection.run(joinLines(SQL.lines()));
+    fields = std::move(result.fields);
+    rows = std::move(result.rows);
     active = true;
     cursor = rows.empty() ? -1 : 0;
     eof = rows.empty();
@@ -190,17 +178,18 @@ void QuerySlot::Post()
 // The table or saved query that the statement reads, where rows are written back.
 QString QuerySlot::updateSource() const
 {
-    const QStringList words = SQL.Text().split(QRegularExpression(QStringLiteral("[\\s,()]+")), Qt::SkipEmptyParts);
-    const qsizetype from = words.indexOf(QRegularExpression(QStringLiteral("^from$"), QRegularExpression::CaseInsensitiveOption));
-    return from >= 0 && from + 1 < words.size() ? words[from + 1] : QString();
+    // The word after the first word "from", words being parted by blanks,
+    // commas and brackets.
+    static const QRegularExpression source(QStringLiteral("(?:^|[\\s,()])from[\\s,()]+([^\\s,()]+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return source.match(SQL.Text()).captured(1);
 }
 
 bool QuerySlot::rowExists(const QString& source, const QVariant& key)
 {
     SqlText statement("select rid from ");
     statement.appendName(source).append(" where rid='").append(key.toString()).append("'");
-    QSqlQuery found = connection.run(statement);
-    return found.next();
+    return !connection.run(statement).rows.empty();
 }
 
 // Writes the assigned columns of the current row through the statement's
@@ -259,8 +248,8 @@ void QuerySlot::writeBack()
     }
     connection.execute(statement);
     if (state == State::Insert && key >= 0) {
-        QSqlQuery last = connection.run(SqlText("select max(rid) from ").appendName(source));
-        if (last.next())
-            row[key] = last.value(0);
+        const StatementResult last = connection.run(SqlText("select max(rid) from ").appendName(source));
+        if (!last.rows.empty())
+            row[key] = last.rows.front().value(0);
     }
 }

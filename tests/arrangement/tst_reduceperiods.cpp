@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
@@ -143,7 +144,9 @@ void TestReducePeriods::stoppingKeepsTheBestSoFar()
 {
     QFETCH(QString, how);
     Fixture f;
-    f.w.reductionLimits.iterations = -1; // only the stop ends it
+    // Only the stop ends it: a stop that is not heard never returns.
+    f.w.reductionLimits.iterations = -1;
+    f.w.reductionLimits.milliseconds = std::numeric_limits<int>::max();
     const QStringList before = rawTables(f.db);
     QString shown, caption;
     QList<bool> othersEnabled;

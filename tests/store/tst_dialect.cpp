@@ -11,6 +11,8 @@ class TestDialect : public QObject {
 private Q_SLOTS:
     void translates_data();
     void translates();
+    void oneTranslationServesItsShape_data();
+    void oneTranslationServesItsShape();
     void refusesValuesOutsideQuotes_data();
     void refusesValuesOutsideQuotes();
     void takesPlainNamesOnly_data();
@@ -72,6 +74,43 @@ void TestDialect::translates()
     for (const QVariant& v : bound.values)
         got.append(v.toString());
     QCOMPARE(got, values);
+}
+
+// The connection keeps one translation per shape and runs every statement of
+// that shape through it: statements of one shape must get their own values,
+// and statements of another shape must never share the shape.
+void TestDialect::oneTranslationServesItsShape_data()
+{
+    QTest::addColumn<SqlText>("first");
+    QTest::addColumn<SqlText>("second");
+    QTest::addColumn<bool>("sameShape");
+
+    const QString a = QStringLiteral("a");
+    const QString b = QStringLiteral("b%_");
+    QTest::newRow("other values") << (SqlText("select * from t_js where jsm='") + a + "' and rnrs='" + a + "'")
+                                  << (SqlText("select * from t_js where jsm='") + b + "' and rnrs='" + QString() + "'") << true;
+    QTest::newRow("other like pattern") << (SqlText("select * from t_js where jsm like \"%") + a + "%\"")
+                                        << (SqlText("select * from t_js where jsm like \"%") + b + "%\"") << true;
+    QTest::newRow("a value where the other has text")
+        << (SqlText("select * from t_js where jsm='") + a + "'") << SqlText("select * from t_js where jsm='a'") << false;
+    QTest::newRow("other blanks") << (SqlText("select * from t_js where jsm='") + a + "'")
+                                  << (SqlText("select * from t_js where jsm='") + a + "' ") << false;
+    QTest::newRow("a value more") << (SqlText("select * from t_js where jsm='") + a + "'")
+                                  << (SqlText("select * from t_js where jsm='") + a + b + "'") << false;
+}
+
+void TestDialect::oneTranslationServesItsShape()
+{
+    QFETCH(SqlText, first);
+    QFETCH(SqlText, second);
+    QFETCH(bool, sameShape);
+    QCOMPARE(TranslatedStatement::shapeOf(first) == TranslatedStatement::shapeOf(second), sameShape);
+    if (sameShape) {
+        const TranslatedStatement kept(first);
+        const BoundStatement own = translateStatement(second);
+        QCOMPARE(kept.sql(), own.sql);
+        QCOMPARE(kept.values(second), own.values);
+    }
 }
 
 void TestDialect::refusesValuesOutsideQuotes_data()

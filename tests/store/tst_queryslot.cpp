@@ -43,6 +43,7 @@ private Q_SLOTS:
     void faultsAreExplainedInChinese_data();
     void faultsAreExplainedInChinese();
     void driverTextStandsInForAMissingEngineText();
+    void statementsLeaveNoReadOpen();
 };
 
 void TestQuerySlot::cursorWalksTheResult()
@@ -222,6 +223,35 @@ void TestQuerySlot::refusedValueChangesNothing()
         QVERIFY(e.message().contains("只能填写整数"));
     }
     QCOMPARE(db.scalar("select count(*) from t_js"), QString("0"));
+
+    // The same statement with a whole number goes in: the refusal left
+    // nothing behind in the connection.
+    dm.ADOQuery10.SQL.Clear();
+    dm.ADOQuery10.SQL.Add(SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + QStringLiteral("A") + "','" + QStringLiteral("12") + "')       ");
+    dm.ADOQuery10.ExecSQL();
+    QCOMPARE(db.rows("select jsm, rnrs from t_js"), QStringList{"A|12"});
+}
+
+// Statements are kept prepared and run again. One that still held its
+// result would pin the connection to what the file held then (or, under a
+// rollback journal, lock every other writer out).
+void TestQuerySlot::statementsLeaveNoReadOpen()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|张三|C1|数学|王|系||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    QuerySlot& roster = dm.ADOQuery21;
+    run(roster, "select * FROM hbkap");
+    for (const QString& student : {QStringLiteral("S2"), QStringLiteral("S4")}) {
+        roster.Append();
+        roster.FieldByName("xh").setAsString(student);
+        roster.Post(); // reads the new row's key back
+        db.exec("INSERT INTO t_bjgmd(xh) VALUES('another')");
+        run(dm.ADOQuery9, "select count(*) as n from t_bjgmd");
+        QCOMPARE(dm.ADOQuery9.FieldByName("n").AsString(), QString::number(db.scalar("select count(*) from t_bjgmd").toInt()));
+    }
+    QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("5"));
 }
 
 void TestQuerySlot::changeOfARowNoLongerThereReachesNoOtherRow_data()

@@ -196,6 +196,9 @@ void TestStatements::executes_data()
 
     row("number a course", {SqlText("update t_bjgmd set sjxh='") + v("7") + "',bz='" + v("新备注") + "' where kcxh='" + v("K2") + "' "},
         "select sjxh,bz from t_bjgmd where kcxh='K2'", {"7|新备注"});
+    // A value read from a null field is a null text; between quotes it is stored as the empty text.
+    row("number a course, empty remark", {SqlText("update t_bjgmd set sjxh='") + v("7") + "',bz='" + QString() + "' where kcxh='" + v("K2") + "' "},
+        "select sjxh,quote(bz) from t_bjgmd where kcxh='K2'", {"7|''"});
     row("drop a paper's placement", {SqlText("delete * from t_kscs where sjxh='") + v("2") + "'"}, "select sjxh from t_kscs order by sjxh", {"1", "10"});
     row("placement for a new number", {SqlText("insert into t_kscs(cc,sjxh,sjxh1,jsid) values('") + v("2") + "','" + v("7") + "','" + v("7") + "',0  )    "},
         "select cc,sjxh,sjxh1,jsid from t_kscs where sjxh='7'", {"2|7|7|0"});

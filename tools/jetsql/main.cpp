@@ -8,8 +8,6 @@
 #include "DbError.h"
 
 #include <QCoreApplication>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -64,20 +62,16 @@ int main(int argc, char* argv[])
     Connection connection;
     connection.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1").arg(args[1]));
     try {
-        QSqlQuery query = connection.run(statement);
-        if (!query.isSelect()) {
-            print(QString::number(query.numRowsAffected()));
+        const StatementResult result = connection.run(statement);
+        if (result.fields.isEmpty()) {
+            print(QString::number(result.rowsAffected));
             return 0;
         }
-        const QSqlRecord record = query.record();
-        QStringList header;
-        for (int i = 0; i < record.count(); ++i)
-            header.append(record.fieldName(i));
-        print(header.join(u'\t'));
-        while (query.next()) {
+        print(result.fields.join(u'\t'));
+        for (const QVariantList& values : result.rows) {
             QStringList row;
-            for (int i = 0; i < record.count(); ++i)
-                row.append(cell(query.value(i)));
+            for (const QVariant& value : values)
+                row.append(cell(value));
             print(row.join(u'\t'));
         }
     } catch (const std::exception& e) {
