@@ -1,25 +1,16 @@
 #include "RoomChoice.h"
 
 #include "ComboBox.h"
+#include "DataModule.h"
 #include "Dialogs.h"
 #include "RoomAssignment.h"
 #include "SlotSteps.h"
 
-QStringList trimmedValues(QuerySlot& slot, const QString& field)
-{
-    QStringList values;
-    for (slot.First(); !slot.Eof(); slot.Next())
-        values.append(slot.FieldByName(field).AsString().trimmed());
-    return values;
-}
-
 void openRoomList(DataModule& dm, ComboBox& choice)
 {
     openOn(dm.ADOQuery5, "select jsm,rnrs from t_js order by jsm");
-    if (dm.ADOQuery5.RecordCount() > 0) {
-        choice.clearEditText();
-        choice.setItems(trimmedValues(dm.ADOQuery5, QStringLiteral("jsm")));
-    }
+    if (dm.ADOQuery5.RecordCount() > 0)
+        choice.refill(trimmedValues(dm.ADOQuery5, QStringLiteral("jsm")));
 }
 
 bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QString& paper)

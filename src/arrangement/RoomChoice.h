@@ -1,18 +1,13 @@
 #pragma once
 
-#include "DataModule.h"
-
-#include <QStringList>
+#include <QString>
 
 class ComboBox;
+class DataModule;
 class Dialogs;
 
 // The room choice that both room windows share: the list of room names and
 // giving a paper the room the clerk chose.
-
-// The values of one field of an open result, each with its blanks around
-// removed, in result order.
-QStringList trimmedValues(QuerySlot& slot, const QString& field);
 
 // Opens the room list; when there is at least one room, the choice is
 // emptied and filled with the room names. With no room it stays as it was.

@@ -1,6 +1,7 @@
 #include "Unit14.h"
 
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "LabelledRows.h"
 #include "SlotSteps.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DataModule.h"
 #include "Form.h"
 
 class DBGrid;
+class DataModule;
 class QGroupBox;
 class QLabel;
 class QLineEdit;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DataModule.h"
 #include "Form.h"
 
 class ComboBox;
 class DBGrid;
+class DataModule;
 class QGroupBox;
 class QLabel;
 class QPushButton;

@@ -1,6 +1,7 @@
 #include "Unit2.h"
 
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "Scheduling.h"
 #include "SlotSteps.h"
@@ -115,7 +116,7 @@ void TForm2::Button1Click()
             return;
         }
         ProgressBar1->setValue(placed);
-        dialogs.pause(25);
+        dialogs.pause(stepPauseMilliseconds);
     });
     ProgressBar1->setValue(0);
     if (run.refused) {

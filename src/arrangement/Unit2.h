@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DataModule.h"
 #include "Form.h"
 #include "PeriodReduction.h"
 
 class DBGrid;
+class DataModule;
 class QGroupBox;
 class QLabel;
 class QProgressBar;

@@ -2,6 +2,7 @@
 
 #include "ComboBox.h"
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "LabelledRows.h"
 #include "RoomAssignment.h"

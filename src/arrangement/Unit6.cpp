@@ -1,6 +1,7 @@
 #include "Unit6.h"
 
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
 

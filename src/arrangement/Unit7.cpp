@@ -1,10 +1,11 @@
 #include "Unit7.h"
 
+#include "ComboBox.h"
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,12 +34,7 @@ TForm7::TForm7(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 {
     GroupBox2 = named(new QGroupBox(QStringLiteral("院系选择"), this), "GroupBox2");
     Label1 = named(new QLabel(QStringLiteral("开课院系："), GroupBox2), "Label1");
-    ComboBox1 = named(new QComboBox(GroupBox2), "ComboBox1");
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    // The list is read for exactly what the clerk typed, so the box must not
-    // complete it to a department the clerk did not type.
-    ComboBox1->setCompleter(nullptr);
+    ComboBox1 = named(new ComboBox(GroupBox2), "ComboBox1");
     ComboBox1->setMinimumWidth(200);
     DBGrid1 = named(new DBGrid(GroupBox2), "DBGrid1");
     Label10 = named(new QLabel(QStringLiteral("总共："), GroupBox2), "Label10");
@@ -114,8 +110,7 @@ TForm7::TForm7(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     resize(860, 620);
 
     // Only the clerk's own choosing or typing counts as a change of department.
-    connect(ComboBox1, &QComboBox::textActivated, this, guarded(dialogs, [this] { ComboBox1Change(); }));
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, guarded(dialogs, [this] { ComboBox1Change(); }));
+    connect(ComboBox1, &ComboBox::Change, this, guarded(dialogs, [this] { ComboBox1Change(); }));
     connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this] { DBGrid1CellClick(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded(dialogs, [this] { Button3Click(); }));
@@ -126,10 +121,7 @@ void TForm7::FormShow()
     openOn(dm.ADOQuery14, "select distinct kkyx from t_bjgmd");
     if (dm.ADOQuery14.RecordCount() == 0)
         return;
-    ComboBox1->clear();
-    for (dm.ADOQuery14.First(); !dm.ADOQuery14.Eof(); dm.ADOQuery14.Next())
-        ComboBox1->addItem(dm.ADOQuery14.FieldByName(QStringLiteral("kkyx")).AsString().trimmed());
-    ComboBox1->setCurrentIndex(-1);
+    ComboBox1->refill(trimmedValues(dm.ADOQuery14, QStringLiteral("kkyx")));
 }
 
 void TForm7::ComboBox1Change()

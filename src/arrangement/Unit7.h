@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DataModule.h"
 #include "Form.h"
 
+class ComboBox;
 class DBGrid;
-class QComboBox;
+class DataModule;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,7 +19,7 @@ public:
 
     QGroupBox* GroupBox2;
     QLabel* Label1;
-    QComboBox* ComboBox1;
+    ComboBox* ComboBox1;
     DBGrid* DBGrid1;
     QLabel* Label10;
     QLabel* Label11;

@@ -1,7 +1,7 @@
 #include "RosterSheet.h"
 
 #include "CellText.h"
-#include "QuerySlot.h"
+#include "SlotSteps.h"
 #include "Workbook.h"
 
 #include <vector>
@@ -34,14 +34,6 @@ QString trimmedCell(const Worksheet& sheet, int row, int column)
     return text;
 }
 
-void reopen(QuerySlot& roster)
-{
-    roster.Close();
-    roster.SQL.Clear();
-    roster.SQL.Add(rosterStatement);
-    roster.Open();
-}
-
 }  // namespace
 
 int countRosterRows(const Worksheet& sheet)
@@ -56,7 +48,7 @@ int storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const 
 {
     // After an export the slot shows hbkap, whose columns are in another
     // order; the roster statement makes the columns land where they belong.
-    reopen(roster);
+    openOn(roster, rosterStatement);
     try {
         // Each roster column is looked up by name once.
         std::vector<Field> fields;
@@ -72,7 +64,7 @@ int storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const 
         }
     } catch (...) {
         // The failing row was appended to the result but never stored.
-        reopen(roster);
+        openOn(roster, rosterStatement);
         throw;
     }
     return count;

@@ -24,7 +24,6 @@ public:
     explicit SpreadsheetApp(Dialogs& dialogs) : dialogs(dialogs) {}
 
     void setVisible(bool on) { visible = on; }
-    bool Visible() const { return visible; }
 
     // Workbooks.Open: reads the file (what of it `bounds` keeps); it counts
     // as saved.

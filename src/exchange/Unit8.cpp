@@ -5,6 +5,7 @@
 #include "DBGrid.h"
 #include "Guard.h"
 #include "RosterSheet.h"
+#include "SlotSteps.h"
 #include "StatusProgress.h"
 
 #include <QCloseEvent>
@@ -19,20 +20,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-namespace {
-
-void openOn(QuerySlot& slot, const char* statement)
-{
-    slot.Close();
-    slot.SQL.Clear();
-    slot.SQL.Add(statement);
-    slot.Open();
-}
-
-}  // namespace
-
-// The window has its own connection; the shared data module is not needed.
-TForm8::TForm8(DataModule&, Dialogs& dialogs, QWidget* parent)
+// The window has its own connection, not the shared data module's.
+TForm8::TForm8(Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("Form8"), QStringLiteral("Form8"), parent)
 {
     BitBtn1 = named(new QPushButton(QStringLiteral("文件选择"), this), "BitBtn1");
@@ -119,7 +108,6 @@ void TForm8::FormShow()
     ADOConnection1.Close();
     ADOQuery1.Close();
     ADOConnection1.setConnectionString(Connection::connectionStringFor(QDir::currentPath()));
-    ADOConnection1.setLoginPrompt(false);
     openOn(ADOQuery1, rosterStatement);
 }
 
@@ -169,7 +157,7 @@ int TForm8::importRows(const Worksheet& sheet, int rows)
         // The bar is full from the row before the last on; Qt would
         // ignore a value beyond the maximum.
         ProgressBar1->setValue(qMin(sheetRow, ProgressBar1->maximum()));
-        dialogs.pauseTakingInput(25);
+        dialogs.pauseTakingInput(stepPauseMilliseconds);
         return !cancelRequested;
     });
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "Connection.h"
 #include "DataModule.h"
 #include "Form.h"
-#include "QuerySlot.h"
 #include "SpreadsheetApp.h"
 
 class DBGrid;
@@ -19,7 +17,7 @@ class TForm8 : public Form {
     Q_OBJECT
 
 public:
-    TForm8(DataModule& dm, Dialogs& dialogs, QWidget* parent = nullptr);
+    explicit TForm8(Dialogs& dialogs, QWidget* parent = nullptr);
 
     Connection ADOConnection1;
     QuerySlot ADOQuery1{ADOConnection1, QStringLiteral("ADOQuery1")};

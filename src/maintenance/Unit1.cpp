@@ -1,10 +1,10 @@
 #include "Unit1.h"
 
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "Guard.h"
 #include "SlotSteps.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -82,10 +82,7 @@ void TForm1::createControls()
     Label22 = named(new QLabel(QStringLiteral("备注："), GroupBox2), "Label22");
     Label23 = valueLabel(GroupBox2, "Label23");
     Label10 = named(new QLabel(QStringLiteral("缓补考："), GroupBox2), "Label10");
-    ComboBox1 = named(new QComboBox(GroupBox2), "ComboBox1");
-    ComboBox1->setEditable(true);
-    // A typed kind is used for the row, not added to the two offered.
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1 = named(new ComboBox(GroupBox2), "ComboBox1");
     ComboBox1->addItems({QStringLiteral("补考"), QStringLiteral("缓考")});
     Label24 = named(new QLabel(QStringLiteral("考试时间："), GroupBox2), "Label24");
     Label25 = valueLabel(GroupBox2, "Label25");

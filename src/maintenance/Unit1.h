@@ -3,8 +3,8 @@
 #include "DataModule.h"
 #include "Form.h"
 
+class ComboBox;
 class DBGrid;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -63,7 +63,7 @@ public:
     QLabel* Label22;
     QLabel* Label23;
     QLabel* Label10;
-    QComboBox* ComboBox1;
+    ComboBox* ComboBox1;
     QLabel* Label24;
     QLabel* Label25;
     QLabel* Label26;

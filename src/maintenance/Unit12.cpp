@@ -1,6 +1,7 @@
 #include "Unit12.h"
 
 #include "Backup.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DataModule.h"
 #include "Form.h"
 
+class DataModule;
 class QPushButton;
 
 // Data initialization: empties the working tables of a term; rooms stay.

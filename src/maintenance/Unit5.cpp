@@ -1,6 +1,7 @@
 #include "Unit5.h"
 
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "Guard.h"
 #include "RoomSheet.h"
 #include "SlotSteps.h"

@@ -21,6 +21,17 @@ constexpr double gapBeforeFooter = 3.0;
 constexpr double gapBetweenSegments = 4.0;
 constexpr double outerRule = 0.4;
 constexpr double innerRule = 0.15;
+// A signature's label, then this gap, then the blank to write on: a rule
+// this far above the line's foot, ending this far short of the segment.
+constexpr double gapAfterLabel = 1.0;
+constexpr double signatureRuleRaise = 0.8;
+constexpr double signatureRuleShort = 6.0;
+// Room either side of a segment's text, so rounding never clips a glyph.
+constexpr double glyphRoom = 0.5;
+
+// Line heights of header and signature lines, in lines of their type.
+constexpr double headerLineSpacing = 1.5;
+constexpr double signatureLineSpacing = 2.2;
 
 // A value may be set up to this much smaller to stay whole on one line.
 constexpr double leastScale = 0.8;
@@ -158,10 +169,11 @@ public:
                 const QString label = expandPlaceholders(line.segments[i], value);
                 const double x = content.left() + i * w;
                 const double labelWidth = std::min(measure.width(report.headerFont, label), w);
-                page.texts << PlacedText{QRectF(x, y, labelWidth + 1, h), label, report.headerFont,
+                page.texts << PlacedText{QRectF(x, y, labelWidth + gapAfterLabel, h), label, report.headerFont,
                                          Qt::AlignLeft | Qt::AlignBottom};
-                const double ruleY = y + h - 0.8;
-                page.rules << PlacedRule{QLineF(x + labelWidth + 1, ruleY, x + w - 6, ruleY), innerRule};
+                const double ruleY = y + h - signatureRuleRaise;
+                page.rules << PlacedRule{
+                    QLineF(x + labelWidth + gapAfterLabel, ruleY, x + w - signatureRuleShort, ruleY), innerRule};
             }
             y += h;
         }
@@ -176,8 +188,8 @@ public:
     }
 
 private:
-    double headerLineHeight() const { return measure.lineHeight(report.headerFont) * 1.5; }
-    double signatureLineHeight() const { return measure.lineHeight(report.headerFont) * 2.2; }
+    double headerLineHeight() const { return measure.lineHeight(report.headerFont) * headerLineSpacing; }
+    double signatureLineHeight() const { return measure.lineHeight(report.headerFont) * signatureLineSpacing; }
 
     double signaturesHeight() const
     {
@@ -272,8 +284,7 @@ private:
                                             : i == 0 ? Qt::AlignLeft
                                             : i == n - 1 ? Qt::AlignRight
                                                          : Qt::AlignHCenter;
-                // A little room either side, so rounding never clips a glyph.
-                page.texts << PlacedText{n == 1 ? at[i] : at[i].adjusted(-0.5, 0, 0.5, 0), row[i], font,
+                page.texts << PlacedText{n == 1 ? at[i] : at[i].adjusted(-glyphRoom, 0, glyphRoom, 0), row[i], font,
                                          align | Qt::AlignVCenter};
             }
             y += h;

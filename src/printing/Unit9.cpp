@@ -1,47 +1,26 @@
 #include "Unit9.h"
 
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "Guard.h"
 #include "RoomPrinting.h"
 #include "SlotSteps.h"
 
-#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
 
-QComboBox* choiceBox(const QString& text, QWidget* parent)
+ComboBox* choiceBox(const QString& text, QWidget* parent)
 {
-    auto* box = new QComboBox(parent);
-    box->setEditable(true);
-    // The box offers the rows the database gave: Enter adds nothing to the
-    // list and typed text is never completed into another room or time.
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setCompleter(nullptr);
+    auto* box = new ComboBox(parent);
     box->setMinimumContentsLength(22);
     box->setEditText(text);
     return box;
-}
-
-// Fills a choice box from a column of an open slot, leaving its text empty.
-// Filling is the program's doing, not the clerk's, so it runs no handler.
-void fill(QComboBox* box, QuerySlot& slot, const QString& field)
-{
-    const QSignalBlocker quiet(box);
-    box->clear();
-    slot.First();
-    while (!slot.Eof()) {
-        box->addItem(slot.FieldByName(field).AsString().trimmed());
-        slot.Next();
-    }
-    box->setCurrentIndex(-1);
-    box->setEditText(QString());
 }
 
 } // namespace
@@ -98,6 +77,8 @@ TForm9::TForm9(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     layout->addWidget(Panel1, 1);
     resize(960, 600);
 
+    // Every change of a box's text counts, typed or chosen; filling a box
+    // is the program's doing and runs no handler.
     connect(ComboBox1, &QComboBox::editTextChanged, this, guarded(dialogs, [this] { ComboBox1Change(); }));
     connect(ComboBox2, &QComboBox::editTextChanged, this, guarded(dialogs, [this] { ComboBox2Change(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
@@ -109,14 +90,14 @@ void TForm9::FormShow()
 {
     openOn(dm.ADOQuery23, "select kssj from t_cc order by kssj     ");
     if (dm.ADOQuery23.RecordCount() > 0)
-        fill(ComboBox1, dm.ADOQuery23, QStringLiteral("kssj"));
+        ComboBox1->refill(trimmedValues(dm.ADOQuery23, QStringLiteral("kssj")));
 }
 
 void TForm9::ComboBox1Change()
 {
     openOn(dm.ADOQuery24, SqlText("SELECT distinct jsm FROM hbkap where kssj='") + ComboBox1->currentText() + "' ");
     if (dm.ADOQuery24.RecordCount() > 0)
-        fill(ComboBox2, dm.ADOQuery24, QStringLiteral("jsm"));
+        ComboBox2->refill(trimmedValues(dm.ADOQuery24, QStringLiteral("jsm")));
 }
 
 void TForm9::ComboBox2Change()

@@ -8,8 +8,8 @@
 
 #include <optional>
 
+class ComboBox;
 class DBGrid;
-class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -26,9 +26,9 @@ public:
 
     QGroupBox* GroupBox1;
     QLabel* Label1;
-    QComboBox* ComboBox1;
+    ComboBox* ComboBox1;
     QLabel* Label2;
-    QComboBox* ComboBox2;
+    ComboBox* ComboBox2;
     QFrame* Panel1;
     DBGrid* DBGrid1;
     QLabel* Label3;

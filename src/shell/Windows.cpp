@@ -38,7 +38,7 @@ Windows::Windows(Dialogs& dialogs)
     Form5 = std::make_unique<TForm5>(dm, dialogs);
     Form6 = std::make_unique<TForm6>(dm, dialogs);
     Form7 = std::make_unique<TForm7>(dm, dialogs);
-    Form8 = std::make_unique<TForm8>(dm, dialogs);
+    Form8 = std::make_unique<TForm8>(dialogs);
     Form9 = std::make_unique<TForm9>(dm, dialogs);
     Form10 = unusedForm(dialogs, 10);
     Form11 = unusedForm(dialogs, 11);

@@ -42,7 +42,6 @@ public:
     void Close();
     void setConnectionString(const QString& text);
     const QString& connectionString() const { return connString; }
-    void setLoginPrompt(bool on) { loginPrompt = on; }
     bool connected() const;
 
     // The database file the connection string names, with '/' separators.
@@ -74,7 +73,6 @@ private:
 
     QString name;
     QString connString;
-    bool loginPrompt = true;
     bool openedReadOnly = false; // the file was read-only when it was opened
     std::unordered_map<QString, Prepared> kept; // by TranslatedStatement::shapeOf
     quint64 uses = 0;

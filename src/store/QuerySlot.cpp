@@ -187,8 +187,9 @@ QString QuerySlot::updateSource() const
 
 bool QuerySlot::rowExists(const QString& source, const QVariant& key)
 {
-    return !connection.run(SqlText(QStringLiteral("select rid from %1 where rid='").arg(source).toUtf8().constData())
-                           + key.toString() + "'").rows.empty();
+    SqlText statement("select rid from ");
+    statement.appendName(source).append(" where rid='").append(key.toString()).append("'");
+    return !connection.run(statement).rows.empty();
 }
 
 // Writes the assigned columns of the current row through the statement's
@@ -217,10 +218,13 @@ void QuerySlot::writeBack()
 
     SqlText statement;
     if (state == State::Insert) {
-        QStringList names;
-        for (int c : columns)
-            names.append(fields[c]);
-        statement.append(QStringLiteral("insert into %1(%2) values(").arg(source, names.join(u',')).toUtf8().constData());
+        statement.append("insert into ").appendName(source).append("(");
+        for (int i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                statement.append(",");
+            statement.appendName(fields[columns[i]]);
+        }
+        statement.append(") values(");
         for (int i = 0; i < columns.size(); ++i) {
             statement.append(i == 0 ? "'" : ",'");
             statement.append(row[columns[i]].toString());
@@ -230,9 +234,11 @@ void QuerySlot::writeBack()
     } else {
         if (columns.isEmpty())
             return;
-        statement.append(QStringLiteral("update %1 set ").arg(source).toUtf8().constData());
+        statement.append("update ").appendName(source).append(" set ");
         for (int i = 0; i < columns.size(); ++i) {
-            statement.append(QStringLiteral("%1%2='").arg(i == 0 ? QString() : QStringLiteral(","), fields[columns[i]]).toUtf8().constData());
+            if (i > 0)
+                statement.append(",");
+            statement.appendName(fields[columns[i]]).append("='");
             statement.append(row[columns[i]].toString());
             statement.append("'");
         }
@@ -242,7 +248,7 @@ void QuerySlot::writeBack()
     }
     connection.execute(statement);
     if (state == State::Insert && key >= 0) {
-        const StatementResult last = connection.run(SqlText(QStringLiteral("select max(rid) from %1").arg(source).toUtf8().constData()));
+        const StatementResult last = connection.run(SqlText("select max(rid) from ").appendName(source));
         if (!last.rows.empty())
             row[key] = last.rows.front().value(0);
     }

@@ -22,6 +22,12 @@ public:
     SqlText& append(const char* literal);
     SqlText& append(const QString& value);
     SqlText& append(const SqlText& more);
+    // A table or column name learnt at run time (a result's field, the table
+    // a statement reads), taken into the statement's structure. Only a plain
+    // name is taken: parts of letters, digits and '_' joined by '.', none
+    // starting with a digit. Anything else is a programming error
+    // (std::logic_error), so no name can change a statement's structure.
+    SqlText& appendName(const QString& name);
 
     const std::vector<Piece>& pieces() const { return parts; }
     bool isEmpty() const { return parts.empty(); }

@@ -24,3 +24,10 @@ void ComboBox::setItems(const QStringList& items)
     setCurrentIndex(-1);
     setEditText(text);
 }
+
+void ComboBox::refill(const QStringList& items)
+{
+    const QSignalBlocker quiet(this);
+    clearEditText();
+    setItems(items);
+}

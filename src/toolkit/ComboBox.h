@@ -15,6 +15,8 @@ public:
 
     // Replaces the list; the text stays as it was.
     void setItems(const QStringList& items);
+    // Empties the text and replaces the list, without any signal.
+    void refill(const QStringList& items);
 
 Q_SIGNALS:
     void Change();

@@ -104,11 +104,6 @@ void DBGrid::setColumns(const QList<Column>& columns)
     gridModel->reset();
 }
 
-QuerySlot* DBGrid::slot() const
-{
-    return gridModel->slot;
-}
-
 QString DBGrid::cellText(int column) const
 {
     if (!gridModel->slot)

@@ -4,7 +4,6 @@
 #include <QTableView>
 
 struct DataSource;
-class QuerySlot;
 
 // A read-only, whole-row grid that shows a query slot through its data
 // source. Columns are bound by field name; a name the result lacks stays
@@ -24,7 +23,6 @@ public:
     // No columns: every field of the result, titled with its name.
     void setColumns(const QList<Column>& columns);
 
-    QuerySlot* slot() const;
     // The text shown in a column (by position) of the slot's current row;
     // empty for a column whose field the result lacks.
     QString cellText(int column) const;

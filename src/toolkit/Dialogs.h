@@ -2,6 +2,10 @@
 
 #include <QString>
 
+// The pause after each step of a long run (a paper scheduled, a roster row
+// imported), in milliseconds: the window repaints and the bar moves.
+constexpr int stepPauseMilliseconds = 25;
+
 // The boxes, file dialogs and the pause that handlers use, behind one
 // replaceable service: the program shows real boxes, tests record them.
 class Dialogs {

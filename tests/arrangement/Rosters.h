@@ -3,7 +3,6 @@
 #include "TestDatabase.h"
 
 #include <QStringList>
-#include <QTableView>
 
 // Roster rows from "paper:student,student,..." lines: the course is named
 // after the paper.
@@ -70,18 +69,4 @@ inline QString scheduleFault(TestDatabase& db)
         || db.scalar(QStringLiteral("select count(*) from t_cc")).toInt() != periods.size())
         return QStringLiteral("t_cc does not hold one empty row per period");
     return {};
-}
-
-// What a grid shows, one "a|b|c" string per row.
-inline QStringList gridRows(QTableView* grid)
-{
-    const QAbstractItemModel* model = grid->model();
-    QStringList rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < model->columnCount(); ++column)
-            cells.append(model->index(row, column).data().toString());
-        rows.append(cells.join(u'|'));
-    }
-    return rows;
 }

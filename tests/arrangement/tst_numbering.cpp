@@ -1,12 +1,14 @@
 // The paper-numbering window: departments, the course list, applying a new
 // paper number to the roster and adjusting the placements after scheduling.
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "DataModule.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "Rosters.h"
 #include "Unit7.h"
+#include "WindowFixture.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,16 +25,10 @@ const QStringList roster = {
     "|K4|s5|戊|C4|日语|赵|外语系|",
 };
 
-struct Fixture {
-    TestDatabase db;
-    RecordingDialogs dialogs;
-    DataModule dm;
-    TForm7 w{dm, dialogs};
-
+struct Fixture : WindowFixture<TForm7> {
     Fixture()
     {
         db.addRoster(roster);
-        dm.reconfigure();
         w.show();
     }
 

@@ -13,6 +13,7 @@
 #include "Unit8.h"
 #include "Unit9.h"
 #include "UserActions.h"
+#include "WindowFixture.h"
 #include "Workbook.h"
 
 #include <QComboBox>
@@ -55,27 +56,15 @@ QString arrangementFault(TestDatabase& db)
     return {};
 }
 
-struct Fixture {
-    TestDatabase db;
-    RecordingDialogs dialogs;
-    DataModule dm;
-    TForm2 w{dm, dialogs};
-
+struct Fixture : WindowFixture<TForm2> {
     explicit Fixture(const QStringList& roster = crownAndCycle())
     {
         db.addRoster(roster);
         db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',40),('C303',40)");
-        dm.reconfigure();
         w.show();
         w.Button1->click();
         w.reductionLimits.iterations = 5000;
         dialogs.boxes.clear();
-    }
-
-    void reopen()
-    {
-        w.hide();
-        w.show();
     }
 };
 
@@ -230,7 +219,7 @@ void TestReducePeriods::theReducedTermGoesOn()
     // Times for the three new periods.
     TForm6 timeWindow(f.dm, f.dialogs);
     timeWindow.show();
-    for (const QString& period : {"1", "2", "3"}) {
+    for (const QString period : {"1", "2", "3"}) {
         clickRowShowing(timeWindow.DBGrid1, 0, period);
         typeInto(timeWindow.Edit1, QString("6月2%1日 8:00").arg(period));
         timeWindow.Button1->click();
@@ -256,7 +245,7 @@ void TestReducePeriods::theReducedTermGoesOn()
         QVERIFY2(printed.contains(student), qPrintable(student));
 
     // The export carries the new periods and their times.
-    TForm8 spreadsheet(f.dm, f.dialogs);
+    TForm8 spreadsheet(f.dialogs);
     spreadsheet.show();
     const QString file = f.db.folder() + "/排考结果.xlsx";
     f.dialogs.saveAnswers = {file};

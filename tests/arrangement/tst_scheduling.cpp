@@ -2,6 +2,7 @@
 // roster, clearing, validation, the two button states and the menu guard.
 #include "DBGrid.h"
 #include "DataModule.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "Rosters.h"
 #include "Scheduling.h"
@@ -9,6 +10,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
+#include "WindowFixture.h"
 #include "Windows.h"
 
 #include <QLabel>
@@ -21,22 +23,10 @@
 namespace {
 
 // A scheduling window over a fresh database, shown as the menu shows it.
-struct Fixture {
-    TestDatabase db;
-    RecordingDialogs dialogs;
-    DataModule dm;
-    TForm2 w{dm, dialogs};
-
+struct Fixture : WindowFixture<TForm2> {
     explicit Fixture(const QStringList& papers = {})
     {
         db.addRoster(rosterOf(papers));
-        dm.reconfigure();
-        w.show();
-    }
-
-    void reopen()
-    {
-        w.hide();
         w.show();
     }
 };

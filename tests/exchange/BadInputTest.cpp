@@ -171,7 +171,7 @@ TEST_P(BadInput, IsRefusedWithAClearMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInput, testing::ValuesIn(badCases()),
-                         [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<BadCase>& test) { return std::string(test.param.name); });
 
 // Every cut of a real workbook either reads or is refused; none crashes or
 // hangs. (The sanitizer build and the fuzz targets look deeper.)
@@ -185,7 +185,7 @@ TEST(BadInput, EveryPrefixOfAWorkbookIsReadOrRefused)
     writeOle(whole, QStringLiteral("Workbook"), biffStream({}, {{"S", cells}}));
     writeZip(dir.filePath(QStringLiteral("whole.xlsx")), xlsxParts(sheetWithString, "<sst><si><t>x</t></si></sst>"));
 
-    for (const QString name : {QStringLiteral("whole.xls"), QStringLiteral("whole.xlsx")}) {
+    for (const QString& name : {QStringLiteral("whole.xls"), QStringLiteral("whole.xlsx")}) {
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();

@@ -168,7 +168,7 @@ TEST_P(BiffRecords, ReadAsExpected)
 }
 
 INSTANTIATE_TEST_SUITE_P(Made, BiffRecords, testing::ValuesIn(biffCases()),
-                         [](const testing::TestParamInfo<BiffCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<BiffCase>& test) { return std::string(test.param.name); });
 
 TEST(BiffRecords, SheetNameComesFromBoundSheet)
 {

@@ -141,8 +141,8 @@ TEST_P(Fixture, FirstSheetReadsAsTheReferenceText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Workbooks, Fixture, testing::ValuesIn(fixtureFiles()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
+                         [](const testing::TestParamInfo<std::string>& test) {
+                             std::string name = test.param;
                              for (char& ch : name)
                                  if (!isalnum(static_cast<unsigned char>(ch)))
                                      ch = '_';

@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SaveFailure{"MissingFolder", "no/such/folder/out.xlsx", "文件夹不存在"},
                     SaveFailure{"TargetIsAFolder", "folder.xlsx", "文件夹"},
                     SaveFailure{"ReadOnlyFolder", "locked/out.xlsx", ""}),
-    [](const testing::TestParamInfo<SaveFailure>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<SaveFailure>& test) { return std::string(test.param.name); });
 
 TEST(Worksheet, PositionsOutsideTheSheetAreRefused)
 {

@@ -81,8 +81,7 @@ const QStringList arrangedRoster{
 struct Fixture {
     TestDatabase db;
     RecordingDialogs dialogs;
-    DataModule dm;
-    TForm8 w{dm, dialogs};
+    TForm8 w{dialogs};
 
     Fixture() { w.show(); }
 

@@ -1,8 +1,11 @@
 // The classroom window: list, add, delete by name, and what it refuses.
 #include "DBGrid.h"
+#include "DataModule.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit5.h"
+#include "WindowFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,57 +33,43 @@ private:
     void add(const QString& name, const QString& capacity);
     QStringList listed();
 
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<RecordingDialogs> dialogs;
-    std::unique_ptr<DataModule> dm;
-    std::unique_ptr<TForm5> form;
+    std::unique_ptr<WindowFixture<TForm5>> f;
 };
 
 void TestClassrooms::init()
 {
-    db = std::make_unique<TestDatabase>();
-    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',60),('B202',40)");
-    dialogs = std::make_unique<RecordingDialogs>();
-    dm = std::make_unique<DataModule>();
-    dm->reconfigure();
-    form = std::make_unique<TForm5>(*dm, *dialogs);
-    form->show();
+    f = std::make_unique<WindowFixture<TForm5>>();
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',60),('B202',40)");
+    f->w.show();
 }
 
 void TestClassrooms::cleanup()
 {
-    form.reset();
-    dm.reset();
-    dialogs.reset();
-    db.reset();
+    f.reset();
 }
 
 void TestClassrooms::add(const QString& name, const QString& capacity)
 {
-    form->Edit1->setText(name);
-    form->Edit2->setText(capacity);
-    form->Button1->click();
+    f->w.Edit1->setText(name);
+    f->w.Edit2->setText(capacity);
+    f->w.Button1->click();
 }
 
 QStringList TestClassrooms::listed()
 {
-    QStringList rows;
-    const QAbstractItemModel* model = form->DBGrid1->model();
-    for (int r = 0; r < model->rowCount(); ++r)
-        rows.append(model->index(r, 0).data().toString() + "|" + model->index(r, 1).data().toString());
-    return rows;
+    return gridRows(f->w.DBGrid1, {0, 1});
 }
 
 void TestClassrooms::showingEmptiesTheBoxesAndListsRooms()
 {
-    form->hide();
-    form->Edit1->setText("x");
-    form->Edit2->setText("1");
-    form->Edit3->setText("y");
-    form->show();
-    QVERIFY(form->Edit1->text().isEmpty() && form->Edit2->text().isEmpty() && form->Edit3->text().isEmpty());
+    f->w.hide();
+    f->w.Edit1->setText("x");
+    f->w.Edit2->setText("1");
+    f->w.Edit3->setText("y");
+    f->w.show();
+    QVERIFY(f->w.Edit1->text().isEmpty() && f->w.Edit2->text().isEmpty() && f->w.Edit3->text().isEmpty());
     QCOMPARE(listed(), (QStringList{"A101|60", "B202|40"}));
-    const QAbstractItemModel* model = form->DBGrid1->model();
+    const QAbstractItemModel* model = f->w.DBGrid1->model();
     QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("教室名称"));
     QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("容纳人数"));
 }
@@ -88,11 +77,11 @@ void TestClassrooms::showingEmptiesTheBoxesAndListsRooms()
 void TestClassrooms::addShowsTheRoomAtOnce()
 {
     add("C303", "35");
-    QCOMPARE(dialogs->takeTexts(), QStringList{"增加成功"});
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"增加成功"});
     QVERIFY(listed().contains("C303|35"));
-    QVERIFY(form->Edit1->text().isEmpty() && form->Edit2->text().isEmpty());
+    QVERIFY(f->w.Edit1->text().isEmpty() && f->w.Edit2->text().isEmpty());
     add("C303", "30"); // names need not be unique
-    QCOMPARE(db->scalar("select count(*) from t_js where jsm='C303'"), QString("2"));
+    QCOMPARE(f->db.scalar("select count(*) from t_js where jsm='C303'"), QString("2"));
 }
 
 void TestClassrooms::addKeepsAnyTextLiterally_data()
@@ -109,24 +98,24 @@ void TestClassrooms::addKeepsAnyTextLiterally()
 {
     QFETCH(QString, name);
     add(name, "10");
-    QCOMPARE(db->rows("select jsm from t_js where rnrs=10"), QStringList{name});
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("3"));
+    QCOMPARE(f->db.rows("select jsm from t_js where rnrs=10"), QStringList{name});
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("3"));
 
-    form->Edit3->setText(name);
-    form->Button2->click();
-    QCOMPARE(db->rows("select jsm from t_js order by jsm"), (QStringList{"A101", "B202"}));
+    f->w.Edit3->setText(name);
+    f->w.Button2->click();
+    QCOMPARE(f->db.rows("select jsm from t_js order by jsm"), (QStringList{"A101", "B202"}));
 }
 
 void TestClassrooms::capacityWithLettersIsRefused()
 {
     add("D404", "abc");
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->boxes[0].kind, QString("error"));
-    QVERIFY(dialogs->boxes[0].text.contains("t_js.rnrs"));
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("2"));
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.boxes[0].kind, QString("error"));
+    QVERIFY(f->dialogs.boxes[0].text.contains("t_js.rnrs"));
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("2"));
     // The handler stopped: the boxes keep what was typed.
-    QCOMPARE(form->Edit1->text(), QString("D404"));
-    QCOMPARE(form->Edit2->text(), QString("abc"));
+    QCOMPARE(f->w.Edit1->text(), QString("D404"));
+    QCOMPARE(f->w.Edit2->text(), QString("abc"));
 }
 
 void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause_data()
@@ -145,55 +134,55 @@ void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause()
     QFETCH(QString, capacity);
     QFETCH(QString, said);
     add("D404", capacity);
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QVERIFY2(dialogs->boxes[0].text.contains(said), qPrintable(dialogs->boxes[0].text));
-    QVERIFY(!dialogs->boxes[0].text.contains("只能填写整数，输入的内容无法保存"));
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("2"));
-    QCOMPARE(form->Edit2->text(), capacity);
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QVERIFY2(f->dialogs.boxes[0].text.contains(said), qPrintable(f->dialogs.boxes[0].text));
+    QVERIFY(!f->dialogs.boxes[0].text.contains("只能填写整数，输入的内容无法保存"));
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("2"));
+    QCOMPARE(f->w.Edit2->text(), capacity);
 }
 
 void TestClassrooms::deleteAsksAndRemovesEveryRoomOfThatName()
 {
-    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',30)");
-    form->Edit3->setText("a101"); // names compare without regard to case
-    form->Button2->click();
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->boxes[0].kind, QString("confirm"));
-    QCOMPARE(dialogs->boxes[0].text, QString("是否删除？ "));
-    QCOMPARE(db->rows("select jsm from t_js"), QStringList{"B202"});
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',30)");
+    f->w.Edit3->setText("a101"); // names compare without regard to case
+    f->w.Button2->click();
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.boxes[0].kind, QString("confirm"));
+    QCOMPARE(f->dialogs.boxes[0].text, QString("是否删除？ "));
+    QCOMPARE(f->db.rows("select jsm from t_js"), QStringList{"B202"});
     QCOMPARE(listed(), QStringList{"B202|40"});
-    QVERIFY(form->Edit3->text().isEmpty());
+    QVERIFY(f->w.Edit3->text().isEmpty());
 }
 
 void TestClassrooms::deleteAnsweredNoKeepsTheRooms()
 {
-    dialogs->confirmAnswers = {false};
-    form->Edit3->setText("A101");
-    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('E505',5)"); // the list is reread either way
-    form->Button2->click();
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("3"));
+    f->dialogs.confirmAnswers = {false};
+    f->w.Edit3->setText("A101");
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('E505',5)"); // the list is reread either way
+    f->w.Button2->click();
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("3"));
     QCOMPARE(listed().size(), 3);
-    QVERIFY(form->Edit3->text().isEmpty());
+    QVERIFY(f->w.Edit3->text().isEmpty());
 }
 
 void TestClassrooms::deleteWithEmptyNameAsksNothing()
 {
-    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('E505',5)"); // the list is reread all the same
-    form->Button2->click();
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->boxes[0].kind, QString("message"));
-    QCOMPARE(dialogs->boxes[0].text, QString("请输入教室"));
-    QCOMPARE(db->scalar("select count(*) from t_js"), QString("3"));
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('E505',5)"); // the list is reread all the same
+    f->w.Button2->click();
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.boxes[0].kind, QString("message"));
+    QCOMPARE(f->dialogs.boxes[0].text, QString("请输入教室"));
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("3"));
     QCOMPARE(listed(), (QStringList{"A101|60", "B202|40", "E505|5"}));
 }
 
 void TestClassrooms::clickingACellCopiesThatCell()
 {
-    const QAbstractItemModel* model = form->DBGrid1->model();
+    const QAbstractItemModel* model = f->w.DBGrid1->model();
     for (auto [row, column, expected] : {std::tuple{1, 0, "B202"}, std::tuple{1, 1, "40"}, std::tuple{0, 0, "A101"}}) {
-        const QRect cell = form->DBGrid1->visualRect(model->index(row, column));
-        QTest::mouseClick(form->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(form->Edit3->text(), QString(expected));
+        const QRect cell = f->w.DBGrid1->visualRect(model->index(row, column));
+        QTest::mouseClick(f->w.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(f->w.Edit3->text(), QString(expected));
     }
 }
 

@@ -2,6 +2,7 @@
 // file, and the copy that data initialization makes and "恢复数据" puts back.
 #include "Backup.h"
 #include "Connection.h"
+#include "DataModule.h"
 #include "FileFaults.h"
 #include "RecordingDialogs.h"
 #include "RestoreWindow.h"

@@ -1,4 +1,5 @@
 // Data initialization: empties the term's tables, keeps the rooms.
+#include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit12.h"

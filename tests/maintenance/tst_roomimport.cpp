@@ -5,10 +5,12 @@
 // fixtures/rooms.xlsx was written by openpyxl and fixtures/rooms.xls by xlwt
 // (Python), from the same rows; the second sheet of each must not be read.
 #include "DBGrid.h"
+#include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "RoomSheet.h"
 #include "TestDatabase.h"
 #include "Unit5.h"
+#include "WindowFixture.h"
 #include "Workbook.h"
 
 #include <QFile>
@@ -44,36 +46,26 @@ private Q_SLOTS:
 private:
     void importFile(const QString& path);
 
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<RecordingDialogs> dialogs;
-    std::unique_ptr<DataModule> dm;
-    std::unique_ptr<TForm5> form;
+    std::unique_ptr<WindowFixture<TForm5>> f;
 };
 
 void TestRoomImport::init()
 {
-    db = std::make_unique<TestDatabase>();
+    f = std::make_unique<WindowFixture<TForm5>>();
     // One room typed with blanks around and in small letters.
-    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),(' e601 ',10),('Z999',99)");
-    dialogs = std::make_unique<RecordingDialogs>();
-    dm = std::make_unique<DataModule>();
-    dm->reconfigure();
-    form = std::make_unique<TForm5>(*dm, *dialogs);
-    form->show();
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),(' e601 ',10),('Z999',99)");
+    f->w.show();
 }
 
 void TestRoomImport::cleanup()
 {
-    form.reset();
-    dm.reset();
-    dialogs.reset();
-    db.reset();
+    f.reset();
 }
 
 void TestRoomImport::importFile(const QString& path)
 {
-    dialogs->openAnswers = {path};
-    auto* button = form->findChild<QPushButton*>("importRoomsButton");
+    f->dialogs.openAnswers = {path};
+    auto* button = f->w.findChild<QPushButton*>("importRoomsButton");
     QVERIFY(button);
     QCOMPARE(button->text(), QString("导入教室"));
     button->click();
@@ -90,7 +82,7 @@ void TestRoomImport::workbooksWrittenByOtherPrograms()
 {
     QFETCH(QString, file);
     importFile(fixtures + "/" + file);
-    QCOMPARE(dialogs->takeTexts(), QStringList{
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{
         "导入教室完成：新增 3 间，更新 2 间，跳过 7 行。\n"
         "第 5 行：教室名称为空\n"
         "第 6 行：C404：容纳人数“0”不是大于 0 的整数\n"
@@ -100,24 +92,24 @@ void TestRoomImport::workbooksWrittenByOtherPrograms()
         "第 11 行：a101：与第 2 行的教室重名\n"
         "第 13 行：D501：容纳人数为空"});
     // Existing rooms keep their ids and names; new ones come trimmed.
-    QCOMPARE(db->rows(rawRooms), (QStringList{"1|'A101'|60|integer", "2|' e601 '|35|integer", "3|'Z999'|99|integer",
+    QCOMPARE(f->db.rows(rawRooms), (QStringList{"1|'A101'|60|integer", "2|' e601 '|35|integer", "3|'Z999'|99|integer",
                                      "4|'B202'|45|integer", "5|'䶮𪚥楼301'|120|integer",
                                      QString("6|'%1'|200|integer").arg(longName)}));
     // The list shows them at once.
-    QCOMPARE(form->DBGrid1->model()->rowCount(), 6);
+    QCOMPARE(f->w.DBGrid1->model()->rowCount(), 6);
 
     // Again: the same rooms are updated, none added.
     importFile(fixtures + "/" + file);
-    QVERIFY(dialogs->lastText().startsWith("导入教室完成：新增 0 间，更新 5 间，跳过 7 行。"));
-    QCOMPARE(db->scalar("SELECT count(*) FROM t_js"), QString("6"));
+    QVERIFY(f->dialogs.lastText().startsWith("导入教室完成：新增 0 间，更新 5 间，跳过 7 行。"));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_js"), QString("6"));
 }
 
 void TestRoomImport::cancelledChoiceChangesNothing()
 {
-    const QStringList before = db->rows(rawRooms);
+    const QStringList before = f->db.rows(rawRooms);
     importFile(QString());
-    QCOMPARE(dialogs->boxes.size(), 0);
-    QCOMPARE(db->rows(rawRooms), before);
+    QCOMPARE(f->dialogs.boxes.size(), 0);
+    QCOMPARE(f->db.rows(rawRooms), before);
 }
 
 void TestRoomImport::errorImportsNothing_data()
@@ -142,15 +134,15 @@ void TestRoomImport::errorImportsNothing()
     if (!QFile::exists(file) && file.startsWith(shared))
         QSKIP("the shared fixture workbooks are not present");
     if (!trigger.isEmpty())
-        db->exec(trigger);
-    const QStringList before = db->rows(rawRooms);
+        f->db.exec(trigger);
+    const QStringList before = f->db.rows(rawRooms);
     importFile(file);
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->boxes[0].kind, QString("information"));
-    QCOMPARE(dialogs->boxes[0].caption, QString("提示信息"));
-    QVERIFY2(dialogs->boxes[0].text.startsWith("导入教室出错，没有导入任何教室：\n"), qPrintable(dialogs->boxes[0].text));
-    QVERIFY2(dialogs->boxes[0].text.contains(shown), qPrintable(dialogs->boxes[0].text));
-    QCOMPARE(db->rows(rawRooms), before);
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.boxes[0].kind, QString("information"));
+    QCOMPARE(f->dialogs.boxes[0].caption, QString("提示信息"));
+    QVERIFY2(f->dialogs.boxes[0].text.startsWith("导入教室出错，没有导入任何教室：\n"), qPrintable(f->dialogs.boxes[0].text));
+    QVERIFY2(f->dialogs.boxes[0].text.contains(shown), qPrintable(f->dialogs.boxes[0].text));
+    QCOMPARE(f->db.rows(rawRooms), before);
 }
 
 void TestRoomImport::realWorkbooks_data()
@@ -177,9 +169,9 @@ void TestRoomImport::realWorkbooks()
     if (!QFile::exists(shared + "/" + file))
         QSKIP("the shared fixture workbooks are not present");
     importFile(shared + "/" + file);
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->lastText().split(u'\n'), report.split(u'\n'));
-    QCOMPARE(db->rows("SELECT quote(jsm), rnrs FROM t_js WHERE jsid > 3 ORDER BY jsid"), added);
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.lastText().split(u'\n'), report.split(u'\n'));
+    QCOMPARE(f->db.rows("SELECT quote(jsm), rnrs FROM t_js WHERE jsid > 3 ORDER BY jsid"), added);
 }
 
 QTEST_MAIN(TestRoomImport)

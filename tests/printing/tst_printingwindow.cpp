@@ -1,7 +1,9 @@
 // The printing window over a real database: the time and room lists, the
 // candidates copied into t_print1, and the report printed from it as PDF.
+#include "ComboBox.h"
 #include "DBGrid.h"
 #include "Fonts.h"
+#include "GridRows.h"
 #include "PdfText.h"
 #include "RecordingDialogs.h"
 #include "ReportDialogs.h"
@@ -9,9 +11,9 @@
 #include "ReportProject.h"
 #include "TestDatabase.h"
 #include "Unit9.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -148,41 +150,31 @@ private:
     QStringList gridRows() const;
     QStringList printRows();
 
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<RecordingDialogs> dialogs;
-    std::unique_ptr<DataModule> dm;
-    std::unique_ptr<TForm9> form;
+    std::unique_ptr<WindowFixture<TForm9>> f;
 };
 
 void TestPrintingWindow::init()
 {
-    db = std::make_unique<TestDatabase>();
-    QVERIFY(QFile::copy(PAIKAO_SOURCE_DIR "/data/Project2.rav", db->folder() + "/data/Project2.rav"));
-    dialogs = std::make_unique<RecordingDialogs>();
-    dm = std::make_unique<DataModule>();
-    dm->reconfigure();
-    form = std::make_unique<TForm9>(*dm, *dialogs);
+    f = std::make_unique<WindowFixture<TForm9>>();
+    QVERIFY(QFile::copy(PAIKAO_SOURCE_DIR "/data/Project2.rav", f->db.folder() + "/data/Project2.rav"));
 }
 
 void TestPrintingWindow::cleanup()
 {
-    QCOMPARE(dialogs->takeTexts(), QStringList());
-    form.reset();
-    dm.reset();
-    dialogs.reset();
-    db.reset();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList());
+    f.reset();
 }
 
 void TestPrintingWindow::placeExams(int candidates)
 {
-    db->exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150),('%2',40)").arg(bigRoom, smallRoom));
-    db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1'),('2','%2')").arg(morning, afternoon));
-    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1),('1','2','2',1),('1','3','3',2),"
+    f->db.exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150),('%2',40)").arg(bigRoom, smallRoom));
+    f->db.exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1'),('2','%2')").arg(morning, afternoon));
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1),('1','2','2',1),('1','3','3',2),"
              "('2','4','4',1)");
     const int first = candidates / 2;
     const int second = candidates / 4;
     // K03 gets lower student numbers than K02: the list orders by course before student.
-    db->addRoster(course("1", "K01", "高等数学（上）", 1, first)
+    f->db.addRoster(course("1", "K01", "高等数学（上）", 1, first)
                   + course("2", "K02", "思想政治理论", first + second + 1, candidates - first - second)
                   + course("2", "K03", "大学英语", first + 1, second) + course("3", "K04", "线性代数", 900, 5)
                   + course("4", "K05", "数据结构", 950, 7));
@@ -190,34 +182,26 @@ void TestPrintingWindow::placeExams(int candidates)
 
 void TestPrintingWindow::show()
 {
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    f->w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f->w));
 }
 
 void TestPrintingWindow::choose(const QString& time, const QString& room)
 {
-    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(time));
-    QCOMPARE(form->ComboBox1->currentText(), time);
-    form->ComboBox2->setCurrentIndex(form->ComboBox2->findText(room));
-    QCOMPARE(form->ComboBox2->currentText(), room);
+    f->w.ComboBox1->setCurrentIndex(f->w.ComboBox1->findText(time));
+    QCOMPARE(f->w.ComboBox1->currentText(), time);
+    f->w.ComboBox2->setCurrentIndex(f->w.ComboBox2->findText(room));
+    QCOMPARE(f->w.ComboBox2->currentText(), room);
 }
 
 QStringList TestPrintingWindow::gridRows() const
 {
-    const QAbstractItemModel* model = form->DBGrid1->model();
-    QStringList rows;
-    for (int r = 0; r < model->rowCount(); ++r) {
-        QStringList values;
-        for (int c = 0; c < model->columnCount(); ++c)
-            values << model->index(r, c).data().toString();
-        rows << values.join(u'|');
-    }
-    return rows;
+    return ::gridRows(f->w.DBGrid1);
 }
 
 QStringList TestPrintingWindow::printRows()
 {
-    return db->rows("SELECT sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,js,kssj FROM t_print1 ORDER BY rowid");
+    return f->db.rows("SELECT sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,js,kssj FROM t_print1 ORDER BY rowid");
 }
 
 void TestPrintingWindow::showingFillsTheTimeList_data()
@@ -239,60 +223,60 @@ void TestPrintingWindow::showingFillsTheTimeList()
     QFETCH(QStringList, listed);
     QFETCH(QString, text);
     for (int i = 0; i < times.size(); ++i)
-        db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('%1','%2')").arg(i + 1).arg(times[i]));
-    db->exec("INSERT INTO t_print1(xh) VALUES('kept')");
+        f->db.exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('%1','%2')").arg(i + 1).arg(times[i]));
+    f->db.exec("INSERT INTO t_print1(xh) VALUES('kept')");
     show();
     QStringList items;
-    for (int i = 0; i < form->ComboBox1->count(); ++i)
-        items << form->ComboBox1->itemText(i);
+    for (int i = 0; i < f->w.ComboBox1->count(); ++i)
+        items << f->w.ComboBox1->itemText(i);
     QCOMPARE(items, listed);
-    QCOMPARE(form->ComboBox1->currentText(), text);
+    QCOMPARE(f->w.ComboBox1->currentText(), text);
     // Filling the list is not a choice: no room list, no copy.
-    QCOMPARE(form->ComboBox2->currentText(), QStringLiteral("ComboBox2"));
-    QCOMPARE(form->Label4->text(), QStringLiteral("Label4"));
-    QCOMPARE(db->rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+    QCOMPARE(f->w.ComboBox2->currentText(), QStringLiteral("ComboBox2"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("Label4"));
+    QCOMPARE(f->db.rows("SELECT xh FROM t_print1"), QStringList{"kept"});
 }
 
 void TestPrintingWindow::choosingATimeOffersItsRooms()
 {
     placeExams(12);
-    db->exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    f->db.exec("INSERT INTO t_print1(xh) VALUES('kept')");
     show();
-    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(morning));
+    f->w.ComboBox1->setCurrentIndex(f->w.ComboBox1->findText(morning));
     QStringList rooms;
-    for (int i = 0; i < form->ComboBox2->count(); ++i)
-        rooms << form->ComboBox2->itemText(i);
+    for (int i = 0; i < f->w.ComboBox2->count(); ++i)
+        rooms << f->w.ComboBox2->itemText(i);
     rooms.sort();
     QCOMPARE(rooms, (QStringList{bigRoom, smallRoom}));
-    QCOMPARE(form->ComboBox2->currentText(), QString());
-    QCOMPARE(db->rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+    QCOMPARE(f->w.ComboBox2->currentText(), QString());
+    QCOMPARE(f->db.rows("SELECT xh FROM t_print1"), QStringList{"kept"});
 
     // A time without rooms leaves the rooms of the last one.
-    form->ComboBox1->setEditText("2099-01-01");
-    QCOMPARE(form->ComboBox2->count(), 2);
-    form->ComboBox1->setCurrentIndex(form->ComboBox1->findText(afternoon));
-    QCOMPARE(form->ComboBox2->count(), 1);
-    QCOMPARE(form->ComboBox2->itemText(0), bigRoom);
+    f->w.ComboBox1->setEditText("2099-01-01");
+    QCOMPARE(f->w.ComboBox2->count(), 2);
+    f->w.ComboBox1->setCurrentIndex(f->w.ComboBox1->findText(afternoon));
+    QCOMPARE(f->w.ComboBox2->count(), 1);
+    QCOMPARE(f->w.ComboBox2->itemText(0), bigRoom);
 }
 
 void TestPrintingWindow::periodsOfOneTimeShareTheirRooms()
 {
     placeExams(12);
-    db->exec(QString("UPDATE t_cc SET kssj='%1'").arg(morning));
+    f->db.exec(QString("UPDATE t_cc SET kssj='%1'").arg(morning));
     show();
-    QCOMPARE(form->ComboBox1->count(), 2);
+    QCOMPARE(f->w.ComboBox1->count(), 2);
     choose(morning, bigRoom);
-    QCOMPARE(form->Label4->text(), QStringLiteral("19"));
-    QCOMPARE(db->scalar("SELECT count(*) FROM t_print1 WHERE sjxh='4'"), QStringLiteral("7"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("19"));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_print1 WHERE sjxh='4'"), QStringLiteral("7"));
 }
 
 void TestPrintingWindow::choosingARoomListsAndCopiesInGridOrder()
 {
     placeExams(12);
-    db->addRoster({"2|K02|  2023000099 |  周 杰 |CK02|思想政治理论|周建国|计算机学院| |补考"});
+    f->db.addRoster({"2|K02|  2023000099 |  周 杰 |CK02|思想政治理论|周建国|计算机学院| |补考"});
     show();
     choose(morning, bigRoom);
-    QCOMPARE(form->Label4->text(), QStringLiteral("13"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("13"));
 
     const QStringList grid = gridRows();
     QStringList numbers;
@@ -324,8 +308,8 @@ void TestPrintingWindow::choosingARoomListsAndCopiesInGridOrder()
 
     // Another room replaces the list.
     choose(morning, smallRoom);
-    QCOMPARE(form->Label4->text(), QStringLiteral("5"));
-    QCOMPARE(db->scalar("SELECT group_concat(DISTINCT sjxh) FROM t_print1"), QStringLiteral("3"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("5"));
+    QCOMPARE(f->db.scalar("SELECT group_concat(DISTINCT sjxh) FROM t_print1"), QStringLiteral("3"));
 }
 
 void TestPrintingWindow::typingARoomNameCopiesAtEachChange_data()
@@ -346,30 +330,30 @@ void TestPrintingWindow::typingARoomNameCopiesAtEachChange()
     placeExams(12);
     show();
     choose(morning, smallRoom);
-    QCOMPARE(form->Label4->text(), QStringLiteral("5"));
-    form->ComboBox2->clearEditText();
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("5"));
+    f->w.ComboBox2->clearEditText();
     for (const QChar c : typed) {
         // A key event of its own: QTest's key clicks take Latin-1 only.
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(form->ComboBox2->lineEdit(), &key);
+        QApplication::sendEvent(f->w.ComboBox2->lineEdit(), &key);
         // Each keystroke lists and copies: t_print1 always matches the count.
-        QCOMPARE(db->scalar("SELECT count(*) FROM t_print1"), form->Label4->text());
+        QCOMPARE(f->db.scalar("SELECT count(*) FROM t_print1"), f->w.Label4->text());
     }
-    QCOMPARE(form->ComboBox2->currentText(), typed);
-    QCOMPARE(form->Label4->text(), QString::number(listed));
+    QCOMPARE(f->w.ComboBox2->currentText(), typed);
+    QCOMPARE(f->w.Label4->text(), QString::number(listed));
     QCOMPARE(gridRows().size(), listed);
-    QCOMPARE(form->ComboBox2->count(), 2);  // typing adds nothing to the list
+    QCOMPARE(f->w.ComboBox2->count(), 2);  // typing adds nothing to the list
 }
 
 void TestPrintingWindow::aQuoteInANameIsJustText()
 {
-    db->exec("INSERT INTO t_js(jsm,rnrs) VALUES('O''Neil 厅',30)");
-    db->exec("INSERT INTO t_cc(cc,kssj) VALUES('1','周一 ''上午''')");
-    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
-    db->addRoster({"1|K01|2023000001|D'Arcy|C1|数据结构|周建国|计算机学院||补考"});
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('O''Neil 厅',30)");
+    f->db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','周一 ''上午''')");
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
+    f->db.addRoster({"1|K01|2023000001|D'Arcy|C1|数据结构|周建国|计算机学院||补考"});
     show();
     choose("周一 '上午'", "O'Neil 厅");
-    QCOMPARE(form->Label4->text(), QStringLiteral("1"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("1"));
     QCOMPARE(printRows(), QStringList{"1|K01|2023000001|D'Arcy|C1|数据结构|周建国|计算机学院||补考|O'Neil 厅|周一 '上午'"});
 }
 
@@ -378,16 +362,16 @@ void TestPrintingWindow::printsEveryCandidateOfTheRoomOnce()
     placeExams(130);
     show();
     choose(morning, bigRoom);
-    QCOMPARE(form->Label4->text(), QStringLiteral("130"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("130"));
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("room.pdf"));
-    form->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList());
+    f->w.presetOutput = toPdf(out.filePath("room.pdf"));
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList());
 
-    const QStringList pages = pdfPages(form->presetOutput->pdfPath);
+    const QStringList pages = pdfPages(f->w.presetOutput->pdfPath);
     const int count = int(pages.size());
-    QCOMPARE(pdfInfo(form->presetOutput->pdfPath, "Pages"), QString::number(count));
-    QCOMPARE(pdfInfo(form->presetOutput->pdfPath, "Title"), QStringLiteral("ReportPrinter Report"));
+    QCOMPARE(pdfInfo(f->w.presetOutput->pdfPath, "Pages"), QString::number(count));
+    QCOMPARE(pdfInfo(f->w.presetOutput->pdfPath, "Title"), QStringLiteral("ReportPrinter Report"));
     QVERIFY(count > 1);
 
     const QStringList onEveryPage = {"缓补考考场名单", "考试时间：" + compact(morning), "考场：" + bigRoom,
@@ -416,7 +400,7 @@ void TestPrintingWindow::printsEveryCandidateOfTheRoomOnce()
         QCOMPARE(perPage[p], perPage[0]);
     QVERIFY(perPage.last() <= perPage.first());
     QCOMPARE(count, (130 + perPage.first() - 1) / perPage.first());
-    for (const QString& text : {"欧阳晓明", "思想政治理论", "高等数学（上）", "因病缓考", "补考", "缓考"})
+    for (const QString text : {"欧阳晓明", "思想政治理论", "高等数学（上）", "因病缓考", "补考", "缓考"})
         QVERIFY2(pages.join("").contains(text), qPrintable(text));
 }
 
@@ -427,9 +411,9 @@ void TestPrintingWindow::printReadsTheLastChoice()
     QTemporaryDir out;
     const auto print = [&](const QString& room) {
         choose(morning, room);
-        form->presetOutput = toPdf(out.filePath(room + ".pdf"));
-        form->Button1->click();
-        return compact(pdfPages(form->presetOutput->pdfPath).join(""));
+        f->w.presetOutput = toPdf(out.filePath(room + ".pdf"));
+        f->w.Button1->click();
+        return compact(pdfPages(f->w.presetOutput->pdfPath).join(""));
     };
     QVERIFY(print(bigRoom).contains("应考人数：12人"));
     const QString second = print(smallRoom);
@@ -450,7 +434,7 @@ void TestPrintingWindow::theClerkChoosesTheOutputFirst()
             dialog->close();  // cancelled: nothing is printed
         }
     });
-    form->Button1->click();
+    f->w.Button1->click();
     QCOMPARE(title, QStringLiteral("Output Options"));
 }
 
@@ -458,11 +442,11 @@ void TestPrintingWindow::missingProjectIsReportedWithItsPath()
 {
     QVERIFY(QFile::remove("data/Project2.rav"));
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("none.pdf"));
-    form->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"The following reporting project does not exist:\n\""
+    f->w.presetOutput = toPdf(out.filePath("none.pdf"));
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"The following reporting project does not exist:\n\""
                                                + QDir::currentPath() + "/data/Project2.rav\""});
-    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+    QVERIFY(!QFile::exists(f->w.presetOutput->pdfPath));
 }
 
 void TestPrintingWindow::projectProblems_data()
@@ -495,54 +479,54 @@ void TestPrintingWindow::projectProblems()
     show();
     choose(morning, smallRoom);
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("list.pdf"));
-    form->Button1->click();
-    const QStringList texts = dialogs->takeTexts();
+    f->w.presetOutput = toPdf(out.filePath("list.pdf"));
+    f->w.Button1->click();
+    const QStringList texts = f->dialogs.takeTexts();
     QCOMPARE(texts.size(), named.isEmpty() ? 0 : 1);
     for (const QString& part : named)
         QVERIFY2(texts.first().contains(part), qPrintable(texts.first()));
-    QCOMPARE(QFile::exists(form->presetOutput->pdfPath), printed);
+    QCOMPARE(QFile::exists(f->w.presetOutput->pdfPath), printed);
 }
 
 void TestPrintingWindow::databaseErrorsReachTheErrorBox()
 {
     placeExams(12);
     show();
-    db->exec("DROP TABLE t_print1");
+    f->db.exec("DROP TABLE t_print1");
     choose(morning, smallRoom);
     // The list is shown and counted before the copy fails.
-    QCOMPARE(form->Label4->text(), QStringLiteral("5"));
-    QCOMPARE(dialogs->takeTexts().size(), 1);
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("5"));
+    QCOMPARE(f->dialogs.takeTexts().size(), 1);
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("list.pdf"));
-    form->Button1->click();
-    const QStringList texts = dialogs->takeTexts();
+    f->w.presetOutput = toPdf(out.filePath("list.pdf"));
+    f->w.Button1->click();
+    const QStringList texts = f->dialogs.takeTexts();
     QCOMPARE(texts.size(), 1);
     QVERIFY2(texts.first().contains("t_print1"), qPrintable(texts.first()));
-    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+    QVERIFY(!QFile::exists(f->w.presetOutput->pdfPath));
 }
 
 void TestPrintingWindow::exitClosesAndPrintIsTheDefault()
 {
     show();
-    QVERIFY(form->Button1->isDefault());
-    form->Button2->click();
-    QVERIFY(!form->isVisible());
+    QVERIFY(f->w.Button1->isDefault());
+    f->w.Button2->click();
+    QVERIFY(!f->w.isVisible());
 }
 
 void TestPrintingWindow::longValuesPrintWhole()
 {
-    db->exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150)").arg(longRoom));
-    db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1')").arg(longTime));
-    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
-    db->addRoster(longValueRoster(45));
+    f->db.exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150)").arg(longRoom));
+    f->db.exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1')").arg(longTime));
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
+    f->db.addRoster(longValueRoster(45));
     show();
     choose(longTime, longRoom);
-    QCOMPARE(form->Label4->text(), QStringLiteral("45"));
+    QCOMPARE(f->w.Label4->text(), QStringLiteral("45"));
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("long.pdf"));
-    form->Button1->click();
-    const QString pdf = form->presetOutput->pdfPath;
+    f->w.presetOutput = toPdf(out.filePath("long.pdf"));
+    f->w.Button1->click();
+    const QString pdf = f->w.presetOutput->pdfPath;
 
     QString error;
     const auto project = ReportProject::load(QStringLiteral("data/Project2.rav"), &error);
@@ -635,16 +619,16 @@ void TestPrintingWindow::rareCharactersShowOnScreen()
     // The program's own font, as start-up sets it.
     const QFont previous = QApplication::font();
     QApplication::setFont(fontWithFallback(QStringLiteral("WenQuanYi Micro Hei"), 10));
-    db->exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150)").arg(longRoom));
-    db->exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1')").arg(longTime));
-    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
-    db->addRoster(longValueRoster(6));
+    f->db.exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('%1',150)").arg(longRoom));
+    f->db.exec(QString("INSERT INTO t_cc(cc,kssj) VALUES('1','%1')").arg(longTime));
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1)");
+    f->db.addRoster(longValueRoster(6));
     show();
     choose(longTime, longRoom);
 
     // The grid draws 䶮 and 𪚥 with the fallback font, the rest with the main one.
     const QString name = QStringLiteral("穆罕默德艾力䶮𪚥");
-    QTextLayout layout(name, form->DBGrid1->font());
+    QTextLayout layout(name, f->w.DBGrid1->font());
     layout.beginLayout();
     layout.createLine();
     layout.endLayout();
@@ -658,8 +642,8 @@ void TestPrintingWindow::rareCharactersShowOnScreen()
             QVERIFY(glyph != 0);  // 0 is the empty box of a missing character
 
     // A picture of the grid for the eye, where a test run keeps its files.
-    form->DBGrid1->resizeColumnsToContents();
-    const QImage picture = form->grab().toImage();
+    f->w.DBGrid1->resizeColumnsToContents();
+    const QImage picture = f->w.grab().toImage();
     QVERIFY(!picture.isNull());
     picture.save(QDir(QCoreApplication::applicationDirPath()).filePath("printing-window-rare-characters.png"));
     QApplication::setFont(previous);
@@ -670,15 +654,15 @@ void TestPrintingWindow::anEmptyPrintTableIsNotPrinted()
     placeExams(12);
     show();
     choose(morning, smallRoom);
-    form->ComboBox2->setEditText(QStringLiteral("操场"));  // no such room: the list and t_print1 are empty
-    QCOMPARE(db->scalar("SELECT count(*) FROM t_print1"), QStringLiteral("0"));
+    f->w.ComboBox2->setEditText(QStringLiteral("操场"));  // no such room: the list and t_print1 are empty
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_print1"), QStringLiteral("0"));
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("empty.pdf"));
-    form->Button1->click();
-    QCOMPARE(dialogs->boxes.size(), 1);
-    QCOMPARE(dialogs->boxes.first().kind, QStringLiteral("message"));
-    QCOMPARE(dialogs->takeTexts(), QStringList{"没有可打印的考生，请先选择考试时间和教室"});
-    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
+    f->w.presetOutput = toPdf(out.filePath("empty.pdf"));
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.boxes.first().kind, QStringLiteral("message"));
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"没有可打印的考生，请先选择考试时间和教室"});
+    QVERIFY(!QFile::exists(f->w.presetOutput->pdfPath));
 }
 
 void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime_data()
@@ -696,23 +680,23 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
     QFETCH(QStringList, rooms);
     placeExams(130);
     // Someone not yet given a room is in no list.
-    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','5','5',0)");
-    db->addRoster({"5|K09|2023777777|孙丽|C9|概率论|吴敏|数学学院||补考"});
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','5','5',0)");
+    f->db.addRoster({"5|K09|2023777777|孙丽|C9|概率论|吴敏|数学学院||补考"});
     show();
-    form->ComboBox1->setEditText(time);
+    f->w.ComboBox1->setEditText(time);
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("all.pdf"));
-    form->printAllButton->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList());
+    f->w.presetOutput = toPdf(out.filePath("all.pdf"));
+    f->w.printAllButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList());
 
     // What each room's candidates are, by the database.
     QMap<QString, QStringList> expected;
     for (const QString& room : rooms)
-        expected[room] = db->rows(QString("SELECT xh FROM hbkap WHERE kssj='%1' AND jsm='%2' ORDER BY sjxh,kcxh,xh")
+        expected[room] = f->db.rows(QString("SELECT xh FROM hbkap WHERE kssj='%1' AND jsm='%2' ORDER BY sjxh,kcxh,xh")
                                       .arg(room.section(u'|', 0, 0), room.section(u'|', 1, 1)));
 
     // Each page's header names its room; the room's pages run 1..M of its own.
-    const QStringList pages = pdfPages(form->presetOutput->pdfPath);
+    const QStringList pages = pdfPages(f->w.presetOutput->pdfPath);
     const QRegularExpression number("\\b2023\\d{6}\\b");
     const QRegularExpression pageOf("第(\\d+)页共(\\d+)页");
     QStringList order;
@@ -749,32 +733,32 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
 
     // t_print1 ends holding the last room's list, and the window shows it.
     const QString last = rooms.last();
-    QCOMPARE(db->rows("SELECT xh FROM t_print1 ORDER BY rowid"), expected[last]);
-    QCOMPARE(db->scalar("SELECT group_concat(DISTINCT js || '|' || kssj) FROM t_print1"),
+    QCOMPARE(f->db.rows("SELECT xh FROM t_print1 ORDER BY rowid"), expected[last]);
+    QCOMPARE(f->db.scalar("SELECT group_concat(DISTINCT js || '|' || kssj) FROM t_print1"),
              last.section(u'|', 1, 1) + "|" + last.section(u'|', 0, 0));
-    QCOMPARE(form->Label4->text(), QString::number(expected[last].size()));
+    QCOMPARE(f->w.Label4->text(), QString::number(expected[last].size()));
     QCOMPARE(gridRows().size(), expected[last].size());
 }
 
 void TestPrintingWindow::printAllWithoutRoomsSaysSo()
 {
     placeExams(12);
-    db->exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    f->db.exec("INSERT INTO t_print1(xh) VALUES('kept')");
     show();
-    form->ComboBox1->setEditText("2099-01-01");
+    f->w.ComboBox1->setEditText("2099-01-01");
     QTemporaryDir out;
-    form->presetOutput = toPdf(out.filePath("none.pdf"));
-    form->printAllButton->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"这个考试时间没有已安排教室的考生，无可打印的考场"});
-    QVERIFY(!QFile::exists(form->presetOutput->pdfPath));
-    QCOMPARE(db->rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+    f->w.presetOutput = toPdf(out.filePath("none.pdf"));
+    f->w.printAllButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"这个考试时间没有已安排教室的考生，无可打印的考场"});
+    QVERIFY(!QFile::exists(f->w.presetOutput->pdfPath));
+    QCOMPARE(f->db.rows("SELECT xh FROM t_print1"), QStringList{"kept"});
 }
 
 void TestPrintingWindow::printAllShowsProgressAndCanBeCancelled()
 {
     placeExams(130);
     show();
-    form->ComboBox1->setEditText(morning);
+    f->w.ComboBox1->setEditText(morning);
     QTemporaryDir out;
     const QString path = out.filePath("cancelled.pdf");
     QStringList lines;
@@ -793,9 +777,9 @@ void TestPrintingWindow::printAllShowsProgressAndCanBeCancelled()
         }
     });
     poll.start(0);
-    form->printAllButton->click();
+    f->w.printAllButton->click();
     poll.stop();
-    QCOMPARE(dialogs->takeTexts(), QStringList());
+    QCOMPARE(f->dialogs.takeTexts(), QStringList());
     QCOMPARE(statusTitle, QStringLiteral("Report Status"));
     QVERIFY2(lines.contains("Generating page 1"), qPrintable(lines.join(',')));
     QVERIFY(!lines.contains("Printing page 1"));

@@ -4,6 +4,7 @@
 // real widgets so that a disabled control refuses as it would on screen.
 #include "ComboBox.h"
 #include "DBGrid.h"
+#include "GridRows.h"
 #include "QuerySlot.h"
 
 #include <QLineEdit>
@@ -66,17 +67,4 @@ inline QStringList entries(const QComboBox* box)
     for (int i = 0; i < box->count(); ++i)
         all.append(box->itemText(i));
     return all;
-}
-
-// The rows a grid shows, cells joined with '|', columns by position.
-inline QStringList shownRows(const DBGrid* grid)
-{
-    QStringList rows;
-    for (int row = 0; row < rowsOf(grid)->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < rowsOf(grid)->columnCount(); ++column)
-            cells.append(rowsOf(grid)->index(row, column).data().toString());
-        rows.append(cells.join(u'|'));
-    }
-    return rows;
 }

@@ -7,6 +7,7 @@
 #include "TestDatabase.h"
 #include "Unit4.h"
 #include "UserActions.h"
+#include "WindowFixture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -88,43 +89,33 @@ private Q_SLOTS:
     void invariantsOnAGeneratedTerm();
 
 private:
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<RecordingDialogs> dialogs;
-    std::unique_ptr<DataModule> dm;
-    std::unique_ptr<TForm4> form;
+    std::unique_ptr<WindowFixture<TForm4>> f;
 };
 
 void TestAutoRooms::init()
 {
-    db = std::make_unique<TestDatabase>();
-    dialogs = std::make_unique<RecordingDialogs>();
-    dm = std::make_unique<DataModule>();
-    dm->reconfigure();
-    form = std::make_unique<TForm4>(*dm, *dialogs);
+    f = std::make_unique<WindowFixture<TForm4>>();
 }
 
 void TestAutoRooms::cleanup()
 {
-    form.reset();
-    dm.reset();
-    dialogs.reset();
-    db.reset();
+    f.reset();
 }
 
 void TestAutoRooms::allPeriodsAfterConfirmation()
 {
-    fillTerm(*db);
-    form->show();
-    auto* button = form->findChild<QPushButton*>("autoAssignRoomsButton");
+    fillTerm(f->db);
+    f->w.show();
+    auto* button = f->w.findChild<QPushButton*>("autoAssignRoomsButton");
     QVERIFY(button);
     QCOMPARE(button->text(), QString("自动分配教室"));
     button->click();
 
-    QCOMPARE(dialogs->boxes.size(), 2);
-    QCOMPARE(dialogs->boxes[0].kind, QString("confirm"));
-    QCOMPARE(dialogs->boxes[0].text, QString("没有选择场次，是否为所有场次自动分配教室？"));
-    QCOMPARE(dialogs->boxes[1].kind, QString("message"));
-    QCOMPARE(dialogs->boxes[1].text,
+    QCOMPARE(f->dialogs.boxes.size(), 2);
+    QCOMPARE(f->dialogs.boxes[0].kind, QString("confirm"));
+    QCOMPARE(f->dialogs.boxes[0].text, QString("没有选择场次，是否为所有场次自动分配教室？"));
+    QCOMPARE(f->dialogs.boxes[1].kind, QString("message"));
+    QCOMPARE(f->dialogs.boxes[1].text,
              QString("自动分配教室完成：5 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
                      "以下 1 份试卷的人数超过了任何教室的空余座位，没有分配教室，请拆分考场或手工指定教室：\n"
                      "第1场 试卷序号 P5（思想政治）120 人，空余座位最多的教室只有 100 座"));
@@ -132,85 +123,85 @@ void TestAutoRooms::allPeriodsAfterConfirmation()
     // Largest first, each into the room that leaves the fewest seats: P1 (45)
     // only fits C303; P2 (40) fills B202 next to P4; P3 (28) fits A101; P6,
     // whose room is gone, goes to what C303 has left; P8 to B202 in period 2.
-    QCOMPARE(roomsOfPapers(*db), (QStringList{"P1|3|integer", "P2|2|integer", "P3|1|integer", "P4|4|integer",
+    QCOMPARE(roomsOfPapers(f->db), (QStringList{"P1|3|integer", "P2|2|integer", "P3|1|integer", "P4|4|integer",
                                      "P5|0|integer", "P6|3|integer", "P7|1|integer", "P8|2|integer"}));
-    QCOMPARE(db->rows(seatsTaken), (QStringList{"1|A101|30|28", "1|B202|50|50", "1|C303|100|50", "2|A101|30|60",
+    QCOMPARE(f->db.rows(seatsTaken), (QStringList{"1|A101|30|28", "1|B202|50|50", "1|C303|100|50", "2|A101|30|60",
                                        "2|B202|50|30"}));
     // Nothing else of a placement changed.
-    QCOMPARE(db->rows("SELECT quote(cc), quote(sjxh1) FROM t_kscs ORDER BY rowid"),
+    QCOMPARE(f->db.rows("SELECT quote(cc), quote(sjxh1) FROM t_kscs ORDER BY rowid"),
              (QStringList{"'1'|'P1'", "'1'|'P2'", "'1'|'P3'", "'1'|'P4'", "'1'|'P5'", "'1'|'P6'", "'2'|'P7'", "'2'|'P8'"}));
     // The overview shows the rooms at once.
-    QVERIFY(shownRows(form->DBGrid1).contains("P8|||||30|B202|"));
+    QVERIFY(gridRows(f->w.DBGrid1).contains("P8|||||30|B202|"));
 }
 
 void TestAutoRooms::answeringNoChangesNothing()
 {
-    fillTerm(*db);
-    const QStringList before = placementRows(*db);
-    form->show();
-    dialogs->confirmAnswers = {false};
-    form->autoAssignRoomsButton->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"没有选择场次，是否为所有场次自动分配教室？"});
-    QCOMPARE(placementRows(*db), before);
+    fillTerm(f->db);
+    const QStringList before = placementRows(f->db);
+    f->w.show();
+    f->dialogs.confirmAnswers = {false};
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"没有选择场次，是否为所有场次自动分配教室？"});
+    QCOMPARE(placementRows(f->db), before);
 }
 
 void TestAutoRooms::chosenPeriodOnly()
 {
-    fillTerm(*db);
-    form->show();
-    pick(form->ComboBox1, "2");
-    form->autoAssignRoomsButton->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"自动分配教室完成：1 份试卷分配了教室，已有教室的 1 份试卷保持不变。"});
-    QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 OR cc = '2' ORDER BY sjxh"),
+    fillTerm(f->db);
+    f->w.show();
+    pick(f->w.ComboBox1, "2");
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"自动分配教室完成：1 份试卷分配了教室，已有教室的 1 份试卷保持不变。"});
+    QCOMPARE(f->db.rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 OR cc = '2' ORDER BY sjxh"),
              (QStringList{"P4|4", "P6|99", "P7|1", "P8|2"}));
     // The period view and the room totals show the result.
-    QVERIFY(shownRows(form->DBGrid1).contains("P8|K9|生物|王老师|30|30|B202|"));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"A101|60", "B202|30"}));
-    QCOMPARE(form->Label4->text(), QString("2"));
+    QVERIFY(gridRows(f->w.DBGrid1).contains("P8|K9|生物|王老师|30|30|B202|"));
+    QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"A101|60", "B202|30"}));
+    QCOMPARE(f->w.Label4->text(), QString("2"));
 }
 
 void TestAutoRooms::secondRunChangesNothing()
 {
-    fillTerm(*db);
-    const RoomAssignmentRun first = assignRooms(*dm, std::nullopt);
+    fillTerm(f->db);
+    const RoomAssignmentRun first = assignRooms(f->dm, std::nullopt);
     QCOMPARE(first.assigned, 5);
-    const QStringList after = placementRows(*db);
-    const RoomAssignmentRun second = assignRooms(*dm, std::nullopt);
+    const QStringList after = placementRows(f->db);
+    const RoomAssignmentRun second = assignRooms(f->dm, std::nullopt);
     QCOMPARE(second.assigned, 0);
     QCOMPARE(second.kept, 7);
     QCOMPARE(second.roomless.size(), 1);
     QCOMPARE(second.roomless[0].paper, QString("P5"));
-    QCOMPARE(placementRows(*db), after);
+    QCOMPARE(placementRows(f->db), after);
 }
 
 void TestAutoRooms::errorLeavesEveryPlacementAsItWas()
 {
-    fillTerm(*db);
+    fillTerm(f->db);
     // The engine refuses the fourth assignment, after three have been made.
-    db->exec("CREATE TRIGGER refuse BEFORE UPDATE ON t_kscs WHEN NEW.sjxh = 'P6'"
+    f->db.exec("CREATE TRIGGER refuse BEFORE UPDATE ON t_kscs WHEN NEW.sjxh = 'P6'"
              " BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
-    const QStringList before = placementRows(*db);
-    form->show();
-    form->autoAssignRoomsButton->click();
-    QCOMPARE(dialogs->boxes.size(), 2);
-    QCOMPARE(dialogs->boxes[1].kind, QString("error"));
-    QVERIFY2(dialogs->boxes[1].text.contains("disk I/O error"), qPrintable(dialogs->boxes[1].text));
-    QCOMPARE(placementRows(*db), before);
+    const QStringList before = placementRows(f->db);
+    f->w.show();
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.boxes.size(), 2);
+    QCOMPARE(f->dialogs.boxes[1].kind, QString("error"));
+    QVERIFY2(f->dialogs.boxes[1].text.contains("disk I/O error"), qPrintable(f->dialogs.boxes[1].text));
+    QCOMPARE(placementRows(f->db), before);
     // The connection is usable afterwards: the transaction was ended.
-    db->exec("DROP TRIGGER refuse");
-    QCOMPARE(assignRooms(*dm, std::nullopt).assigned, 5);
+    f->db.exec("DROP TRIGGER refuse");
+    QCOMPARE(assignRooms(f->dm, std::nullopt).assigned, 5);
 }
 
 void TestAutoRooms::noUsableRoomSaysSo()
 {
-    fillTerm(*db);
-    db->exec("UPDATE t_js SET rnrs = 0 WHERE jsm <> ''");
-    form->show();
-    form->autoAssignRoomsButton->click();
-    QCOMPARE(dialogs->lastText(), QString("自动分配教室完成：0 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
+    fillTerm(f->db);
+    f->db.exec("UPDATE t_js SET rnrs = 0 WHERE jsm <> ''");
+    f->w.show();
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.lastText(), QString("自动分配教室完成：0 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
                                           "没有可用的教室（有名称且容纳人数大于 0），6 份试卷没有分配教室。"
                                           "请先在“教室管理”中增加教室。"));
-    QCOMPARE(db->scalar("SELECT count(*) FROM t_kscs WHERE jsid = 0"), QString("5"));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_kscs WHERE jsid = 0"), QString("5"));
 }
 
 void TestAutoRooms::invariantsOnAGeneratedTerm_data()
@@ -238,20 +229,20 @@ void TestAutoRooms::invariantsOnAGeneratedTerm()
             roster += course(paper, paper + "b", "课程", 1 + random.bounded(20));
         placements += QStringLiteral("('%1','%2','%2',0),").arg(1 + p % 5).arg(paper);
     }
-    db->addRoster(roster);
+    f->db.addRoster(roster);
     placements.chop(1);
-    db->exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES" + placements);
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES" + placements);
     for (int r = 1; r <= rooms; ++r)
-        db->exec(QStringLiteral("INSERT INTO t_js(jsm,rnrs) VALUES('R%1',%2)").arg(r).arg(30 + random.bounded(171)));
-    db->exec("UPDATE t_kscs SET jsid = 1 + rowid * 7 % " + QString::number(rooms) + " WHERE rowid % 11 = 0");
-    const QStringList byHand = db->rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 ORDER BY sjxh");
-    const QMap<QString, int> loadBefore = loadByRoom(*db);
+        f->db.exec(QStringLiteral("INSERT INTO t_js(jsm,rnrs) VALUES('R%1',%2)").arg(r).arg(30 + random.bounded(171)));
+    f->db.exec("UPDATE t_kscs SET jsid = 1 + rowid * 7 % " + QString::number(rooms) + " WHERE rowid % 11 = 0");
+    const QStringList byHand = f->db.rows("SELECT sjxh, jsid FROM t_kscs WHERE jsid <> 0 ORDER BY sjxh");
+    const QMap<QString, int> loadBefore = loadByRoom(f->db);
 
-    const RoomAssignmentRun run = assignRooms(*dm, std::nullopt);
+    const RoomAssignmentRun run = assignRooms(f->dm, std::nullopt);
 
     // No room holds more than its capacity, unless hand-made rooms already
     // did, and then it got nothing more.
-    for (const QString& row : db->rows(seatsTaken)) {
+    for (const QString& row : f->db.rows(seatsTaken)) {
         const QString room = row.section(u'|', 0, 1);
         const int capacity = row.section(u'|', 2, 2).toInt();
         const int taken = row.section(u'|', 3, 3).toInt();
@@ -259,28 +250,28 @@ void TestAutoRooms::invariantsOnAGeneratedTerm()
     }
     // Hand-made rooms are unchanged.
     for (const QString& row : byHand)
-        QCOMPARE(db->scalar("SELECT jsid FROM t_kscs WHERE sjxh = '" + row.section(u'|', 0, 0) + "'"), row.section(u'|', 1, 1));
+        QCOMPARE(f->db.scalar("SELECT jsid FROM t_kscs WHERE sjxh = '" + row.section(u'|', 0, 0) + "'"), row.section(u'|', 1, 1));
     // The listed papers are exactly those left without a room, and none of
     // them fits what any room has free.
     QSet<QString> listed;
     for (const RoomlessPaper& p : run.roomless)
         listed.insert(p.period + "|" + p.paper);
-    const QStringList roomless = db->rows("SELECT cc, sjxh FROM t_kscs WHERE jsid = 0");
+    const QStringList roomless = f->db.rows("SELECT cc, sjxh FROM t_kscs WHERE jsid = 0");
     QCOMPARE(listed, QSet<QString>(roomless.begin(), roomless.end()));
-    const QMap<QString, int> loadAfter = loadByRoom(*db);
+    const QMap<QString, int> loadAfter = loadByRoom(f->db);
     for (const RoomlessPaper& p : run.roomless) {
-        QCOMPARE(db->scalar("SELECT count(*) FROM t_bjgmd WHERE sjxh = '" + p.paper + "'").toInt(), p.candidates);
-        for (const QString& room : db->rows("SELECT jsm, rnrs FROM t_js")) {
+        QCOMPARE(f->db.scalar("SELECT count(*) FROM t_bjgmd WHERE sjxh = '" + p.paper + "'").toInt(), p.candidates);
+        for (const QString& room : f->db.rows("SELECT jsm, rnrs FROM t_js")) {
             const int free = room.section(u'|', 1, 1).toInt() - loadAfter.value(p.period + "|" + room.section(u'|', 0, 0));
             QVERIFY2(free < p.candidates, qPrintable(p.paper + " fits " + room));
         }
     }
     QCOMPARE(run.assigned + run.roomless.size() + byHand.size(), 120);
-    QCOMPARE(db->scalar("SELECT count(*) FROM t_kscs WHERE typeof(jsid) <> 'integer'"), QString("0"));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_kscs WHERE typeof(jsid) <> 'integer'"), QString("0"));
 
-    const QStringList after = placementRows(*db);
-    QCOMPARE(assignRooms(*dm, std::nullopt).assigned, 0);
-    QCOMPARE(placementRows(*db), after);
+    const QStringList after = placementRows(f->db);
+    QCOMPARE(assignRooms(f->dm, std::nullopt).assigned, 0);
+    QCOMPARE(placementRows(f->db), after);
 }
 
 QTEST_MAIN(TestAutoRooms)

@@ -6,6 +6,7 @@
 #include "TestDatabase.h"
 #include "Unit6.h"
 #include "UserActions.h"
+#include "WindowFixture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,17 +22,12 @@ private Q_SLOTS:
 
 namespace {
 
-struct Fixture {
+struct Fixture : WindowFixture<TForm6> {
     Fixture()
     {
         db.exec("INSERT INTO t_cc(cc) VALUES('1'),('2'),('3')");
-        dm.reconfigure();
-        form.show();
+        w.show();
     }
-    TestDatabase db;
-    RecordingDialogs dialogs;
-    DataModule dm;
-    TForm6 form{dm, dialogs};
 };
 
 const char* timesQuery = "SELECT cc, quote(kssj) FROM t_cc ORDER BY cc";
@@ -41,42 +37,42 @@ const char* timesQuery = "SELECT cc, quote(kssj) FROM t_cc ORDER BY cc";
 void TestPeriodTimes::storesTheTimeAsTypedForTheClickedPeriod()
 {
     Fixture f;
-    QCOMPARE(shownRows(f.form.DBGrid1), (QStringList{"1|", "2|", "3|"}));
-    clickRowShowing(f.form.DBGrid1, 0, "3");
-    QCOMPARE(f.form.Label2->text(), QString("3"));
-    typeInto(f.form.Edit1, " 2027年1月12日 8:30 ");
-    f.form.Button1->click();
+    QCOMPARE(gridRows(f.w.DBGrid1), (QStringList{"1|", "2|", "3|"}));
+    clickRowShowing(f.w.DBGrid1, 0, "3");
+    QCOMPARE(f.w.Label2->text(), QString("3"));
+    typeInto(f.w.Edit1, " 2027年1月12日 8:30 ");
+    f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"修改成功"});
     QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|' 2027年1月12日 8:30 '"}));
-    QCOMPARE(shownRows(f.form.DBGrid1), (QStringList{"1|", "2|", "3| 2027年1月12日 8:30 "}));
-    QCOMPARE(f.form.Edit1->text(), QString());
+    QCOMPARE(gridRows(f.w.DBGrid1), (QStringList{"1|", "2|", "3| 2027年1月12日 8:30 "}));
+    QCOMPARE(f.w.Edit1->text(), QString());
 
     // A click brings the stored time back for correcting.
-    clickRowShowing(f.form.DBGrid1, 0, "1");
-    clickRowShowing(f.form.DBGrid1, 0, "3");
-    QCOMPARE(f.form.Edit1->text(), QString(" 2027年1月12日 8:30 "));
+    clickRowShowing(f.w.DBGrid1, 0, "1");
+    clickRowShowing(f.w.DBGrid1, 0, "3");
+    QCOMPARE(f.w.Edit1->text(), QString(" 2027年1月12日 8:30 "));
 }
 
 void TestPeriodTimes::secondPressStoresAnEmptyTime()
 {
     Fixture f;
-    clickRowShowing(f.form.DBGrid1, 0, "2");
-    typeInto(f.form.Edit1, "2027-01-10 14:00");
-    f.form.Button1->click();
-    f.form.Button1->click();
+    clickRowShowing(f.w.DBGrid1, 0, "2");
+    typeInto(f.w.Edit1, "2027-01-10 14:00");
+    f.w.Button1->click();
+    f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), (QStringList{"修改成功", "修改成功"}));
     QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|''"}));
-    QCOMPARE(f.form.Label2->text(), QString("2"));
+    QCOMPARE(f.w.Label2->text(), QString("2"));
 }
 
 void TestPeriodTimes::noClickedPeriodIsRefused()
 {
     Fixture f;
-    typeInto(f.form.Edit1, "2027-01-10 14:00");
-    f.form.Button1->click();
+    typeInto(f.w.Edit1, "2027-01-10 14:00");
+    f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"请先在列表中选择场次"});
     QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|''"}));
-    QCOMPARE(f.form.Edit1->text(), QString("2027-01-10 14:00"));
+    QCOMPARE(f.w.Edit1->text(), QString("2027-01-10 14:00"));
 }
 
 QTEST_MAIN(TestPeriodTimes)

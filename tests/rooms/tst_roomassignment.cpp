@@ -7,6 +7,7 @@
 #include "TestDatabase.h"
 #include "Unit4.h"
 #include "UserActions.h"
+#include "WindowFixture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -31,7 +32,7 @@ void fillTerm(TestDatabase& db)
 QStringList column(const DBGrid* grid, int position)
 {
     QStringList cells;
-    for (const QString& row : shownRows(grid))
+    for (const QString& row : gridRows(grid))
         cells.append(row.section(u'|', position, position));
     return cells;
 }
@@ -60,122 +61,112 @@ private Q_SLOTS:
     void noRoomsLeavesTheRoomChoiceAsItWas();
 
 private:
-    QString roomId(const QString& name) { return db->scalar("SELECT jsid FROM t_js WHERE jsm='" + name + "'"); }
+    QString roomId(const QString& name) { return f->db.scalar("SELECT jsid FROM t_js WHERE jsm='" + name + "'"); }
     void choosePeriodAndPaper(const QString& period, const QString& paper);
 
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<RecordingDialogs> dialogs;
-    std::unique_ptr<DataModule> dm;
-    std::unique_ptr<TForm4> form;
+    std::unique_ptr<WindowFixture<TForm4>> f;
 };
 
 void TestRoomAssignment::init()
 {
-    db = std::make_unique<TestDatabase>();
-    fillTerm(*db);
-    dialogs = std::make_unique<RecordingDialogs>();
-    dm = std::make_unique<DataModule>();
-    dm->reconfigure();
-    form = std::make_unique<TForm4>(*dm, *dialogs);
+    f = std::make_unique<WindowFixture<TForm4>>();
+    fillTerm(f->db);
 }
 
 void TestRoomAssignment::cleanup()
 {
-    form.reset();
-    dm.reset();
-    dialogs.reset();
-    db.reset();
+    f.reset();
 }
 
 void TestRoomAssignment::choosePeriodAndPaper(const QString& period, const QString& paper)
 {
-    form->show();
-    pick(form->ComboBox1, period);
-    clickRowShowing(form->DBGrid1, 0, paper);
-    QCOMPARE(form->Label9->text(), paper);
+    f->w.show();
+    pick(f->w.ComboBox1, period);
+    clickRowShowing(f->w.DBGrid1, 0, paper);
+    QCOMPARE(f->w.Label9->text(), paper);
 }
 
 void TestRoomAssignment::showingListsPeriodsAndEveryPlacement()
 {
-    db->exec("INSERT INTO t_cc(cc) VALUES(' 3 ')");
-    form->show();
+    f->db.exec("INSERT INTO t_cc(cc) VALUES(' 3 ')");
+    f->w.show();
     // In the order the database returns them, without blanks around.
-    QStringList periods = db->rows("SELECT cc FROM t_cc");
+    QStringList periods = f->db.rows("SELECT cc FROM t_cc");
     for (QString& period : periods)
         period = period.trimmed();
-    QCOMPARE(entries(form->ComboBox1), periods);
+    QCOMPARE(entries(f->w.ComboBox1), periods);
     QVERIFY(periods.contains("3"));
-    QCOMPARE(form->ComboBox1->currentText(), QString());
+    QCOMPARE(f->w.ComboBox1->currentText(), QString());
     // Only the fields the course list shares with the overview are filled.
-    QStringList rows = shownRows(form->DBGrid1);
-    QCOMPARE(column(form->DBGrid1, 5), (QStringList{"2", "2", "4", "4"}));
+    QStringList rows = gridRows(f->w.DBGrid1);
+    QCOMPARE(column(f->w.DBGrid1, 5), (QStringList{"2", "2", "4", "4"}));
     rows.sort();
     QCOMPARE(rows, (QStringList{"1|||||4||", "1|||||4||重修", "2|||||2||", "3|||||2||"}));
-    QVERIFY(!form->DBGrid1->isEnabled());
-    QVERIFY(!form->Button1->isEnabled());
+    QVERIFY(!f->w.DBGrid1->isEnabled());
+    QVERIFY(!f->w.Button1->isEnabled());
 }
 
 void TestRoomAssignment::choosingAPeriodShowsItsCoursesAndRoomTotals()
 {
-    form->show();
-    pick(form->ComboBox1, "1");
-    QCOMPARE(form->Label4->text(), QString("3"));
-    QCOMPARE(column(form->DBGrid1, 0), (QStringList{"1", "1", "2"}));
-    QStringList rows = shownRows(form->DBGrid1);
+    f->w.show();
+    pick(f->w.ComboBox1, "1");
+    QCOMPARE(f->w.Label4->text(), QString("3"));
+    QCOMPARE(column(f->w.DBGrid1, 0), (QStringList{"1", "1", "2"}));
+    QStringList rows = gridRows(f->w.DBGrid1);
     rows.sort();
     QCOMPARE(rows, (QStringList{"1|K1|高等数学|王老师|3|4||重修", "1|K2|线性代数|李老师|1|4||", "2|K3|大学物理|张老师|2|2||"}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|6"}));
-    QCOMPARE(entries(form->ComboBox2), (QStringList{"A101", "B202"}));
-    QCOMPARE(form->ComboBox2->currentText(), QString());
-    QVERIFY(form->DBGrid1->isEnabled());
-    QVERIFY(form->Button1->isEnabled());
-    QVERIFY(!form->ComboBox1->isEnabled());
-    QVERIFY(form->Button3->isEnabled());
+    QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"|6"}));
+    QCOMPARE(entries(f->w.ComboBox2), (QStringList{"A101", "B202"}));
+    QCOMPARE(f->w.ComboBox2->currentText(), QString());
+    QVERIFY(f->w.DBGrid1->isEnabled());
+    QVERIFY(f->w.Button1->isEnabled());
+    QVERIFY(!f->w.ComboBox1->isEnabled());
+    QVERIFY(f->w.Button3->isEnabled());
 }
 
 void TestRoomAssignment::rowClickFillsBothGroups()
 {
     choosePeriodAndPaper("1", "1");
-    clickRowShowing(form->DBGrid1, 1, "K1");
-    const QList<QPair<QLabel*, QString>> expected{{form->Label7, "1"}, {form->Label18, "1"}, {form->Label9, "1"},
-        {form->Label20, "1"}, {form->Label25, "K1"}, {form->Label11, "4"}, {form->Label22, "4"}, {form->Label13, "重修"}};
+    clickRowShowing(f->w.DBGrid1, 1, "K1");
+    const QList<QPair<QLabel*, QString>> expected{{f->w.Label7, "1"}, {f->w.Label18, "1"}, {f->w.Label9, "1"},
+        {f->w.Label20, "1"}, {f->w.Label25, "K1"}, {f->w.Label11, "4"}, {f->w.Label22, "4"}, {f->w.Label13, "重修"}};
     for (const auto& [label, text] : expected)
         QCOMPARE(label->text(), text);
 }
 
 void TestRoomAssignment::roomChoiceShowsCapacity()
 {
-    form->show();
-    pick(form->ComboBox1, "1");
-    pick(form->ComboBox2, "A101");
-    QCOMPARE(form->Label16->text(), QString("2"));
-    typeInto(form->ComboBox2, "B202");
-    QCOMPARE(form->Label16->text(), QString("50"));
-    typeInto(form->ComboBox2, "B2");
-    QCOMPARE(form->Label16->text(), QString());
+    f->w.show();
+    pick(f->w.ComboBox1, "1");
+    pick(f->w.ComboBox2, "A101");
+    QCOMPARE(f->w.Label16->text(), QString("2"));
+    typeInto(f->w.ComboBox2, "B202");
+    QCOMPARE(f->w.Label16->text(), QString("50"));
+    typeInto(f->w.ComboBox2, "B2");
+    QCOMPARE(f->w.Label16->text(), QString());
 }
 
 void TestRoomAssignment::assignmentCoversEveryCourseOfThePaper()
 {
     choosePeriodAndPaper("1", "1");
     // Four candidates in a room for two: capacity is shown, never enforced.
-    pick(form->ComboBox2, "A101");
-    form->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"指定成功"});
-    QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|" + roomId("A101"), "2|0", "3|0"}));
-    QCOMPARE(column(form->DBGrid1, 6), (QStringList{"A101", "A101", ""}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|2", "A101|4"}));
+    pick(f->w.ComboBox2, "A101");
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"指定成功"});
+    QCOMPARE(f->db.rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|" + roomId("A101"), "2|0", "3|0"}));
+    QCOMPARE(column(f->w.DBGrid1, 6), (QStringList{"A101", "A101", ""}));
+    QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"|2", "A101|4"}));
 }
 
 void TestRoomAssignment::assignmentActsOnTheLastClickedPaper()
 {
     choosePeriodAndPaper("1", "2");
-    form->Button3->click();
-    pick(form->ComboBox1, "2");
-    pick(form->ComboBox2, "B202");
-    form->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"指定成功"});
-    QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|0", "2|" + roomId("B202"), "3|0"}));
+    f->w.Button3->click();
+    pick(f->w.ComboBox1, "2");
+    pick(f->w.ComboBox2, "B202");
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"指定成功"});
+    QCOMPARE(f->db.rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|0", "2|" + roomId("B202"), "3|0"}));
 }
 
 void TestRoomAssignment::refusedAssignmentChangesNothing_data()
@@ -193,18 +184,18 @@ void TestRoomAssignment::refusedAssignmentChangesNothing()
     QFETCH(bool, clickPaper);
     QFETCH(QString, room);
     QFETCH(QString, message);
-    form->show();
-    pick(form->ComboBox1, "1");
+    f->w.show();
+    pick(f->w.ComboBox1, "1");
     if (clickPaper)
-        clickRowShowing(form->DBGrid1, 0, "1");
-    typeInto(form->ComboBox2, room);
+        clickRowShowing(f->w.DBGrid1, 0, "1");
+    typeInto(f->w.ComboBox2, room);
     // Changed behind the window's back: the refused press still reloads the lists.
-    db->exec("UPDATE t_kscs SET jsid=" + roomId("B202") + " WHERE sjxh='2'");
-    form->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{message});
-    QCOMPARE(db->rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|0", "2|" + roomId("B202"), "3|0"}));
-    QCOMPARE(column(form->DBGrid1, 6), (QStringList{"B202", "", ""}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|4", "B202|2"}));
+    f->db.exec("UPDATE t_kscs SET jsid=" + roomId("B202") + " WHERE sjxh='2'");
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{message});
+    QCOMPARE(f->db.rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|0", "2|" + roomId("B202"), "3|0"}));
+    QCOMPARE(column(f->w.DBGrid1, 6), (QStringList{"B202", "", ""}));
+    QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"|4", "B202|2"}));
 }
 
 void TestRoomAssignment::periodChange_data()
@@ -240,36 +231,36 @@ void TestRoomAssignment::periodChange()
     QFETCH(QStringList, placements);
     QFETCH(QStringList, periods);
     choosePeriodAndPaper(period, paper);
-    typeInto(form->Edit1, target);
-    form->Button4->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{message});
-    QCOMPARE(db->rows("SELECT cc, sjxh FROM t_kscs ORDER BY sjxh"), placements);
-    QCOMPARE(db->rows("SELECT cc, kssj FROM t_cc ORDER BY cc"), periods);
+    typeInto(f->w.Edit1, target);
+    f->w.Button4->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{message});
+    QCOMPARE(f->db.rows("SELECT cc, sjxh FROM t_kscs ORDER BY sjxh"), placements);
+    QCOMPARE(f->db.rows("SELECT cc, kssj FROM t_cc ORDER BY cc"), periods);
 }
 
 void TestRoomAssignment::newPeriodAppearsAfterRefreshAndPaperKeepsItsRoom()
 {
-    db->exec("UPDATE t_kscs SET jsid=" + roomId("B202") + " WHERE sjxh='2'");
+    f->db.exec("UPDATE t_kscs SET jsid=" + roomId("B202") + " WHERE sjxh='2'");
     choosePeriodAndPaper("1", "2");
-    typeInto(form->Edit1, "7");
-    form->Button4->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"更换成功"});
+    typeInto(f->w.Edit1, "7");
+    f->w.Button4->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"更换成功"});
     // Nothing is reloaded by the move itself.
-    QCOMPARE(entries(form->ComboBox1), (QStringList{"1", "2"}));
-    QCOMPARE(column(form->DBGrid1, 0), (QStringList{"2", "1", "1"}));
+    QCOMPARE(entries(f->w.ComboBox1), (QStringList{"1", "2"}));
+    QCOMPARE(column(f->w.DBGrid1, 0), (QStringList{"2", "1", "1"}));
 
-    form->Button5->click();
-    QCOMPARE(entries(form->ComboBox1), (QStringList{"1", "2", "7"}));
-    QCOMPARE(form->ComboBox1->currentText(), QString("1"));
-    QVERIFY(!form->ComboBox1->isEnabled());
-    QCOMPARE(column(form->DBGrid1, 0), (QStringList{"1", "1"}));
-    QCOMPARE(form->Label4->text(), QString("2"));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"|4"}));
+    f->w.Button5->click();
+    QCOMPARE(entries(f->w.ComboBox1), (QStringList{"1", "2", "7"}));
+    QCOMPARE(f->w.ComboBox1->currentText(), QString("1"));
+    QVERIFY(!f->w.ComboBox1->isEnabled());
+    QCOMPARE(column(f->w.DBGrid1, 0), (QStringList{"1", "1"}));
+    QCOMPARE(f->w.Label4->text(), QString("2"));
+    QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"|4"}));
 
-    form->Button3->click();
-    pick(form->ComboBox1, "7");
-    QCOMPARE(shownRows(form->DBGrid1), (QStringList{"2|K3|大学物理|张老师|2|2|B202|"}));
-    QCOMPARE(shownRows(form->DBGrid2), (QStringList{"B202|2"}));
+    f->w.Button3->click();
+    pick(f->w.ComboBox1, "7");
+    QCOMPARE(gridRows(f->w.DBGrid1), (QStringList{"2|K3|大学物理|张老师|2|2|B202|"}));
+    QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"B202|2"}));
 }
 
 void TestRoomAssignment::periodChoiceLockAcrossShowings()
@@ -278,44 +269,44 @@ void TestRoomAssignment::periodChoiceLockAcrossShowings()
         bool grid, periodChoice, assign, unlock;
     };
     auto check = [this](const char* state, Expected e) {
-        QVERIFY2(form->DBGrid1->isEnabled() == e.grid, state);
-        QVERIFY2(form->ComboBox1->isEnabled() == e.periodChoice, state);
-        QVERIFY2(form->Button1->isEnabled() == e.assign, state);
-        QVERIFY2(form->Button3->isEnabled() == e.unlock, state);
-        QVERIFY2(form->Edit1->isEnabled() && form->Button4->isEnabled() && form->Button5->isEnabled(), state);
+        QVERIFY2(f->w.DBGrid1->isEnabled() == e.grid, state);
+        QVERIFY2(f->w.ComboBox1->isEnabled() == e.periodChoice, state);
+        QVERIFY2(f->w.Button1->isEnabled() == e.assign, state);
+        QVERIFY2(f->w.Button3->isEnabled() == e.unlock, state);
+        QVERIFY2(f->w.Edit1->isEnabled() && f->w.Button4->isEnabled() && f->w.Button5->isEnabled(), state);
     };
-    form->show();
+    f->w.show();
     check("first showing", {false, true, false, true});
-    pick(form->ComboBox1, "1");
+    pick(f->w.ComboBox1, "1");
     check("period fixed", {true, false, true, true});
-    form->Button2->click();
-    QVERIFY(!form->isVisible());
-    QVERIFY(!dm->ADOQuery3.Active() && !dm->ADOQuery4.Active());
+    f->w.Button2->click();
+    QVERIFY(!f->w.isVisible());
+    QVERIFY(!f->dm.ADOQuery3.Active() && !f->dm.ADOQuery4.Active());
 
-    form->show();
+    f->w.show();
     check("showing after a fixed period", {false, false, false, true});
-    QCOMPARE(form->ComboBox1->currentText(), QString());
-    QCOMPARE(form->Label4->text(), QString("3"));
-    form->Button3->click();
+    QCOMPARE(f->w.ComboBox1->currentText(), QString());
+    QCOMPARE(f->w.Label4->text(), QString("3"));
+    f->w.Button3->click();
     check("unlocked", {false, true, false, false});
     // Typing is a choice as well, from the first key on.
-    typeInto(form->ComboBox1, "2");
+    typeInto(f->w.ComboBox1, "2");
     check("period fixed by typing", {true, false, true, true});
-    QCOMPARE(column(form->DBGrid1, 0), (QStringList{"3"}));
-    form->Button3->click();
+    QCOMPARE(column(f->w.DBGrid1, 0), (QStringList{"3"}));
+    f->w.Button3->click();
     check("unlocked again", {true, true, true, false});
 }
 
 void TestRoomAssignment::noRoomsLeavesTheRoomChoiceAsItWas()
 {
-    form->show();
-    pick(form->ComboBox1, "1");
-    typeInto(form->ComboBox2, "A1");
-    db->exec("DELETE FROM t_js");
-    form->Button3->click();
-    pick(form->ComboBox1, "2");
-    QCOMPARE(entries(form->ComboBox2), (QStringList{"A101", "B202"}));
-    QCOMPARE(form->ComboBox2->currentText(), QString("A1"));
+    f->w.show();
+    pick(f->w.ComboBox1, "1");
+    typeInto(f->w.ComboBox2, "A1");
+    f->db.exec("DELETE FROM t_js");
+    f->w.Button3->click();
+    pick(f->w.ComboBox1, "2");
+    QCOMPARE(entries(f->w.ComboBox2), (QStringList{"A101", "B202"}));
+    QCOMPARE(f->w.ComboBox2->currentText(), QString("A1"));
 }
 
 QTEST_MAIN(TestRoomAssignment)

@@ -7,6 +7,7 @@
 #include "Unit14.h"
 #include "Unit15.h"
 #include "UserActions.h"
+#include "WindowFixture.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -53,113 +54,103 @@ private Q_SLOTS:
     void oneRoomFillsTheRoomChoice();
 
 private:
-    std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<RecordingDialogs> dialogs;
-    std::unique_ptr<DataModule> dm;
-    std::unique_ptr<TForm14> split;
+    std::unique_ptr<WindowFixture<TForm14>> f;
     std::unique_ptr<TForm15> rooms;
 };
 
 void TestSplit::init()
 {
-    db = std::make_unique<TestDatabase>();
-    fillTerm(*db);
-    dialogs = std::make_unique<RecordingDialogs>();
-    dm = std::make_unique<DataModule>();
-    dm->reconfigure();
-    split = std::make_unique<TForm14>(*dm, *dialogs);
-    rooms = std::make_unique<TForm15>(*dm, *dialogs);
-    split->setCompanion(*rooms);
+    f = std::make_unique<WindowFixture<TForm14>>();
+    fillTerm(f->db);
+    rooms = std::make_unique<TForm15>(f->dm, f->dialogs);
+    f->w.setCompanion(*rooms);
 }
 
 void TestSplit::cleanup()
 {
     rooms.reset();
-    split.reset();
-    dm.reset();
-    dialogs.reset();
-    db.reset();
+    f.reset();
 }
 
 void TestSplit::listShowsPapersOfSeveralCoursesLargestFirst()
 {
-    split->show();
-    QStringList shown = shownRows(split->DBGrid1);
+    f->w.show();
+    QStringList shown = gridRows(f->w.DBGrid1);
     QCOMPARE(shown.size(), 5);
     std::sort(shown.begin(), shown.begin() + 3);
     std::sort(shown.begin() + 3, shown.end());
     QCOMPARE(shown, (QStringList{"1|K1|3|6", "1|K2|2|6", "1|K5|1|6", "4|K6|1|2", "4|K7|1|2"}));
-    QCOMPARE(split->Label1->text(), QString("5"));
+    QCOMPARE(f->w.Label1->text(), QString("5"));
 
-    clickRowShowing(split->DBGrid1, 1, "K2");
-    QCOMPARE(split->Label4->text(), QString("1"));
-    QCOMPARE(split->Label6->text(), QString("K2"));
-    QCOMPARE(split->Label8->text(), QString("2"));
-    QCOMPARE(split->Edit1->text(), QString("1"));
+    clickRowShowing(f->w.DBGrid1, 1, "K2");
+    QCOMPARE(f->w.Label4->text(), QString("1"));
+    QCOMPARE(f->w.Label6->text(), QString("K2"));
+    QCOMPARE(f->w.Label8->text(), QString("2"));
+    QCOMPARE(f->w.Edit1->text(), QString("1"));
 
-    split->Button2->click();
-    QVERIFY(!split->isVisible());
-    QVERIFY(!dm->ADOQuery26.Active());
+    f->w.Button2->click();
+    QVERIFY(!f->w.isVisible());
+    QVERIFY(!f->dm.ADOQuery26.Active());
     // The labels keep the last click across showings.
-    split->show();
-    QCOMPARE(split->Label6->text(), QString("K2"));
+    f->w.show();
+    QCOMPARE(f->w.Label6->text(), QString("K2"));
 }
 
 void TestSplit::splitPlacesTheCourseInTheSourcePeriodWithoutRoom()
 {
-    split->show();
-    clickRowShowing(split->DBGrid1, 1, "K2");
-    typeInto(split->Edit1, "9");
-    split->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
-    QCOMPARE(db->rows(rosterQuery), (QStringList{"K1|1", "K2|9", "K3|2", "K5|1", "K6|4", "K7|4", "K8|8"}));
-    QCOMPARE(db->rows(placementQuery), (QStringList{"2|1|1|0", "1|2|2|2", "1|4|4|0", "3|8|8|1", "2|9|1|0"}));
-    QCOMPARE(split->Label1->text(), QString("5"));
+    f->w.show();
+    clickRowShowing(f->w.DBGrid1, 1, "K2");
+    typeInto(f->w.Edit1, "9");
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(f->db.rows(rosterQuery), (QStringList{"K1|1", "K2|9", "K3|2", "K5|1", "K6|4", "K7|4", "K8|8"}));
+    QCOMPARE(f->db.rows(placementQuery), (QStringList{"2|1|1|0", "1|2|2|2", "1|4|4|0", "3|8|8|1", "2|9|1|0"}));
+    QCOMPARE(f->w.Label1->text(), QString("5"));
 
-    split->Button3->click();
-    QCOMPARE(split->Label1->text(), QString("4"));
-    QStringList shown = shownRows(split->DBGrid1);
+    f->w.Button3->click();
+    QCOMPARE(f->w.Label1->text(), QString("4"));
+    QStringList shown = gridRows(f->w.DBGrid1);
     shown.sort();
     QCOMPARE(shown, (QStringList{"1|K1|3|4", "1|K5|1|4", "4|K6|1|2", "4|K7|1|2"}));
 
     rooms->show();
-    QVERIFY(shownRows(rooms->DBGrid1).contains("2|9|2||"));
+    QVERIFY(gridRows(rooms->DBGrid1).contains("2|9|2||"));
 }
 
 void TestSplit::unchangedNumberChangesNothing()
 {
-    const QStringList roster = db->rows(rosterQuery);
-    const QStringList placements = db->rows(placementQuery);
-    split->show();
-    clickRowShowing(split->DBGrid1, 1, "K2");
-    split->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
-    QCOMPARE(db->rows(rosterQuery), roster);
-    QCOMPARE(db->rows(placementQuery), placements);
+    const QStringList roster = f->db.rows(rosterQuery);
+    const QStringList placements = f->db.rows(placementQuery);
+    f->w.show();
+    clickRowShowing(f->w.DBGrid1, 1, "K2");
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(f->db.rows(rosterQuery), roster);
+    QCOMPARE(f->db.rows(placementQuery), placements);
 }
 
 void TestSplit::numberIsUsedWithoutBlanksAround()
 {
-    split->show();
-    clickRowShowing(split->DBGrid1, 1, "K5");
-    typeInto(split->Edit1, " 9 ");
+    f->w.show();
+    clickRowShowing(f->w.DBGrid1, 1, "K5");
+    typeInto(f->w.Edit1, " 9 ");
     // The split is the window's default button.
-    QTest::keyClick(split->Edit1, Qt::Key_Return);
-    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
-    QCOMPARE(db->scalar("SELECT sjxh FROM t_bjgmd WHERE kcxh='K5'"), QString("9"));
-    QCOMPARE(db->rows("SELECT cc, sjxh FROM t_kscs WHERE sjxh1='1' AND sjxh<>'1'"), QStringList{"2|9"});
+    QTest::keyClick(f->w.Edit1, Qt::Key_Return);
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(f->db.scalar("SELECT sjxh FROM t_bjgmd WHERE kcxh='K5'"), QString("9"));
+    QCOMPARE(f->db.rows("SELECT cc, sjxh FROM t_kscs WHERE sjxh1='1' AND sjxh<>'1'"), QStringList{"2|9"});
 }
 
 void TestSplit::splitIntoAPlacedPaperJoinsItsPeriodAndRoom()
 {
-    const QStringList placements = db->rows(placementQuery);
-    split->show();
-    clickRowShowing(split->DBGrid1, 1, "K2");
-    typeInto(split->Edit1, "8");
-    split->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"更新成功"});
-    QCOMPARE(db->rows(placementQuery), placements);
-    QCOMPARE(db->rows("SELECT xh, cc, jsm FROM hbkap WHERE kcxh='K2' ORDER BY xh"), (QStringList{"S4|3|A101", "S5|3|A101"}));
+    const QStringList placements = f->db.rows(placementQuery);
+    f->w.show();
+    clickRowShowing(f->w.DBGrid1, 1, "K2");
+    typeInto(f->w.Edit1, "8");
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"更新成功"});
+    QCOMPARE(f->db.rows(placementQuery), placements);
+    QCOMPARE(f->db.rows("SELECT xh, cc, jsm FROM hbkap WHERE kcxh='K2' ORDER BY xh"), (QStringList{"S4|3|A101", "S5|3|A101"}));
 }
 
 void TestSplit::refusedSplitChangesNothing_data()
@@ -181,40 +172,40 @@ void TestSplit::refusedSplitChangesNothing()
     QFETCH(bool, sourcePlaced);
     QFETCH(QString, message);
     if (!sourcePlaced)
-        db->exec("DELETE FROM t_kscs WHERE sjxh='1'");
-    const QStringList roster = db->rows(rosterQuery);
-    const QStringList placements = db->rows(placementQuery);
-    split->show();
+        f->db.exec("DELETE FROM t_kscs WHERE sjxh='1'");
+    const QStringList roster = f->db.rows(rosterQuery);
+    const QStringList placements = f->db.rows(placementQuery);
+    f->w.show();
     if (clickCourse)
-        clickRowShowing(split->DBGrid1, 1, "K2");
-    typeInto(split->Edit1, number);
-    split->Button1->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{message});
-    QCOMPARE(db->rows(rosterQuery), roster);
-    QCOMPARE(db->rows(placementQuery), placements);
+        clickRowShowing(f->w.DBGrid1, 1, "K2");
+    typeInto(f->w.Edit1, number);
+    f->w.Button1->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{message});
+    QCOMPARE(f->db.rows(rosterQuery), roster);
+    QCOMPARE(f->db.rows(placementQuery), placements);
 }
 
 void TestSplit::roomButtonOpensTheRoomWindowModally()
 {
-    split->show();
-    clickRowShowing(split->DBGrid1, 1, "K2");
+    f->w.show();
+    clickRowShowing(f->w.DBGrid1, 1, "K2");
     bool shownModally = false;
     QTimer::singleShot(0, rooms.get(), [this, &shownModally] {
         shownModally = rooms->isVisible() && rooms->isModal();
         rooms->Button1->click();
     });
-    split->Button4->click();
+    f->w.Button4->click();
     QVERIFY(shownModally);
     QVERIFY(!rooms->isVisible());
-    QVERIFY(split->isVisible());
-    QCOMPARE(split->Label6->text(), QString("K2"));
+    QVERIFY(f->w.isVisible());
+    QCOMPARE(f->w.Label6->text(), QString("K2"));
 }
 
 void TestSplit::roomWindowListsPlacementsWithoutRoom()
 {
     rooms->show();
     // Once per course, by period; papers with a room are left out.
-    QCOMPARE(shownRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||", "2|1|6||", "2|1|6||", "2|1|6||"}));
+    QCOMPARE(gridRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||", "2|1|6||", "2|1|6||", "2|1|6||"}));
     QCOMPARE(entries(rooms->ComboBox1), (QStringList{"A101", "B202"}));
     QCOMPARE(rooms->ComboBox1->currentText(), QString());
 
@@ -224,9 +215,9 @@ void TestSplit::roomWindowListsPlacementsWithoutRoom()
     QCOMPARE(rooms->Label6->text(), QString("6"));
     pick(rooms->ComboBox1, "B202");
     rooms->Button3->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{"指定成功"});
-    QCOMPARE(db->scalar("SELECT jsm FROM t_kscs JOIN t_js USING (jsid) WHERE sjxh='1'"), QString("B202"));
-    QCOMPARE(shownRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||"}));
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"指定成功"});
+    QCOMPARE(f->db.scalar("SELECT jsm FROM t_kscs JOIN t_js USING (jsid) WHERE sjxh='1'"), QString("B202"));
+    QCOMPARE(gridRows(rooms->DBGrid1), (QStringList{"1|4|2||", "1|4|2||"}));
 }
 
 void TestSplit::refusedRoomChangesNothing_data()
@@ -244,20 +235,20 @@ void TestSplit::refusedRoomChangesNothing()
     QFETCH(bool, clickPaper);
     QFETCH(QString, room);
     QFETCH(QString, message);
-    const QStringList placements = db->rows(placementQuery);
+    const QStringList placements = f->db.rows(placementQuery);
     rooms->show();
     if (clickPaper)
         clickRowShowing(rooms->DBGrid1, 1, "1");
     typeInto(rooms->ComboBox1, room);
     rooms->Button3->click();
-    QCOMPARE(dialogs->takeTexts(), QStringList{message});
-    QCOMPARE(db->rows(placementQuery), placements);
-    QCOMPARE(shownRows(rooms->DBGrid1).size(), 5);
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{message});
+    QCOMPARE(f->db.rows(placementQuery), placements);
+    QCOMPARE(gridRows(rooms->DBGrid1).size(), 5);
 }
 
 void TestSplit::oneRoomFillsTheRoomChoice()
 {
-    db->exec("DELETE FROM t_js WHERE jsm='A101'");
+    f->db.exec("DELETE FROM t_js WHERE jsm='A101'");
     rooms->show();
     QCOMPARE(entries(rooms->ComboBox1), QStringList{"B202"});
 }

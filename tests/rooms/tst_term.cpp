@@ -57,7 +57,7 @@ void numberAndSchedule(DataModule& dm, RecordingDialogs& dialogs)
 QStringList distinctPapers(const DBGrid* grid)
 {
     QStringList papers;
-    for (const QString& row : shownRows(grid))
+    for (const QString& row : gridRows(grid))
         if (!papers.contains(row.section(u'|', 0, 0)))
             papers.append(row.section(u'|', 0, 0));
     return papers;
@@ -113,11 +113,11 @@ void TestTerm::everyCandidateGetsAPeriodATimeAndARoom()
     // The room window is modal: look and act inside it, check once it closed.
     QStringList listedBefore, listedAfter;
     QTimer::singleShot(0, &splitRooms, [&] {
-        listedBefore = shownRows(splitRooms.DBGrid1);
+        listedBefore = gridRows(splitRooms.DBGrid1);
         clickRowShowing(splitRooms.DBGrid1, 1, "5");
         pick(splitRooms.ComboBox1, "D404");
         splitRooms.Button3->click();
-        listedAfter = shownRows(splitRooms.DBGrid1);
+        listedAfter = gridRows(splitRooms.DBGrid1);
         splitRooms.Button1->click();
     });
     split.Button4->click();
@@ -150,7 +150,7 @@ void TestTerm::everyCandidateGetsAPeriodATimeAndARoom()
         pick(rooms.ComboBox1, period);
         rooms.Button5->click();
         int seated = 0;
-        for (const QString& total : shownRows(rooms.DBGrid2)) {
+        for (const QString& total : gridRows(rooms.DBGrid2)) {
             QVERIFY2(!total.section(u'|', 0, 0).isEmpty(), qPrintable(total));
             seated += total.section(u'|', 1, 1).toInt();
         }

@@ -1,11 +1,12 @@
 // The roster window: its four searches, the editing group filled by a row
 // click, and adding, changing and deleting roster rows, checked in t_bjgmd.
+#include "ComboBox.h"
 #include "DBGrid.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
 #include "Unit1.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,11 +60,7 @@ struct Fixture {
     // What the grid shows in one column, top to bottom.
     QStringList gridColumn(int column) const
     {
-        const QAbstractItemModel* model = window->DBGrid1->QAbstractItemView::model();
-        QStringList shown;
-        for (int row = 0; row < model->rowCount(); ++row)
-            shown.append(model->index(row, column).data().toString());
-        return shown;
+        return gridRows(window->DBGrid1, {column});
     }
 
     TestDatabase db;

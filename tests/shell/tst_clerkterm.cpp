@@ -166,7 +166,7 @@ void TestClerkTerm::everyCandidateEndsWithOnePeriodTimeAndRoom()
                 w.Button3->click();
             pick(w.ComboBox1, period);
             QStringList papers;
-            for (const QString& row : shownRows(w.DBGrid1))
+            for (const QString& row : gridRows(w.DBGrid1))
                 if (!papers.contains(row.section(u'|', 0, 0)))
                     papers.append(row.section(u'|', 0, 0));
             for (int i = 0; i < papers.size(); ++i) {

@@ -15,6 +15,8 @@ private Q_SLOTS:
     void oneTranslationServesItsShape();
     void refusesValuesOutsideQuotes_data();
     void refusesValuesOutsideQuotes();
+    void takesPlainNamesOnly_data();
+    void takesPlainNamesOnly();
 };
 
 void TestDialect::translates_data()
@@ -123,6 +125,38 @@ void TestDialect::refusesValuesOutsideQuotes()
 {
     QFETCH(SqlText, statement);
     QVERIFY_THROWS_EXCEPTION(std::logic_error, translateStatement(statement));
+}
+
+// Names learnt at run time (a result's fields, the table a statement reads)
+// become part of the statement, so nothing but a plain name gets in.
+void TestDialect::takesPlainNamesOnly_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("table") << "t_bjgmd" << true;
+    QTest::newRow("saved query named in Chinese") << "考场拆分" << true;
+    QTest::newRow("qualified column") << "t_kscs.cc" << true;
+    QTest::newRow("letters and digits") << "Num1" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("leading digit") << "1cc" << false;
+    QTest::newRow("empty part") << "t_kscs." << false;
+    QTest::newRow("quote") << "jsm='x' or '1'='1" << false;
+    QTest::newRow("blank") << "jsm jsm" << false;
+    QTest::newRow("second statement") << "t_js;drop table t_js" << false;
+}
+
+void TestDialect::takesPlainNamesOnly()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, plain);
+    SqlText statement("select rid from ");
+    if (!plain) {
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, statement.appendName(name));
+        return;
+    }
+    statement.appendName(name).append(" where rid='").append(QStringLiteral("7")).append("'");
+    QCOMPARE(statement.display(), "select rid from " + name + " where rid='7'");
+    QCOMPARE(translateStatement(statement).values.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDialect)

@@ -49,16 +49,14 @@ int main(int argc, char* argv[])
         args.append(arg);
     }
 
-    // Literal pieces are held as UTF-8, as the program's own literals are.
-    std::vector<QByteArray> literals;
+    // The even arguments are the statement's structure, as the program's
+    // own literals are; the odd ones are values.
     SqlText statement;
     for (int i = 2; i < args.size(); ++i) {
-        if (i % 2 == 0) {
-            literals.push_back(args[i].toUtf8());
-            statement.append(literals.back().constData());
-        } else {
+        if (i % 2 == 0)
+            statement.append(args[i].toUtf8().constData());
+        else
             statement.append(args[i]);
-        }
     }
 
     Connection connection;
