@@ -70,3 +70,19 @@ inline QString scheduleFault(TestDatabase& db)
         return QStringLiteral("t_cc does not hold one empty row per period");
     return {};
 }
+
+// The placements and periods as stored, row ids included: what a run that
+// must change nothing is compared on.
+inline QStringList placementTables(TestDatabase& db)
+{
+    return db.rows("select 'kscs', rowid, quote(cc), quote(sjxh), quote(sjxh1), quote(jsid) from t_kscs order by rowid")
+        + db.rows("select 'cc', rowid, quote(cc), quote(kssj) from t_cc order by rowid");
+}
+
+// How many students sit two papers in one period, worked out from the
+// tables alone.
+inline QString studentsInTwoPapersOfAPeriod(TestDatabase& db)
+{
+    return db.scalar("select count(*) from (select b.xh from t_bjgmd b join t_kscs k on k.sjxh = b.sjxh "
+                     "group by b.xh, k.cc having count(distinct b.sjxh) > 1)");
+}

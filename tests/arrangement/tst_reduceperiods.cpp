@@ -37,18 +37,10 @@ QStringList crownAndCycle()
     return rows;
 }
 
-QStringList rawTables(TestDatabase& db)
-{
-    return db.rows("select 'kscs', rowid, quote(cc), quote(sjxh), quote(sjxh1), quote(jsid) from t_kscs order by rowid")
-        + db.rows("select 'cc', rowid, quote(cc), quote(kssj) from t_cc order by rowid");
-}
-
 // Students in two papers of one period; papers split off B1 not beside it.
 QString arrangementFault(TestDatabase& db)
 {
-    const QString clashes = db.scalar(
-        "select count(*) from (select b.xh from t_bjgmd b join t_kscs k on k.sjxh = b.sjxh "
-        "group by b.xh, k.cc having count(distinct b.sjxh) > 1)");
+    const QString clashes = studentsInTwoPapersOfAPeriod(db);
     if (clashes != "0")
         return clashes + " students sit two papers in one period";
     if (db.scalar("select count(distinct cc) from t_kscs where sjxh in ('B1','B1x')") != "1")
@@ -96,10 +88,10 @@ void TestReducePeriods::offeredOnlyWhenScheduledWithoutTimes()
     f.reopen();
     QVERIFY(!button->isEnabled());
     QCOMPARE(button->toolTip(), QString("已有场次指定了考试时间，请先清除考试时间再减少场次。"));
-    const QStringList before = rawTables(f.db);
+    const QStringList before = placementTables(f.db);
     f.w.reducePeriodsClick();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"已有场次指定了考试时间，请先清除考试时间再减少场次。"});
-    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(placementTables(f.db), before);
 
     f.db.exec("update t_cc set kssj=''");
     f.reopen();
@@ -113,22 +105,22 @@ void TestReducePeriods::offeredOnlyWhenScheduledWithoutTimes()
 void TestReducePeriods::nothingFewerIsSaid()
 {
     Fixture f(rosterOf({"P1:S1,S2", "P2:S2,S3", "P3:S3,S1"}));
-    const QStringList before = rawTables(f.db);
+    const QStringList before = placementTables(f.db);
     f.w.reducePeriodsButton->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"未找到更少的场次，仍为 3 场。"});
-    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(placementTables(f.db), before);
 }
 
 void TestReducePeriods::decliningChangesNothing()
 {
     Fixture f;
-    const QStringList before = rawTables(f.db);
+    const QStringList before = placementTables(f.db);
     f.dialogs.confirmAnswers = {false};
     f.w.reducePeriodsButton->click();
     QCOMPARE(f.dialogs.boxes.size(), 1);
     QCOMPARE(f.dialogs.boxes[0].kind, QString("confirm"));
     QCOMPARE(f.dialogs.boxes[0].text, offer);
-    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(placementTables(f.db), before);
     QCOMPARE(f.w.Label5->text(), QString("4"));
 }
 
@@ -147,7 +139,7 @@ void TestReducePeriods::stoppingKeepsTheBestSoFar()
     // Only the stop ends it: a stop that is not heard never returns.
     f.w.reductionLimits.iterations = -1;
     f.w.reductionLimits.milliseconds = std::numeric_limits<int>::max();
-    const QStringList before = rawTables(f.db);
+    const QStringList before = placementTables(f.db);
     QString shown, caption;
     QList<bool> othersEnabled;
     QTimer::singleShot(0, &f.w, [&] {
@@ -170,7 +162,7 @@ void TestReducePeriods::stoppingKeepsTheBestSoFar()
     QCOMPARE(othersEnabled, (QList<bool>{false, false, false, false}));
     QVERIFY(f.w.isVisible());
     QCOMPARE(f.dialogs.takeTexts(), QStringList{offer});
-    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(placementTables(f.db), before);
     QCOMPARE(f.w.reducePeriodsButton->text(), QString("减少场次"));
     QCOMPARE(f.w.StatusBar1->currentMessage(), QString());
     QVERIFY(f.w.Button3->isEnabled() && f.w.Button2->isEnabled() && f.w.Button4->isEnabled());

@@ -11,20 +11,11 @@
 
 namespace {
 
-// Every table the writing touches, as stored.
-QStringList rawTables(TestDatabase& db)
-{
-    return db.rows("select 'kscs', rowid, quote(cc), quote(sjxh), quote(sjxh1), quote(jsid) from t_kscs order by rowid")
-        + db.rows("select 'cc', rowid, quote(cc), quote(kssj) from t_cc order by rowid");
-}
-
 // Students that sit two papers of one period, or periods that are not 1..K
 // with one empty t_cc row each; empty when the arrangement is sound.
 QString periodFault(TestDatabase& db)
 {
-    const QString clashes = db.scalar(
-        "select count(*) from (select b.xh from t_bjgmd b join t_kscs k on k.sjxh = b.sjxh "
-        "group by b.xh, k.cc having count(distinct b.sjxh) > 1)");
+    const QString clashes = studentsInTwoPapersOfAPeriod(db);
     if (clashes != "0")
         return clashes + " students sit two papers in one period";
     const QStringList periods = db.rows("select distinct cc from t_kscs order by cast(cc as integer)");
@@ -131,12 +122,12 @@ void TestPeriodReduction::aConflictFoundBeforeCommitChangesNothing()
     // two must stay together and cannot share a period.
     f.db.exec("insert into t_bjgmd(sjxh,kcxh,xh) values('A1x','KA1x','S12')");
     f.db.exec("insert into t_kscs(cc,sjxh,sjxh1,jsid) select cc,'A1x','A1',0 from t_kscs where sjxh='A1'");
-    const QStringList before = rawTables(f.db);
+    const QStringList before = placementTables(f.db);
 
     const PlacedPapers placed = readPlacedPapers(f.dm);
     const Colouring periods = searchFewerPeriods(placed, budget(2000), {}, {});
     QCOMPARE(writePeriods(f.dm, placed, periods), QString("第 1 场中学号 S12 的学生有两份试卷，场次未作改动。"));
-    QCOMPARE(rawTables(f.db), before);
+    QCOMPARE(placementTables(f.db), before);
 }
 
 void TestPeriodReduction::timesAreWhatTheWindowAsksAbout()
