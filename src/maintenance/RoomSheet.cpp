@@ -81,13 +81,18 @@ void storeRooms(DataModule& dm, const Worksheet& sheet, RoomImport& result)
                 executeOn(dm.ADOQuery10, SqlText("update t_js set rnrs='") + seats + "' where jsid='" + id + "'");
             ++result.updated;
         } else {
-            executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + name + "','" + seats + "')       ");
+            addRoom(dm, name, seats);
             ++result.added;
         }
     }
 }
 
 } // namespace
+
+void addRoom(DataModule& dm, const QString& name, const QString& capacity)
+{
+    executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + name + "','" + capacity + "')       ");
+}
 
 RoomImport importRooms(DataModule& dm, const Worksheet& sheet)
 {

@@ -21,6 +21,10 @@ struct RoomImport {
     QList<SkippedRoomRow> skipped;
 };
 
+// Adds one room with the insert the classroom window gives; values go in as
+// they are passed.
+void addRoom(DataModule& dm, const QString& name, const QString& capacity);
+
 // Reads rows 2 to the sheet's last row: a room whose name (trimmed, letters
 // compared without regard to case) exists gets the capacity, every room of
 // that name; any other becomes a new room. A row with an empty name, a

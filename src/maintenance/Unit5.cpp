@@ -95,7 +95,7 @@ void TForm5::Button1Click()
         dialogs.message(QStringLiteral("容纳人数太大，无法保存。"));
         return;
     }
-    executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + Edit1->text() + "','" + Edit2->text() + "')       ");
+    addRoom(dm, Edit1->text(), Edit2->text());
     openRoomList();
     dialogs.message(QStringLiteral("增加成功"));
     Edit1->clear();
