@@ -32,6 +32,7 @@ RestoreWindow::RestoreWindow(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     copyList->horizontalHeader()->setStretchLastSection(true);
     restoreButton = named(new QPushButton(QStringLiteral("恢复"), this), "restoreButton");
     closeButton = named(new QPushButton(QStringLiteral("退出"), this), "closeButton");
+    setExitButton(closeButton);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

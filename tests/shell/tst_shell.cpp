@@ -287,6 +287,7 @@ void TestShell::enterPressesOnlyTheDefaultButton_data()
     QTest::newRow("classrooms: new room") << "Form5" << "Edit2" << QStringList{};
     QTest::newRow("period times") << "Form6" << "Edit1" << QStringList{};
     QTest::newRow("numbering: new number") << "Form7" << "Edit1" << QStringList{};
+    QTest::newRow("restore") << "RestoreWindow" << "" << QStringList{};
 }
 
 void TestShell::enterPressesOnlyTheDefaultButton()
@@ -320,6 +321,7 @@ void TestShell::escapeGoesThroughTheExitStep_data()
     QTest::newRow("split") << "Form14" << "Button2";
     QTest::newRow("split rooms") << "Form15" << "Button1";
     QTest::newRow("version") << "Form16" << "";
+    QTest::newRow("restore") << "RestoreWindow" << "closeButton";
 }
 
 void TestShell::escapeGoesThroughTheExitStep()
