@@ -5,11 +5,8 @@
 // periods found, the data's best known colouring (proved = 1 when that is
 // the optimum), seconds to the best, the whole search, and reading and
 // writing the placements.
-#include "DataModule.h"
 #include "PeriodReduction.h"
-#include "Scheduling.h"
-#include "TestDatabase.h"
-#include "TorontoRoster.h"
+#include "ScheduledToronto.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -25,20 +22,15 @@ double secondsSince(Clock::time_point start)
 
 void reduce(benchmark::State& state, const char* set, int bestKnown, bool proved)
 {
-    const TorontoRoster roster = TorontoRoster::load(QStringLiteral(PAIKAO_TORONTO), QString::fromLatin1(set));
-    if (roster.rows.isEmpty()) {
+    ScheduledToronto term(QString::fromLatin1(set));
+    if (!term.present) {
         state.SkipWithError("the Toronto data is not present");
         return;
     }
-    TestDatabase db;
-    db.addRoster(roster.rows);
-    DataModule dm;
-    dm.reconfigure();
-    const SchedulingRun firstFit = schedulePapers(dm, [](int, int) { });
 
     for (auto _ : state) {
         Clock::time_point start = Clock::now();
-        const PlacedPapers placed = readPlacedPapers(dm);
+        const PlacedPapers placed = readPlacedPapers(term.dm);
         const double reading = secondsSince(start);
 
         start = Clock::now();
@@ -49,20 +41,20 @@ void reduce(benchmark::State& state, const char* set, int bestKnown, bool proved
 
         start = Clock::now();
         const int found = colourCount(periods);
-        const QString fault = found < placed.periods ? writePeriods(dm, placed, periods) : QString();
+        const QString fault = found < placed.periods ? writePeriods(term.dm, placed, periods) : QString();
         const double writing = secondsSince(start);
         if (!fault.isEmpty()) {
             qWarning("%s", qPrintable(fault));
             state.SkipWithError("writing the periods was refused");
         }
-        const QString clashes = db.scalar(QStringLiteral(
+        const QString clashes = term.db.scalar(QStringLiteral(
             "select count(*) from (select b.xh from t_bjgmd b join t_kscs k on k.sjxh = b.sjxh "
             "group by b.xh, k.cc having count(distinct b.sjxh) > 1)"));
-        if (clashes != QStringLiteral("0") || db.scalar(QStringLiteral("select count(distinct cc) from t_kscs")).toInt() != found)
+        if (clashes != QStringLiteral("0") || term.db.scalar(QStringLiteral("select count(distinct cc) from t_kscs")).toInt() != found)
             state.SkipWithError("the written periods are not sound");
 
-        state.counters["exams"] = roster.exams;
-        state.counters["first_fit"] = firstFit.periods;
+        state.counters["exams"] = term.exams;
+        state.counters["first_fit"] = term.firstFit.periods;
         state.counters["found"] = found;
         state.counters["best_known"] = bestKnown;
         state.counters["proved"] = proved;
