@@ -8,7 +8,6 @@
 #include "StatusProgress.h"
 
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -212,7 +211,7 @@ Colouring TForm2::searchWhileResponsive(const PlacedPapers& placed)
         });
 }
 
-// Closing the window while the search runs stops the search instead.
+// Closing the window or Esc while the search runs stops the search instead.
 void TForm2::reject()
 {
     if (reducing) {
@@ -220,17 +219,6 @@ void TForm2::reject()
         return;
     }
     Form::reject();
-}
-
-// Esc stops the search too; otherwise it goes through the exit step, which
-// is disabled while the search runs.
-void TForm2::keyPressEvent(QKeyEvent* event)
-{
-    if (reducing && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        stopRequested = true;
-        return;
-    }
-    Form::keyPressEvent(event);
 }
 
 void TForm2::Button2Click()

@@ -46,7 +46,6 @@ public:
 protected:
     void FormShow() override;
     void reject() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void setScheduled(bool scheduled);

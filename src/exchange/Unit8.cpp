@@ -82,7 +82,7 @@ TForm8::TForm8(Dialogs& dialogs, QWidget* parent)
     connect(cancelButton, &QPushButton::clicked, this, [this] { cancelRequested = true; });
 }
 
-// Closing the window while rows go in stops the import after the current
+// Closing the window (or Esc) while rows go in stops the import after the current
 // row, like "取消"; the window closes once the import has ended.
 void TForm8::closeEvent(QCloseEvent* event)
 {

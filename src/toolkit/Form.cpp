@@ -37,6 +37,8 @@ void Form::keyPressEvent(QKeyEvent* event)
         close();
     else if (exitButton->isVisible() && exitButton->isEnabled())
         exitButton->click();
+    else
+        reject(); // a long run has the exit disabled: its window turns this into "stop"
 }
 
 void centreOnScreen(QWidget* window)

@@ -32,7 +32,8 @@ protected:
 
     // The button whose handler Esc runs: the window's own exit step, which
     // closes what the window leaves open. Without one, Esc closes the window
-    // as its frame does.
+    // as its frame does; while a long run has it disabled, Esc rejects, which
+    // such a window turns into "stop".
     void setExitButton(QAbstractButton* button) { exitButton = button; }
     void keyPressEvent(QKeyEvent* event) override;
 

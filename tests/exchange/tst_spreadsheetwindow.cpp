@@ -161,6 +161,7 @@ private Q_SLOTS:
     void exitEmptiesThePath();
     void hostileWorkbooksStaySmall_data();
     void hostileWorkbooksStaySmall();
+    void longImportAsksAndCanBeCancelled_data();
     void longImportAsksAndCanBeCancelled();
     void databaseFaultIsNamedUnderTheMessage();
     void cellTextsThatCannotBeStored();
@@ -669,10 +670,20 @@ void SpreadsheetWindowTest::hostileWorkbooksStaySmall()
     QVERIFY(f.roster().size() <= 10);
 }
 
+void SpreadsheetWindowTest::longImportAsksAndCanBeCancelled_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("取消") << "button";
+    QTest::newRow("Esc") << "escape";
+    QTest::newRow("closing the window") << "close";
+}
+
 // Thousands of rows take a long time: the clerk is told how long and asked,
-// and "取消" stops after the current row, keeping the rows stored so far.
+// and "取消" (or Esc, or closing the window) stops after the current row,
+// keeping the rows stored so far.
 void SpreadsheetWindowTest::longImportAsksAndCanBeCancelled()
 {
+    QFETCH(QString, how);
     Fixture f;
     const int rows = TForm8::rowsWithoutAsking + 1;
     const QString file = f.book(QStringLiteral("大名单.xlsx"), rosterSheet(1, rows));
@@ -691,8 +702,14 @@ void SpreadsheetWindowTest::longImportAsksAndCanBeCancelled()
     f.dialogs.duringPause = [&] {
         onlyCancelTakesClicks = onlyCancelTakesClicks && f.w.cancelButton->isEnabled() && !f.w.BitBtn2->isEnabled()
                                 && !f.w.BitBtn3->isEnabled() && !f.w.Button2->isEnabled();
-        if (++pauses == 5)
+        if (++pauses != 5)
+            return;
+        if (how == "button")
             f.w.cancelButton->click();
+        else if (how == "escape")
+            QTest::keyClick(&f.w, Qt::Key_Escape);
+        else
+            f.w.close();
     };
     f.import(file);
     QVERIFY(onlyCancelTakesClicks);
