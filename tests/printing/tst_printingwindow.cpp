@@ -32,6 +32,7 @@
 
 namespace {
 
+const QString everyTimeQuestion = QStringLiteral("没有选择考试时间，将打印所有考试时间的全部考场。是否继续？");
 const QString morning = QStringLiteral("2024-06-20 08:30-10:30");
 const QString afternoon = QStringLiteral("2024-06-21 14:00-16:00");
 const QString bigRoom = QStringLiteral("教1-101");
@@ -136,6 +137,8 @@ private Q_SLOTS:
     void anEmptyPrintTableIsNotPrinted();
     void printAllPrintsEveryRoomOfTheTime_data();
     void printAllPrintsEveryRoomOfTheTime();
+    void printAllWithoutTimeAnsweredNoPrintsNothing();
+    void chosenPdfFileIsNamed();
     void printAllWithoutRoomsSaysSo();
     void printAllShowsProgressAndCanBeCancelled();
 
@@ -687,7 +690,7 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
     QTemporaryDir out;
     f->w.presetOutput = toPdf(out.filePath("all.pdf"));
     f->w.printAllButton->click();
-    QCOMPARE(f->dialogs.takeTexts(), QStringList());
+    QCOMPARE(f->dialogs.takeTexts(), time.isEmpty() ? QStringList{everyTimeQuestion} : QStringList());
 
     // What each room's candidates are, by the database.
     QMap<QString, QStringList> expected;
@@ -738,6 +741,44 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
              last.section(u'|', 1, 1) + "|" + last.section(u'|', 0, 0));
     QCOMPARE(f->w.Label4->text(), QString::number(expected[last].size()));
     QCOMPARE(gridRows().size(), expected[last].size());
+}
+
+void TestPrintingWindow::printAllWithoutTimeAnsweredNoPrintsNothing()
+{
+    placeExams(12);
+    f->db.exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    show();
+    f->w.ComboBox1->setEditText(" ");
+    QTemporaryDir out;
+    f->w.presetOutput = toPdf(out.filePath("all.pdf"));
+    f->dialogs.confirmAnswers = {false};
+    f->w.printAllButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{everyTimeQuestion});
+    QVERIFY(!QFile::exists(f->w.presetOutput->pdfPath));
+    QCOMPARE(f->db.rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+}
+
+// A PDF file chosen in the setup dialog is named in a box once written.
+void TestPrintingWindow::chosenPdfFileIsNamed()
+{
+    placeExams(12);
+    show();
+    choose(morning, smallRoom);
+    QTemporaryDir out;
+    const QString path = out.filePath("小教室.pdf");
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* setup = qobject_cast<OutputOptionsDialog*>(QApplication::activeModalWidget())) {
+            setup->findChild<QRadioButton*>("toFile")->setChecked(true);
+            setup->findChild<QLineEdit*>("fileName")->setText(path);
+            setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        }
+    });
+    poll.start(0);
+    f->w.Button1->click();
+    poll.stop();
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"已生成 PDF 文件：" + QDir::toNativeSeparators(path)});
 }
 
 void TestPrintingWindow::printAllWithoutRoomsSaysSo()
