@@ -139,6 +139,7 @@ private Q_SLOTS:
     void printAllPrintsEveryRoomOfTheTime();
     void printAllWithoutTimeAnsweredNoPrintsNothing();
     void chosenPdfFileIsNamed();
+    void emptyListSaysWhy();
     void printAllWithoutRoomsSaysSo();
     void printAllShowsProgressAndCanBeCancelled();
 
@@ -779,6 +780,19 @@ void TestPrintingWindow::chosenPdfFileIsNamed()
     poll.stop();
     QVERIFY(QFile::exists(path));
     QCOMPARE(f->dialogs.takeTexts(), QStringList{"已生成 PDF 文件：" + QDir::toNativeSeparators(path)});
+}
+
+void TestPrintingWindow::emptyListSaysWhy()
+{
+    f->db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','')");
+    show();
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString("还没有考试时间：请先在“5.指定时间”中给各场次指定考试时间"));
+    f->w.hide();
+    placeExams(3);
+    show();
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString("请选择考试时间和考场"));
+    choose(morning, smallRoom);
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString());
 }
 
 void TestPrintingWindow::printAllWithoutRoomsSaysSo()

@@ -53,6 +53,7 @@ private Q_SLOTS:
     void refusedRoomChangesNothing();
     void oneRoomFillsTheRoomChoice();
     void roomOverCapacityAsksFirst();
+    void noPaperOfSeveralCoursesSaysWhy();
 
 private:
     std::unique_ptr<WindowFixture<TForm14>> f;
@@ -77,6 +78,7 @@ void TestSplit::listShowsPapersOfSeveralCoursesLargestFirst()
 {
     f->w.show();
     QStringList shown = gridRows(f->w.DBGrid1);
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString());
     QCOMPARE(shown.size(), 5);
     std::sort(shown.begin(), shown.begin() + 3);
     std::sort(shown.begin() + 3, shown.end());
@@ -272,6 +274,13 @@ void TestSplit::roomOverCapacityAsksFirst()
     rooms->Button3->click();
     QCOMPARE(f->dialogs.takeTexts(), (QStringList{question, "指定成功"}));
     QCOMPARE(f->db.scalar("SELECT quote(jsid) FROM t_kscs WHERE sjxh='4'"), QString("2"));
+}
+
+void TestSplit::noPaperOfSeveralCoursesSaysWhy()
+{
+    f->db.exec("UPDATE t_bjgmd SET sjxh=kcxh");
+    f->w.show();
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString("没有几门课程合用的试卷：每份试卷只考一门课程，无需拆分"));
 }
 
 QTEST_MAIN(TestSplit)
