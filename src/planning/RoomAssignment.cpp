@@ -365,7 +365,9 @@ private:
                 free.push_back({r, seats});
         }
         const Packing packing = packCourses(paper.courses, free);
-        if (packing.groups.empty()) {
+        // A part split off a paper without a period would be seated nowhere.
+        const bool splits = packing.groups.size() > 1 || !packing.unseated.empty();
+        if (packing.groups.empty() || (splits && cc.trimmed().isEmpty())) {
             QStringList names;
             for (const Course& course : paper.courses)
                 names.append(course.name);

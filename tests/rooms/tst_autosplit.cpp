@@ -57,6 +57,7 @@ private Q_SLOTS:
     void courseLargerThanAnyRoomIsListedAndNothingLost();
     void periodOverCapacityIsNamedAndFilledAsFarAsItGoes();
     void failureInTheMiddleLeavesEveryTable();
+    void paperWithoutPeriodIsNotSplit();
     void numbersFollowTheHighestNumericPaper_data();
     void numbersFollowTheHighestNumericPaper();
 
@@ -185,6 +186,18 @@ void TestAutoSplit::failureInTheMiddleLeavesEveryTable()
     f->db.exec("DROP TRIGGER refuse");
     QCOMPARE(assignRooms(f->dm, std::nullopt).splitPapers, 1);
     QCOMPARE(f->db.scalar("SELECT count(*) FROM t_kscs"), QString("5"));
+}
+
+void TestAutoSplit::paperWithoutPeriodIsNotSplit()
+{
+    f->db.addRoster(course("1", "K1", "甲", 40) + course("1", "K2", "乙", 40));
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60);"
+               "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('','1','1',0);");
+    const RoomAssignmentRun run = assignRooms(f->dm, std::nullopt);
+    QCOMPARE(run.roomless.size(), 1);
+    QCOMPARE(run.roomless[0].candidates, 80);
+    QCOMPARE(f->db.rows("SELECT quote(cc), sjxh, jsid FROM t_kscs"), QStringList{"''|1|0"});
+    QCOMPARE(f->db.scalar("SELECT group_concat(DISTINCT sjxh) FROM t_bjgmd"), QString("1"));
 }
 
 void TestAutoSplit::numbersFollowTheHighestNumericPaper_data()
