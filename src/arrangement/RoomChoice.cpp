@@ -4,6 +4,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "RoomAssignment.h"
+#include "RoomCapacity.h"
 #include "SlotSteps.h"
 
 void openRoomList(DataModule& dm, ComboBox& choice)
@@ -32,7 +33,12 @@ bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QSt
         dialogs.message(QStringLiteral("没有名为“%1”的教室，请从列表中选择教室").arg(room));
         return false;
     }
-    setPaperRoom(dm, dm.ADOQuery9.FieldByName("jsid").AsString().trimmed(), paper);
+    const QString roomId = dm.ADOQuery9.FieldByName("jsid").AsString().trimmed();
+    // Capacity is the clerk's call, but a room filled past its seats by a
+    // slip shows up only on the printed list.
+    if (const auto overflow = roomOverflow(dm, room, paper); overflow && !dialogs.confirm(roomOverflowQuestion(*overflow)))
+        return false;
+    setPaperRoom(dm, roomId, paper);
     dialogs.message(QStringLiteral("指定成功"));
     return true;
 }

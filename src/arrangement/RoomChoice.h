@@ -15,5 +15,7 @@ void openRoomList(DataModule& dm, ComboBox& choice);
 
 // Gives every placement of the paper the room named by the choice's text and
 // reports "指定成功". Refuses with a message, changing nothing, when no room
-// is chosen, no paper is chosen, or no room has that name. True on success.
+// is chosen, no paper is chosen, or no room has that name. Asks first when
+// the room would hold more than its seats in the paper's period; No changes
+// nothing. True on success.
 bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QString& paper);

@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "DataModule.h"
+#include "EmptyListText.h"
 #include "Guard.h"
 #include "LabelledRows.h"
 #include "SlotSteps.h"
@@ -37,6 +38,7 @@ TForm14::TForm14(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button1->setDefault(true);
 
     DBGrid1->setDataSource(dm.DataSource26);
+    setEmptyListText(DBGrid1, QStringLiteral("没有几门课程合用的试卷：每份试卷只考一门课程，无需拆分"));
     DBGrid1->setColumns({{QStringLiteral("试卷序号"), {}}, {QStringLiteral("课程序号"), {}},
         {QStringLiteral("该课程缓补考人数"), {}}, {QStringLiteral("总缓补考人数"), {}}});
 

@@ -251,8 +251,14 @@ void TForm4::Button4Click()
     }
     executeOn(dm.ADOQuery26, SqlText("update t_kscs  set cc='") + target + "' where t_kscs.sjxh='" + Label20->text() + "'  ");
     openOn(dm.ADOQuery28, SqlText("select * from t_cc where cc='") + target + "'");
+    // A new period has no exam time, and the printing lists rooms by time:
+    // its candidates would be left off every list without a word.
     if (dm.ADOQuery28.RecordCount() == 0) {
         executeOn(dm.ADOQuery27, SqlText("insert into t_cc(cc) values('") + target + "') ");
+        dialogs.message(QStringLiteral("更换成功\n第 %1 场是新场次，还没有考试时间：请在“5.指定时间”中给它指定时间，"
+                                       "否则这一场的考生不会被打印。")
+                            .arg(target.trimmed()));
+        return;
     }
     dialogs.message(QStringLiteral("更换成功"));
 }

@@ -141,6 +141,10 @@ void TForm7::DBGrid1CellClick()
     Label3->setText(list.FieldByName(QStringLiteral("kcxh")).AsString());
     Label5->setText(list.FieldByName(QStringLiteral("kcdm")).AsString());
     Label7->setText(list.FieldByName(QStringLiteral("kcmc")).AsString());
+    // The remark box starts from the course's remark, so that "确定" with
+    // the box as it was changes only the paper number.
+    clickedRemark = list.FieldByName(QStringLiteral("bz")).AsString().trimmed();
+    Edit2->setText(clickedRemark);
 }
 
 void TForm7::Button1Click()
@@ -165,7 +169,12 @@ void TForm7::Button1Click()
         dm.ADOQuery15.FieldByName(QStringLiteral("bz")).setAsString(remark);
         dm.ADOQuery15.Post();
     }
-    executeOn(dm.ADOQuery17, SqlText("update t_bjgmd set sjxh='") + newNumber + "',bz='" + remark + "' where kcxh='" + course + "' ");
+    // The students of one course may carry remarks of their own ("因病缓考",
+    // "重修"): an untouched remark box keeps each of them.
+    if (remark == clickedRemark)
+        executeOn(dm.ADOQuery17, SqlText("update t_bjgmd set sjxh='") + newNumber + "' where kcxh='" + course + "' ");
+    else
+        executeOn(dm.ADOQuery17, SqlText("update t_bjgmd set sjxh='") + newNumber + "',bz='" + remark + "' where kcxh='" + course + "' ");
     dialogs.message(QStringLiteral("更新成功"));
 
     openOn(dm.ADOQuery31, "select * from t_kscs  ");

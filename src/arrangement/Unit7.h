@@ -57,4 +57,5 @@ private:
     void adjustPlacement(const QString& oldNumber, const QString& newNumber);
 
     DataModule& dm;
+    QString clickedRemark; // the remark shown by the last course clicked
 };

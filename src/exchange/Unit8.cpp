@@ -185,6 +185,13 @@ void TForm8::BitBtn2Click()
     // message, before anything is counted or stored. Only the block the
     // import uses is read.
     app->open(path, rosterBounds);
+    // Importing a workbook a second time would double the term without a word.
+    openOn(ADOQuery1, rosterStatement);
+    if (const int existing = ADOQuery1.RecordCount();
+        existing > 0 && !dialogs.confirm(QStringLiteral("名单中已有 %1 条记录，导入的记录将追加在后面。是否继续？").arg(existing))) {
+        app->Quit();
+        return;
+    }
     int n = 0;
     int stored = 0;
     try {

@@ -2,6 +2,7 @@
 
 #include "Backup.h"
 #include "DataModule.h"
+#include "EmptyListText.h"
 #include "Guard.h"
 
 #include <QDir>
@@ -30,6 +31,7 @@ RestoreWindow::RestoreWindow(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     copyList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     copyList->verticalHeader()->hide();
     copyList->horizontalHeader()->setStretchLastSection(true);
+    setEmptyListText(copyList, QStringLiteral("还没有备份：数据初始化之前会自动备份"));
     restoreButton = named(new QPushButton(QStringLiteral("恢复"), this), "restoreButton");
     closeButton = named(new QPushButton(QStringLiteral("退出"), this), "closeButton");
     setExitButton(closeButton);

@@ -4,6 +4,7 @@
 #include "DataModule.h"
 #include "Guard.h"
 #include "RoomSheet.h"
+#include "RoomUse.h"
 #include "SlotSteps.h"
 #include "Workbook.h"
 
@@ -112,8 +113,8 @@ void TForm5::Button2Click()
     // The list is reread and the box emptied in every case.
     if (Edit3->text().isEmpty())
         dialogs.message(QStringLiteral("请输入教室"));
-    else if (dialogs.confirm(QStringLiteral("是否删除？ ")))
-        executeOn(dm.ADOQuery10, SqlText("delete * from t_js where jsm='") + Edit3->text() + "'      ");
+    else if (dialogs.confirm(roomDeleteQuestion(Edit3->text(), roomUse(dm, Edit3->text()))))
+        deleteRoom(dm, Edit3->text());
     openRoomList();
     Edit3->clear();
 }

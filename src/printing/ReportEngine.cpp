@@ -23,7 +23,7 @@ QString ReportEngine::execute(const Report& report, const DataSet& data, QWidget
     return execute(oneReport(report, data), parent);
 }
 
-QString ReportEngine::execute(const PageMaker& pages, QWidget* parent) const
+QString ReportEngine::execute(const PageMaker& pages, QWidget* parent, OutputOptions* chosen) const
 {
     OutputOptions options;
     options.destination = config.defaultDestination;
@@ -34,6 +34,8 @@ QString ReportEngine::execute(const PageMaker& pages, QWidget* parent) const
             return {};
         options = dialog.options();
     }
+    if (chosen)
+        *chosen = options;
     if (!config.showStatus)
         return run(pages, options, {}, parent);
     ReportStatusWindow status(config.statusTitle, parent);

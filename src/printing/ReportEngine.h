@@ -26,8 +26,9 @@ public:
 
     // What the print button does: the setup dialog (when the settings ask for
     // it), the status window with its cancel button, then the chosen output.
+    // `chosen` (may be null) receives the output the job went to.
     QString execute(const Report& report, const DataSet& data, QWidget* parent = nullptr) const;
-    QString execute(const PageMaker& pages, QWidget* parent = nullptr) const;
+    QString execute(const PageMaker& pages, QWidget* parent = nullptr, OutputOptions* chosen = nullptr) const;
 
     // Output with the options already chosen, no setup dialog. A preview is
     // the modal preview window, from which the user may print; PDF file and

@@ -5,6 +5,9 @@
 #include "SlotSteps.h"
 #include "Transaction.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 struct ExamRoom {
@@ -101,10 +104,20 @@ std::optional<LaidOutReport> layOutEveryRoom(const Report& report, const QList<E
 void print(const PrintSetup& setup, const PageMaker& pages)
 {
     const ReportEngine engine(setup.settings);
-    const QString error = setup.preset ? engine.run(pages, *setup.preset, {}, setup.parent)
-                                       : engine.execute(pages, setup.parent);
-    if (!error.isEmpty())
+    if (setup.preset) {
+        if (const QString error = engine.run(pages, *setup.preset, {}, setup.parent); !error.isEmpty())
+            setup.dialogs.error(error);
+        return;
+    }
+    OutputOptions output;
+    if (const QString error = engine.execute(pages, setup.parent, &output); !error.isEmpty()) {
         setup.dialogs.error(error);
+        return;
+    }
+    // A PDF file the clerk chose goes nowhere on screen: say where it is. A
+    // cancelled one has been removed again.
+    if (output.destination == OutputOptions::Destination::PdfFile && QFileInfo::exists(output.pdfPath))
+        setup.dialogs.message(QStringLiteral("已生成 PDF 文件：%1").arg(QDir::toNativeSeparators(QFileInfo(output.pdfPath).absoluteFilePath())));
 }
 
 } // namespace

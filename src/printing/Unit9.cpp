@@ -2,6 +2,7 @@
 
 #include "ComboBox.h"
 #include "DBGrid.h"
+#include "EmptyListText.h"
 #include "Guard.h"
 #include "RoomPrinting.h"
 #include "SlotSteps.h"
@@ -91,6 +92,10 @@ void TForm9::FormShow()
     openOn(dm.ADOQuery23, "select kssj from t_cc order by kssj     ");
     if (dm.ADOQuery23.RecordCount() > 0)
         ComboBox1->refill(trimmedValues(dm.ADOQuery23, QStringLiteral("kssj")));
+    // Periods without a time print nothing; say where times are given.
+    const bool timed = !trimmedValues(dm.ADOQuery23, QStringLiteral("kssj")).join(QString()).isEmpty();
+    setEmptyListText(DBGrid1, timed ? QStringLiteral("请选择考试时间和考场")
+                                    : QStringLiteral("还没有考试时间：请先在“5.指定时间”中给各场次指定考试时间"));
 }
 
 void TForm9::ComboBox1Change()
@@ -114,6 +119,10 @@ void TForm9::Button1Click()
 
 void TForm9::printAllButtonClick()
 {
+    // Without a time the job holds every room of the whole term.
+    if (ComboBox1->currentText().trimmed().isEmpty()
+        && !dialogs.confirm(QStringLiteral("没有选择考试时间，将打印所有考试时间的全部考场。是否继续？")))
+        return;
     // The grid and the count follow the copies, ending with the last room.
     if (printEveryRoom(printSetup(), ComboBox1->currentText(), dm.ADOQuery25, dm.ADOQuery20, ADODataSet1) > 0)
         Label4->setText(QString::number(dm.ADOQuery25.RecordCount()));

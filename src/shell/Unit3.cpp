@@ -2,6 +2,7 @@
 
 #include "Guard.h"
 #include "SlotSteps.h"
+#include "TermSummaryView.h"
 #include "Unit1.h"
 #include "Unit12.h"
 #include "Unit14.h"
@@ -68,6 +69,8 @@ TForm3::TForm3(Windows& windows)
     N12 = item(N17, "N12", QStringLiteral("教室管理"), &TForm3::N12Click);
     N5 = menu(bar, "N5", QStringLiteral("备注"));
     N18 = item(N5, "N18", QStringLiteral("版本信息"), &TForm3::N18Click);
+    termSummary = new TermSummaryView(this);
+    setCentralWidget(termSummary);
 }
 
 bool TForm3::event(QEvent* e)
@@ -79,7 +82,11 @@ bool TForm3::event(QEvent* e)
 
 void TForm3::FormActivate()
 {
-    windows.Form1->data().reconfigure();
+    DataModule& dm = windows.Form1->data();
+    dm.reconfigure();
+    termSummary->refresh(dm);
+    // The file stays free between working windows, as before the summary.
+    dm.ADOConnection1.Close();
 }
 
 // The windows are created after the main window, so each handler looks its

@@ -4,10 +4,12 @@
 
 class QAction;
 class QMenu;
+class TermSummaryView;
 class Windows;
 
-// The main window: the menu that opens every working window. Each time it
-// becomes active it reconfigures the database connection.
+// The main window: the menu that opens every working window, over a summary
+// of the term. Each time it becomes active it reconfigures the database
+// connection and reads the summary again.
 class TForm3 : public QMainWindow {
     Q_OBJECT
 
@@ -33,6 +35,7 @@ public:
     QAction* N12;
     QMenu* N5;
     QAction* N18;
+    TermSummaryView* termSummary;
 
     void FormActivate();
     void N15Click();

@@ -22,6 +22,13 @@ QString backupFolder(const Connection& connection)
     return QFileInfo(connection.dataSource()).absolutePath() + QStringLiteral("/backup");
 }
 
+// The name of a copy: its time, and a number when several share a second.
+const QRegularExpression& copyName()
+{
+    static const QRegularExpression name(QStringLiteral("^data-(\\d{8}-\\d{6})(?:-(\\d+))?\\.mdb$"));
+    return name;
+}
+
 // A name for a copy made now; a second copy within the same second gets a
 // number, so no copy is ever overwritten.
 QString newCopyPath(const QString& folder)
@@ -86,7 +93,7 @@ QString backupDatabase(Connection& connection)
 
 QList<BackupCopy> listBackups(const Connection& connection)
 {
-    static const QRegularExpression name(QStringLiteral("^data-(\\d{8}-\\d{6})(?:-(\\d+))?\\.mdb$"));
+    const QRegularExpression& name = copyName();
     struct Found {
         BackupCopy copy;
         int number; // the count within one second
@@ -107,6 +114,12 @@ QList<BackupCopy> listBackups(const Connection& connection)
     for (const Found& f : found)
         copies.append(f.copy);
     return copies;
+}
+
+int countBackups(const Connection& connection)
+{
+    const QStringList names = QDir(backupFolder(connection)).entryList({QStringLiteral("data-*.mdb")}, QDir::Files);
+    return int(std::count_if(names.begin(), names.end(), [](const QString& n) { return copyName().match(n).hasMatch(); }));
 }
 
 QString restoreDatabase(Connection& connection, const QString& copyPath)

@@ -32,6 +32,9 @@ QString backupDatabase(Connection& connection);
 // The copies in the backup folder, newest first.
 QList<BackupCopy> listBackups(const Connection& connection);
 
+// How many copies the backup folder holds, without opening them.
+int countBackups(const Connection& connection);
+
 // Puts the copy at `copyPath` in place of the database, after first copying
 // the database as backupDatabase does; returns the path of that copy.
 // Throws BackupError, with the database unchanged, when either step fails.

@@ -77,6 +77,10 @@ DBGrid::DBGrid(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
+    // Whole values (12-digit student numbers, long section numbers) after
+    // every reading; the columns stay Interactive, so the clerk can still
+    // drag one narrower.
+    connect(gridModel, &QAbstractItemModel::modelReset, this, [this] { fitColumns(); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
         if (current.isValid() && gridModel->slot && gridModel->slot->currentRow() != current.row())
             gridModel->slot->moveTo(current.row());
@@ -102,6 +106,20 @@ void DBGrid::setColumns(const QList<Column>& columns)
 {
     gridModel->columns = columns;
     gridModel->reset();
+}
+
+void DBGrid::fitColumns()
+{
+    // No column wider than most of the grid, so that a long text does not
+    // push the others out of the window.
+    const int widest = qMax(240, width() * 3 / 4);
+    QHeaderView* header = horizontalHeader();
+    for (int column = 0; column < gridModel->columnCount(); ++column) {
+        if (header->sectionResizeMode(column) != QHeaderView::Interactive)
+            continue;
+        const int wanted = qMax(sizeHintForColumn(column), header->sectionSizeHint(column));
+        header->resizeSection(column, qMin(wanted, widest));
+    }
 }
 
 QString DBGrid::cellText(int column) const

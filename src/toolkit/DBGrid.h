@@ -32,6 +32,9 @@ Q_SIGNALS:
     void CellClick(const QString& fieldName);
 
 private:
+    // Each column as wide as its widest text, within the grid.
+    void fitColumns();
+
     class Model;
     Model* gridModel;
 };

@@ -7,6 +7,7 @@
 #include "RecordingDialogs.h"
 #include "Rosters.h"
 #include "Unit7.h"
+#include "UserActions.h"
 #include "WindowFixture.h"
 
 #include <QLabel>
@@ -70,6 +71,7 @@ private Q_SLOTS:
     void applyWithoutCourseChangesNothing();
     void editedRowShowsAtOnceButIsNeverWrittenBack();
     void exitEmptiesListsAndLabels();
+    void untouchedRemarkBoxKeepsEachRemark();
     void typedDepartmentIsNotCompleted();
 };
 
@@ -118,6 +120,7 @@ void TestNumbering::clickingCourseShowsItsDetails()
     QCOMPARE((QStringList{f.w.Label18->text(), f.w.Label3->text(), f.w.Label5->text(), f.w.Label7->text()}),
              (QStringList{"5", "K1", "C1", "高等数学"}));
     QCOMPARE(f.w.Edit1->text(), QString("typed"));
+    QCOMPARE(f.w.Edit2->text(), QString("旧"));
 }
 
 void TestNumbering::applyUpdatesRosterAndPlacements_data()
@@ -229,6 +232,28 @@ void TestNumbering::exitEmptiesListsAndLabels()
     for (QLabel* label : {f.w.Label3, f.w.Label5, f.w.Label7, f.w.Label11})
         QVERIFY(label->text().isEmpty());
     QCOMPARE(f.w.Label18->text(), QString("5"));
+}
+
+// A course whose students carry remarks of their own: renumbering it with
+// the remark box as the click left it keeps every remark; a remark typed
+// into the box goes to every student of the course.
+void TestNumbering::untouchedRemarkBoxKeepsEachRemark()
+{
+    Fixture f;
+    f.db.addRoster({"5|K1|s6|己|C1|高等数学|张|数学系|因病缓考", "5|K1|s7|庚|C1|高等数学|张|数学系|重修"});
+    const QString remarks = "select xh, quote(sjxh), quote(bz) from t_bjgmd where kcxh='K1' order by xh";
+    pick(f.w.ComboBox1, "数学系");
+    clickRowShowing(f.w.DBGrid1, 4, "重修");
+    QCOMPARE(f.w.Edit2->text(), QString("重修"));
+    typeInto(f.w.Edit1, "8");
+    f.w.Button1->click();
+    QCOMPARE(f.db.rows(remarks),
+             (QStringList{"s1|'8'|'旧'", "s2|'8'|'旧'", "s6|'8'|'因病缓考'", "s7|'8'|'重修'"}));
+
+    clickRowShowing(f.w.DBGrid1, 4, "因病缓考");
+    typeInto(f.w.Edit2, "");
+    f.w.Button1->click();
+    QCOMPARE(f.db.rows(remarks), (QStringList{"s1|'8'|''", "s2|'8'|''", "s6|'8'|''", "s7|'8'|''"}));
 }
 
 // The list is read for the typed text, so the box shows just that text.

@@ -145,6 +145,7 @@ private Q_SLOTS:
     void badWorkbooks_data();
     void badWorkbooks();
     void twoImportsInOneShowing();
+    void importIntoAFilledRosterAsksFirst();
     void importAfterExportOrTemplate_data();
     void importAfterExportOrTemplate();
     void noSpreadsheetApplication_data();
@@ -365,7 +366,25 @@ void SpreadsheetWindowTest::twoImportsInOneShowing()
     QCOMPARE(f.roster(), tableRows(rosterSheet(1, 5).mid(1)));
     QCOMPARE(f.w.ADOQuery1.RecordCount(), 5);
     QCOMPARE(f.w.Label1->text(), QStringLiteral("2"));
-    QCOMPARE(f.dialogs.takeTexts(), QStringList(2, QStringLiteral("数据导入成功!")));
+    QCOMPARE(f.dialogs.takeTexts(), (QStringList{QStringLiteral("数据导入成功!"),
+                                                 QStringLiteral("名单中已有 3 条记录，导入的记录将追加在后面。是否继续？"),
+                                                 QStringLiteral("数据导入成功!")}));
+}
+
+// The same workbook a second time: answering No leaves the term as it was.
+void SpreadsheetWindowTest::importIntoAFilledRosterAsksFirst()
+{
+    Fixture f;
+    const QString book = f.book(QStringLiteral("a.xlsx"), rosterSheet(1, 3));
+    f.import(book);
+    const QStringList once = f.db.rows(QStringLiteral("select rowid,quote(xh),quote(bz) from t_bjgmd"));
+    f.dialogs.takeTexts();
+    f.dialogs.confirmAnswers = {false};
+    f.w.Label1->clear();
+    f.import(book);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("名单中已有 3 条记录，导入的记录将追加在后面。是否继续？")});
+    QCOMPARE(f.db.rows(QStringLiteral("select rowid,quote(xh),quote(bz) from t_bjgmd")), once);
+    QVERIFY(f.w.Label1->text().isEmpty());
 }
 
 void SpreadsheetWindowTest::importAfterExportOrTemplate_data()

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void capacityOutOfRangeIsRefusedWithItsCause();
     void deleteAsksAndRemovesEveryRoomOfThatName();
     void deleteAnsweredNoKeepsTheRooms();
+    void deletingARoomInUseUnplacesItsPapers_data();
+    void deletingARoomInUseUnplacesItsPapers();
     void deleteWithEmptyNameAsksNothing();
     void clickingACellCopiesThatCell();
 
@@ -163,6 +165,34 @@ void TestClassrooms::deleteAnsweredNoKeepsTheRooms()
     QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("3"));
     QCOMPARE(listed().size(), 3);
     QVERIFY(f->w.Edit3->text().isEmpty());
+}
+
+// Papers 1 (two courses, three candidates) and 2 sit in A101, paper 3 in
+// B202; every placement of a deleted room gets room 0, the one that names
+// no room, so that the room windows offer it again.
+void TestClassrooms::deletingARoomInUseUnplacesItsPapers_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("rooms");
+    QTest::addColumn<QStringList>("placements");
+    QTest::newRow("yes") << true << QStringList{"B202"} << QStringList{"1|0", "2|0", "3|2"};
+    QTest::newRow("no") << false << QStringList{"A101", "B202"} << QStringList{"1|1", "2|1", "3|2"};
+}
+
+void TestClassrooms::deletingARoomInUseUnplacesItsPapers()
+{
+    QFETCH(bool, answer);
+    QFETCH(QStringList, rooms);
+    QFETCH(QStringList, placements);
+    f->db.addRoster({"1|K1|S1", "1|K1|S2", "1|K2|S3", "2|K3|S4", "3|K4|S5"});
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',1),('2','2','2',1),('1','3','3',2)");
+    f->dialogs.confirmAnswers = {answer};
+    f->w.Edit3->setText("A101");
+    f->w.Button2->click();
+    QCOMPARE(f->dialogs.takeTexts(),
+             QStringList{"教室 A101 已安排了 2 份试卷、4 名考生，删除后它们将没有教室，需要重新指定。是否删除？ "});
+    QCOMPARE(f->db.rows("select jsm from t_js order by jsm"), rooms);
+    QCOMPARE(f->db.rows("select sjxh, quote(jsid) from t_kscs order by sjxh"), placements);
 }
 
 void TestClassrooms::deleteWithEmptyNameAsksNothing()

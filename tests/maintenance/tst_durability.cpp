@@ -4,6 +4,7 @@
 #include "Connection.h"
 #include "DataModule.h"
 #include "FileFaults.h"
+#include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "RestoreWindow.h"
 #include "TestDatabase.h"
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void readOnlyDatabaseIsBrowsedAndWorksOnceWritable();
     void wipeThenRestoreGivesBackExactlyTheRows();
     void noCopyNoWipe();
+    void emptyRestoreListSaysWhy();
 };
 
 void TestDurability::crashBetweenStatementsLeavesEveryCommittedRowInTheFile()
@@ -155,6 +157,7 @@ void TestDurability::wipeThenRestoreGivesBackExactlyTheRows()
     RestoreWindow restore(dm, dialogs);
     restore.show();
     QCOMPARE(texts(restore.copyList, 1), QStringList{"2"});
+    QCOMPARE(shownEmptyText(restore.copyList), QString());
     restore.restoreButton->click(); // nothing chosen
     QCOMPARE(dialogs.takeTexts(), QStringList{"请先选择要恢复的备份。"});
     restore.copyList->selectRow(0);
@@ -196,6 +199,17 @@ void TestDurability::noCopyNoWipe()
     QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("1"));
     QVERIFY_THROWS_EXCEPTION(BackupError, restoreDatabase(dm.ADOConnection1, db.folder() + "/nothing.mdb"));
     QCOMPARE(db.scalar("select count(*) from t_bjgmd"), QString("1"));
+}
+
+void TestDurability::emptyRestoreListSaysWhy()
+{
+    TestDatabase db;
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    RestoreWindow restore(dm, dialogs);
+    restore.show();
+    QCOMPARE(shownEmptyText(restore.copyList), QString("还没有备份：数据初始化之前会自动备份"));
 }
 
 QTEST_MAIN(TestDurability)

@@ -33,6 +33,7 @@
 
 namespace {
 
+const QString everyTimeQuestion = QStringLiteral("没有选择考试时间，将打印所有考试时间的全部考场。是否继续？");
 const QString morning = QStringLiteral("2024-06-20 08:30-10:30");
 const QString afternoon = QStringLiteral("2024-06-21 14:00-16:00");
 const QString bigRoom = QStringLiteral("教1-101");
@@ -137,6 +138,9 @@ private Q_SLOTS:
     void anEmptyPrintTableIsNotPrinted();
     void printAllPrintsEveryRoomOfTheTime_data();
     void printAllPrintsEveryRoomOfTheTime();
+    void printAllWithoutTimeAnsweredNoPrintsNothing();
+    void chosenPdfFileIsNamed();
+    void emptyListSaysWhy();
     void printAllWithoutRoomsSaysSo();
     void copiesCommitOncePerChoiceAndRun();
     void printAllShowsProgressAndCanBeCancelled();
@@ -689,7 +693,7 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
     QTemporaryDir out;
     f->w.presetOutput = toPdf(out.filePath("all.pdf"));
     f->w.printAllButton->click();
-    QCOMPARE(f->dialogs.takeTexts(), QStringList());
+    QCOMPARE(f->dialogs.takeTexts(), time.isEmpty() ? QStringList{everyTimeQuestion} : QStringList());
 
     // What each room's candidates are, by the database.
     QMap<QString, QStringList> expected;
@@ -742,6 +746,57 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
     QCOMPARE(gridRows().size(), expected[last].size());
 }
 
+void TestPrintingWindow::printAllWithoutTimeAnsweredNoPrintsNothing()
+{
+    placeExams(12);
+    f->db.exec("INSERT INTO t_print1(xh) VALUES('kept')");
+    show();
+    f->w.ComboBox1->setEditText(" ");
+    QTemporaryDir out;
+    f->w.presetOutput = toPdf(out.filePath("all.pdf"));
+    f->dialogs.confirmAnswers = {false};
+    f->w.printAllButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{everyTimeQuestion});
+    QVERIFY(!QFile::exists(f->w.presetOutput->pdfPath));
+    QCOMPARE(f->db.rows("SELECT xh FROM t_print1"), QStringList{"kept"});
+}
+
+// A PDF file chosen in the setup dialog is named in a box once written.
+void TestPrintingWindow::chosenPdfFileIsNamed()
+{
+    placeExams(12);
+    show();
+    choose(morning, smallRoom);
+    QTemporaryDir out;
+    const QString path = out.filePath("小教室.pdf");
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* setup = qobject_cast<OutputOptionsDialog*>(QApplication::activeModalWidget())) {
+            setup->findChild<QRadioButton*>("toFile")->setChecked(true);
+            setup->findChild<QLineEdit*>("fileName")->setText(path);
+            setup->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        }
+    });
+    poll.start(0);
+    f->w.Button1->click();
+    poll.stop();
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{"已生成 PDF 文件：" + QDir::toNativeSeparators(path)});
+}
+
+void TestPrintingWindow::emptyListSaysWhy()
+{
+    f->db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','')");
+    show();
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString("还没有考试时间：请先在“5.指定时间”中给各场次指定考试时间"));
+    f->w.hide();
+    placeExams(3);
+    show();
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString("请选择考试时间和考场"));
+    choose(morning, smallRoom);
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString());
+}
+
 // The print table is scratch: a room chosen or a whole run is one commit,
 // however many candidates it holds, so that printing waits on no disk sync
 // per candidate.
@@ -758,7 +813,7 @@ void TestPrintingWindow::copiesCommitOncePerChoiceAndRun()
     QTemporaryDir out;
     f->w.presetOutput = toPdf(out.filePath("all.pdf"));
     f->w.printAllButton->click();
-    QCOMPARE(f->dialogs.takeTexts(), QStringList());
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{everyTimeQuestion});
     QCOMPARE(count.commits(), 2);
     QCOMPARE(printRows().size(), 7); // the last room of the last time
 }

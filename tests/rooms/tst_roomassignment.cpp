@@ -52,6 +52,8 @@ private Q_SLOTS:
     void roomChoiceShowsCapacity();
     void assignmentCoversEveryCourseOfThePaper();
     void assignmentActsOnTheLastClickedPaper();
+    void roomOverCapacityAsksFirst_data();
+    void roomOverCapacityAsksFirst();
     void refusedAssignmentChangesNothing_data();
     void refusedAssignmentChangesNothing();
     void periodChange_data();
@@ -152,7 +154,8 @@ void TestRoomAssignment::assignmentCoversEveryCourseOfThePaper()
     // Four candidates in a room for two: capacity is shown, never enforced.
     pick(f->w.ComboBox2, "A101");
     f->w.Button1->click();
-    QCOMPARE(f->dialogs.takeTexts(), QStringList{"指定成功"});
+    QCOMPARE(f->dialogs.takeTexts(),
+             (QStringList{"教室 A101 容纳 2 人，本场已安排 0 人，再加 4 人将超出容量。仍要指定吗？", "指定成功"}));
     QCOMPARE(f->db.rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|" + roomId("A101"), "2|0", "3|0"}));
     QCOMPARE(column(f->w.DBGrid1, 6), (QStringList{"A101", "A101", ""}));
     QCOMPARE(gridRows(f->w.DBGrid2), (QStringList{"|2", "A101|4"}));
@@ -167,6 +170,46 @@ void TestRoomAssignment::assignmentActsOnTheLastClickedPaper()
     f->w.Button1->click();
     QCOMPARE(f->dialogs.takeTexts(), QStringList{"指定成功"});
     QCOMPARE(f->db.rows("SELECT sjxh, jsid FROM t_kscs ORDER BY sjxh"), (QStringList{"1|0", "2|" + roomId("B202"), "3|0"}));
+}
+
+// Paper 2 (two candidates, period 1) already sits in A101, which holds two.
+void TestRoomAssignment::roomOverCapacityAsksFirst_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QString>("room");
+    QTest::addColumn<QString>("question"); // empty: nothing asked
+    QTest::newRow("a full room in the paper's period")
+        << "1" << "1" << "A101" << "教室 A101 容纳 2 人，本场已安排 2 人，再加 4 人将超出容量。仍要指定吗？";
+    QTest::newRow("the room's papers of other periods do not count") << "2" << "3" << "A101" << "";
+    QTest::newRow("within the seats") << "1" << "1" << "B202" << "";
+    QTest::newRow("the room the paper already has") << "1" << "2" << "A101" << "";
+}
+
+void TestRoomAssignment::roomOverCapacityAsksFirst()
+{
+    QFETCH(QString, period);
+    QFETCH(QString, paper);
+    QFETCH(QString, room);
+    QFETCH(QString, question);
+    f->db.exec("UPDATE t_kscs SET jsid=" + roomId("A101") + " WHERE sjxh='2'");
+    const QString placements = "SELECT sjxh, quote(jsid) FROM t_kscs ORDER BY sjxh";
+    const QStringList before = f->db.rows(placements);
+    choosePeriodAndPaper(period, paper);
+    pick(f->w.ComboBox2, room);
+
+    f->dialogs.confirmAnswers = {false};
+    f->w.Button1->click();
+    if (!question.isEmpty()) {
+        QCOMPARE(f->dialogs.takeTexts(), QStringList{question});
+        QCOMPARE(f->db.rows(placements), before);
+        f->dialogs.confirmAnswers = {true};
+        f->w.Button1->click();
+        QCOMPARE(f->dialogs.takeTexts(), (QStringList{question, "指定成功"}));
+    } else {
+        QCOMPARE(f->dialogs.takeTexts(), QStringList{"指定成功"});
+    }
+    QCOMPARE(f->db.scalar("SELECT quote(jsid) FROM t_kscs WHERE sjxh='" + paper + "'"), roomId(room));
 }
 
 void TestRoomAssignment::refusedAssignmentChangesNothing_data()
@@ -208,13 +251,15 @@ void TestRoomAssignment::periodChange_data()
     QTest::addColumn<QStringList>("periods");
 
     const QStringList unchanged{"1|1", "1|2", "2|3"};
+    const QString newPeriod = QStringLiteral("更换成功\n第 %1 场是新场次，还没有考试时间：请在“5.指定时间”中给它指定时间，"
+                                             "否则这一场的考生不会被打印。");
     const QStringList twoPeriods{"1|", "2|"};
     QTest::newRow("into its own period") << "1" << "2" << "1" << "学生考试有冲突！！！" << unchanged << twoPeriods;
     QTest::newRow("into a period where a student sits") << "2" << "3" << "1" << "学生考试有冲突！！！" << unchanged << twoPeriods;
     QTest::newRow("into a period without a shared student")
         << "1" << "2" << "2" << "更换成功" << QStringList{"1|1", "2|2", "2|3"} << twoPeriods;
     QTest::newRow("into a new period")
-        << "1" << "2" << "12" << "更换成功" << QStringList{"1|1", "12|2", "2|3"} << QStringList{"1|", "12|", "2|"};
+        << "1" << "2" << "12" << newPeriod.arg(12) << QStringList{"1|1", "12|2", "2|3"} << QStringList{"1|", "12|", "2|"};
     for (const char* target : {"", "abc", " 3", "3 ", "0", "03", "三"}) {
         QTest::addRow("refused target '%s'", target)
             << "1" << "2" << target << QStringLiteral("更换场次“%1”不是场次号，请输入 1、2、3 这样的数字").arg(target)
@@ -244,7 +289,7 @@ void TestRoomAssignment::newPeriodAppearsAfterRefreshAndPaperKeepsItsRoom()
     choosePeriodAndPaper("1", "2");
     typeInto(f->w.Edit1, "7");
     f->w.Button4->click();
-    QCOMPARE(f->dialogs.takeTexts(), QStringList{"更换成功"});
+    QVERIFY(f->dialogs.lastText().startsWith("更换成功\n第 7 场是新场次"));
     // Nothing is reloaded by the move itself.
     QCOMPARE(entries(f->w.ComboBox1), (QStringList{"1", "2"}));
     QCOMPARE(column(f->w.DBGrid1, 0), (QStringList{"2", "1", "1"}));

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void refusedRoomChangesNothing_data();
     void refusedRoomChangesNothing();
     void oneRoomFillsTheRoomChoice();
+    void roomOverCapacityAsksFirst();
+    void noPaperOfSeveralCoursesSaysWhy();
 
 private:
     std::unique_ptr<WindowFixture<TForm14>> f;
@@ -76,6 +78,7 @@ void TestSplit::listShowsPapersOfSeveralCoursesLargestFirst()
 {
     f->w.show();
     QStringList shown = gridRows(f->w.DBGrid1);
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString());
     QCOMPARE(shown.size(), 5);
     std::sort(shown.begin(), shown.begin() + 3);
     std::sort(shown.begin() + 3, shown.end());
@@ -251,6 +254,33 @@ void TestSplit::oneRoomFillsTheRoomChoice()
     f->db.exec("DELETE FROM t_js WHERE jsm='A101'");
     rooms->show();
     QCOMPARE(entries(rooms->ComboBox1), QStringList{"B202"});
+}
+
+// B202 holds paper 2 (one candidate) in period 1; paper 4 has two.
+void TestSplit::roomOverCapacityAsksFirst()
+{
+    f->db.exec("UPDATE t_js SET rnrs=2 WHERE jsm='B202'");
+    const QStringList placements = f->db.rows(placementQuery);
+    const QString question = "教室 B202 容纳 2 人，本场已安排 1 人，再加 2 人将超出容量。仍要指定吗？";
+    rooms->show();
+    clickRowShowing(rooms->DBGrid1, 1, "4");
+    pick(rooms->ComboBox1, "B202");
+    f->dialogs.confirmAnswers = {false};
+    rooms->Button3->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{question});
+    QCOMPARE(f->db.rows(placementQuery), placements);
+
+    f->dialogs.confirmAnswers = {true};
+    rooms->Button3->click();
+    QCOMPARE(f->dialogs.takeTexts(), (QStringList{question, "指定成功"}));
+    QCOMPARE(f->db.scalar("SELECT quote(jsid) FROM t_kscs WHERE sjxh='4'"), QString("2"));
+}
+
+void TestSplit::noPaperOfSeveralCoursesSaysWhy()
+{
+    f->db.exec("UPDATE t_bjgmd SET sjxh=kcxh");
+    f->w.show();
+    QCOMPARE(shownEmptyText(f->w.DBGrid1), QString("没有几门课程合用的试卷：每份试卷只考一门课程，无需拆分"));
 }
 
 QTEST_MAIN(TestSplit)

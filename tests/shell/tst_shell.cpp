@@ -1,5 +1,6 @@
 // Start-up, login and the main menu, driven through the real windows.
 #include "RecordingDialogs.h"
+#include "TermSummaryView.h"
 #include "TestDatabase.h"
 #include "Unit1.h"
 #include "Unit13.h"
@@ -83,6 +84,7 @@ private Q_SLOTS:
     void rightPasswordOpensTheMainWindow();
     void menuHasEveryItemInOrder();
     void menuItemsOpenTheirWindowsModally();
+    void mainWindowShowsTheTermWhenActivated();
     void closingAWorkingWindowReconfiguresTheConnection();
     void schedulingMenuRefusesCoursesWithoutPaper();
     void schedulingMenuOpensSchedulingWindow();
@@ -209,6 +211,21 @@ void TestShell::menuItemsOpenTheirWindowsModally()
         QCOMPARE(modalOpenedBy([action] { action->trigger(); }), expected);
         QCOMPARE(modalOpenedBy([&main, handler] { (main.*handler)(); }), expected);
     }
+    QVERIFY(dialogs->boxes.isEmpty());
+}
+
+void TestShell::mainWindowShowsTheTermWhenActivated()
+{
+    TForm3& main = *windows->Form3;
+    db->addRoster({"|K5|S6|吴八|C5|日语|郑老师|外语系||补考", "1|K1|S1|张三|C1|数学|王|数学系||补考"});
+    main.show();
+    main.FormActivate();
+    QVERIFY(main.termSummary->text().contains("2 名考生，2 门课程，其中 1 门课程没有试卷序号"));
+    QVERIFY(main.termSummary->text().endsWith("\n下一步：1.试卷管理"));
+    // Read again at the next activation, after a working window changed the term.
+    db->exec("update t_bjgmd set sjxh='5' where kcxh='K5'");
+    main.FormActivate();
+    QVERIFY(main.termSummary->text().endsWith("\n下一步：2.课程排考"));
     QVERIFY(dialogs->boxes.isEmpty());
 }
 

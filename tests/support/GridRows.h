@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QList>
 #include <QStringList>
 
@@ -21,4 +22,11 @@ inline QStringList gridRows(const QAbstractItemView* grid, const QList<int>& col
         rows.append(cells.join(u'|'));
     }
     return rows;
+}
+
+// The text an empty list shows in its middle, empty while none is shown.
+inline QString shownEmptyText(const QAbstractItemView* grid)
+{
+    const auto* label = grid->viewport()->findChild<QLabel*>(QStringLiteral("emptyListText"));
+    return label && label->isVisibleTo(grid) ? label->text() : QString();
 }
