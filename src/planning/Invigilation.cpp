@@ -330,6 +330,21 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
     return plan;
 }
 
+void deleteInvigilator(DataModule& dm, int invigilator)
+{
+    inTransaction(dm.ADOConnection1, [&] {
+        executeOn(dm.ADOQuery8, SqlText("delete from t_jkap where jkid='") + QString::number(invigilator) + "'");
+        executeOn(dm.ADOQuery8, SqlText("delete from t_jkjs where jkid='") + QString::number(invigilator) + "'");
+        return true;
+    });
+}
+
+void removeDuty(DataModule& dm, const InvigilationDuty& duty)
+{
+    executeOn(dm.ADOQuery8, SqlText("delete from t_jkap where cc='") + duty.period.trimmed() + "' and jsid='"
+                                + QString::number(duty.room) + "' and jkid='" + QString::number(duty.invigilator) + "'");
+}
+
 void adoptInvigilation(DataModule& dm, const InvigilationPlan& plan)
 {
     inTransaction(dm.ADOConnection1, [&] {
@@ -393,4 +408,112 @@ QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
     executeOn(dm.ADOQuery8, SqlText("insert into t_jkap(cc,jsid,jkid,sg) values('") + duty.period.trimmed() + "','"
                                 + QString::number(duty.room) + "','" + QString::number(duty.invigilator) + "',1)");
     return {};
+}
+
+namespace {
+
+// Each room's papers with their course names ("P1 高等数学、P2 物理"), keyed by
+// period and room id.
+QHash<QPair<QString, int>, QString> papersOfRooms(QuerySlot& q)
+{
+    openOn(q, "select distinct cc,jsid,sjxh,kcmc from ksap where jsid<>0 order by cc,jsid,sjxh,kcmc");
+    QHash<QPair<QString, int>, QStringList> names;
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QPair<QString, int> key{q.FieldByName(QStringLiteral("cc")).AsString().trimmed(),
+                                      q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()};
+        const QString paper = q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed();
+        const QString course = q.FieldByName(QStringLiteral("kcmc")).AsString().trimmed();
+        QStringList& list = names[key];
+        if (!list.isEmpty() && list.last().startsWith(paper + u' '))
+            list.last() += u'/' + course;
+        else
+            list.append(paper + u' ' + course);
+    }
+    QHash<QPair<QString, int>, QString> out;
+    for (auto at = names.cbegin(); at != names.cend(); ++at)
+        out.insert(at.key(), at.value().join(QStringLiteral("、")));
+    return out;
+}
+
+} // namespace
+
+InvigilationList dutyTable(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    readRooms(dm.ADOQuery22, term, {});
+    readPeople(dm.ADOQuery22, term);
+    QHash<QPair<QString, int>, QString> papers = papersOfRooms(dm.ADOQuery22);
+    // Several periods of one time in one room: the papers of all of them.
+    QHash<QPair<int, int>, QStringList> papersAt;
+    for (auto at = papers.cbegin(); at != papers.cend(); ++at)
+        papersAt[{term.timeOf(at.key().first), at.key().second}].append(at.value());
+    QHash<QPair<int, int>, QStringList> namesAt;
+    openOn(dm.ADOQuery22, "select d.cc as cc,d.jsid as jsid,t.xm as xm from t_jkap d join t_jkjs t on t.jkid=d.jkid"
+                          " order by d.cc,d.jsid,d.sg desc,t.jkid");
+    for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
+        namesAt[{term.timeOf(dm.ADOQuery22.FieldByName(QStringLiteral("cc")).AsString().trimmed()),
+                 dm.ADOQuery22.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()}]
+            .append(dm.ADOQuery22.FieldByName(QStringLiteral("xm")).AsString().trimmed());
+
+    std::vector<const RoomSlot*> slots;
+    for (const RoomSlot& slot : term.slots)
+        slots.push_back(&slot);
+    std::stable_sort(slots.begin(), slots.end(), [](const RoomSlot* a, const RoomSlot* b) {
+        return a->time != b->time ? a->time < b->time : a->roomName < b->roomName;
+    });
+    InvigilationList list{{QStringLiteral("考试时间"), QStringLiteral("考场"), QStringLiteral("试卷"),
+                           QStringLiteral("考生人数"), QStringLiteral("监考教师")},
+                          {QStringLiteral("kssj"), QStringLiteral("js"), QStringLiteral("papers"),
+                           QStringLiteral("candidates"), QStringLiteral("invigilators"), QStringLiteral("cc"),
+                           QStringLiteral("jsid")},
+                          {}};
+    for (const RoomSlot* slot : slots) {
+        QStringList roomPapers = papersAt.value({slot->time, slot->room});
+        roomPapers.sort();
+        list.rows.push_back({term.times[slot->time].text, slot->roomName, roomPapers.join(QStringLiteral("、")),
+                             QString::number(slot->candidates),
+                             namesAt.value({slot->time, slot->room}).join(QStringLiteral("、")), slot->period,
+                             QString::number(slot->room)});
+    }
+    return list;
+}
+
+InvigilationList invigilatorNotices(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    const QHash<QPair<QString, int>, QString> papers = papersOfRooms(dm.ADOQuery22);
+    openOn(dm.ADOQuery22, "select t.jkid as jkid,t.xm as xm,t.yx as yx,d.cc as cc,d.jsid as jsid,coalesce(r.jsm,'') as jsm"
+                          " from t_jkap d join t_jkjs t on t.jkid=d.jkid left join t_js r on r.jsid=d.jsid");
+    struct Duty {
+        int person;
+        int time;
+        QString period;
+        QStringList row;
+    };
+    std::vector<Duty> duties;
+    QuerySlot& q = dm.ADOQuery22;
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
+        const int time = term.timeOf(period);
+        duties.push_back({q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt(), time, period,
+                          {q.FieldByName(QStringLiteral("xm")).AsString().trimmed(),
+                           q.FieldByName(QStringLiteral("yx")).AsString().trimmed(), term.times[time].text,
+                           q.FieldByName(QStringLiteral("jsm")).AsString().trimmed(),
+                           papers.value({period, q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()})}});
+    }
+    std::sort(duties.begin(), duties.end(), [](const Duty& a, const Duty& b) {
+        return a.person != b.person ? a.person < b.person
+               : a.time != b.time   ? a.time < b.time
+                                    : a.row[3] < b.row[3];
+    });
+    InvigilationList list{{QStringLiteral("姓名"), QStringLiteral("院系"), QStringLiteral("考试时间"),
+                           QStringLiteral("考场"), QStringLiteral("试卷")},
+                          {QStringLiteral("xm"), QStringLiteral("yx"), QStringLiteral("kssj"), QStringLiteral("js"),
+                           QStringLiteral("papers")},
+                          {}};
+    for (Duty& duty : duties)
+        list.rows.push_back(std::move(duty.row));
+    return list;
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 class DataModule;
@@ -67,3 +68,28 @@ QString invigilationReport(const InvigilationPlan& plan);
 // message names the clash, nothing is written) when they are in another room
 // at that time or cannot take that sitting; an empty text when it was done.
 QString addHandDuty(DataModule& dm, const InvigilationDuty& duty);
+
+// Deletes the invigilator with every duty of theirs, in one transaction.
+void deleteInvigilator(DataModule& dm, int invigilator);
+
+// Takes the invigilator out of the room of the period, by hand or not.
+void removeDuty(DataModule& dm, const InvigilationDuty& duty);
+
+// The lists that go to the teachers: a table of titles and rows of text,
+// in groups (one page or sheet part each) of rows with the same value in
+// column `groupColumn`.
+struct InvigilationList {
+    QStringList titles;
+    QStringList fields;           // the names the report reads; more than the titles
+                                  // where rows carry keys (the duty table: cc, jsid)
+    std::vector<QStringList> rows;
+    int groupColumn = 0;
+};
+
+// One row per room in use at each time, in order of time then room name:
+// time, room, papers (number and course names), candidates, invigilators.
+InvigilationList dutyTable(DataModule& dm);
+
+// One row per duty, grouped by invigilator (in list order), in order of
+// time: name, department, time, room, papers.
+InvigilationList invigilatorNotices(DataModule& dm);
