@@ -169,7 +169,7 @@ void InvigilationWindow::FormShow()
 void InvigilationWindow::showInvigilators()
 {
     QuerySlot& q = dm.ADOQuery23;
-    openOn(q, "select jkid,xm,yx,zdcs,bkcc,(select count(*) from t_jkap d where d.jkid=t_jkjs.jkid) as n"
+    openOn(q, "select jkid,xm,yx,zdcs,bkcc,(select count(*) from t_jkap where t_jkap.jkid=t_jkjs.jkid) as n"
               " from t_jkjs order by jkid");
     std::vector<QStringList> rows;
     for (q.First(); !q.Eof(); q.Next()) {

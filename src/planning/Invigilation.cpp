@@ -51,7 +51,7 @@ int periodOrder(const QString& a, const QString& b)
 struct Term {
     std::vector<Time> times;
     QHash<QString, int> timeOfPeriod;
-    std::vector<RoomSlot> slots;
+    std::vector<RoomSlot> roomSlots;
     std::map<std::pair<int, int>, int> slotAt; // (time, room) -> slot
     std::vector<Invigilator> people;
     QHash<int, int> personOf;                   // id -> index
@@ -124,8 +124,8 @@ void readTimes(QuerySlot& q, Term& term)
 // and room, with the candidates of all its papers.
 void readRooms(QuerySlot& q, Term& term, const InvigilationTerms& terms)
 {
-    openOn(q, "select k.cc as cc,k.sjxh as sjxh,r.jsid as jsid,r.jsm as jsm,coalesce(p.Num,0) as Num"
-              " from t_kscs k join t_js r on r.jsid=k.jsid left join t_hbkrs p on p.sjxh=k.sjxh");
+    openOn(q, "select t_kscs.cc as cc,t_kscs.sjxh as sjxh,t_js.jsid as jsid,t_js.jsm as jsm,coalesce(t_hbkrs.Num,0) as Num"
+              " from t_kscs join t_js on t_js.jsid=t_kscs.jsid left join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh");
     struct Row {
         QString period, paper, roomName;
         int room, candidates;
@@ -143,20 +143,20 @@ void readRooms(QuerySlot& q, Term& term, const InvigilationTerms& terms)
     });
     for (const Row& row : rows) {
         const int time = term.timeOf(row.period);
-        auto [at, added] = term.slotAt.try_emplace({time, row.room}, int(term.slots.size()));
+        auto [at, added] = term.slotAt.try_emplace({time, row.room}, int(term.roomSlots.size()));
         if (added)
-            term.slots.push_back({time, row.period, row.room, row.roomName, 0, {}, 0, {}});
-        RoomSlot& slot = term.slots[at->second];
+            term.roomSlots.push_back({time, row.period, row.room, row.roomName, 0, {}, 0, {}});
+        RoomSlot& slot = term.roomSlots[at->second];
         slot.candidates += row.candidates;
         slot.papers.append(row.paper);
     }
-    for (RoomSlot& slot : term.slots)
+    for (RoomSlot& slot : term.roomSlots)
         slot.needed = terms.needed(slot.candidates);
     // Rooms of one time next to each other, times in order of their periods.
-    std::stable_sort(term.slots.begin(), term.slots.end(), [](const RoomSlot& a, const RoomSlot& b) { return a.time < b.time; });
+    std::stable_sort(term.roomSlots.begin(), term.roomSlots.end(), [](const RoomSlot& a, const RoomSlot& b) { return a.time < b.time; });
     term.slotAt.clear();
-    for (int i = 0; i < int(term.slots.size()); ++i)
-        term.slotAt[{term.slots[i].time, term.slots[i].room}] = i;
+    for (int i = 0; i < int(term.roomSlots.size()); ++i)
+        term.slotAt[{term.roomSlots[i].time, term.roomSlots[i].room}] = i;
 }
 
 void readPeople(QuerySlot& q, Term& term)
@@ -191,8 +191,7 @@ void readTeachers(QuerySlot& q, Term& term)
     QHash<QString, int> byName;
     for (int i = int(term.people.size()) - 1; i >= 0; --i)
         byName.insert(term.people[i].name.toLower(), i);
-    openOn(q, "select distinct b.sjxh as sjxh,b.skjs as skjs from t_bjgmd b join t_kscs k on k.sjxh=b.sjxh"
-              " where k.jsid<>0 order by b.sjxh,b.skjs");
+    openOn(q, "select distinct sjxh,skjs from t_bjgmd where sjxh in (select sjxh from t_kscs where jsid<>0) order by sjxh,skjs");
     for (q.First(); !q.Eof(); q.Next()) {
         const auto at = byName.constFind(q.FieldByName(QStringLiteral("skjs")).AsString().trimmed().toLower());
         if (at == byName.constEnd())
@@ -222,7 +221,7 @@ void readHandDuties(QuerySlot& q, Term& term)
         term.give(*person, time);
         const auto slot = term.slotAt.find({time, q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()});
         if (slot != term.slotAt.end())
-            term.slots[slot->second].given.push_back(*person);
+            term.roomSlots[slot->second].given.push_back(*person);
     }
 }
 
@@ -254,15 +253,21 @@ int bestFree(const Term& term, int time)
     return best;
 }
 
+int canCome(const Term& term, int time)
+{
+    int count = 0;
+    for (const Invigilator& p : term.people)
+        count += p.blocked[time] || p.most <= 0 ? 0 : 1;
+    return count;
+}
+
 QString shortReason(const Term& term, int time, int placesThen)
 {
     if (term.people.empty())
         return QStringLiteral("没有监考教师");
-    int canCome = 0;
-    for (const Invigilator& p : term.people)
-        canCome += p.blocked[time] || p.most <= 0 ? 0 : 1;
-    if (canCome < placesThen)
-        return QStringLiteral("该时间需要 %1 人次监考，只有 %2 名监考教师能来").arg(placesThen).arg(canCome);
+    const int free = canCome(term, time);
+    if (free < placesThen)
+        return QStringLiteral("该时间需要 %1 人次监考，只有 %2 名监考教师能来").arg(placesThen).arg(free);
     return QStringLiteral("该时间能来的监考教师已达最多监考场次");
 }
 
@@ -286,14 +291,14 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
 
     InvigilationPlan plan;
     plan.handDuties = term.handDuties;
-    plan.rooms = int(term.slots.size());
+    plan.rooms = int(term.roomSlots.size());
     auto place = [&](RoomSlot& slot, int person) {
         term.give(person, slot.time);
         slot.given.push_back(person);
         plan.duties.push_back({slot.period, slot.room, term.people[person].id});
     };
     // A paper's own teachers first, each once in its room.
-    for (RoomSlot& slot : term.slots) {
+    for (RoomSlot& slot : term.roomSlots) {
         for (const QString& paper : slot.papers) {
             for (int teacher : term.teachersOfPaper.value(paper)) {
                 const Invigilator& p = term.people[teacher];
@@ -305,9 +310,12 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
         }
     }
     std::vector<int> placesAt(term.times.size(), 0);
-    for (const RoomSlot& slot : term.slots)
+    for (const RoomSlot& slot : term.roomSlots)
         placesAt[slot.time] += slot.needed;
-    for (RoomSlot& slot : term.slots) {
+    for (int t = 0; t < int(term.times.size()); ++t)
+        if (placesAt[size_t(t)] > 0)
+            plan.times.push_back({term.times[size_t(t)].text, placesAt[size_t(t)], canCome(term, t)});
+    for (RoomSlot& slot : term.roomSlots) {
         plan.places += slot.needed;
         while (int(slot.given.size()) < slot.needed) {
             const int person = bestFree(term, slot.time);
@@ -393,8 +401,9 @@ QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
     if (p.blocked[time])
         return QStringLiteral("%1 不能参加 %2 的监考。").arg(p.name, term.times[time].text);
     QuerySlot& q = dm.ADOQuery22;
-    openOn(q, "select d.cc as cc,d.jsid as jsid,coalesce(r.jsm,'') as jsm from t_jkap d left join t_js r on r.jsid=d.jsid"
-              " where d.jkid='" + QString::number(duty.invigilator) + "' order by d.cc,d.jsid");
+    openOn(q, SqlText("select t_jkap.cc as cc,t_jkap.jsid as jsid,coalesce(t_js.jsm,'') as jsm from t_jkap"
+                      " left join t_js on t_js.jsid=t_jkap.jsid where t_jkap.jkid='")
+                  + QString::number(duty.invigilator) + "' order by t_jkap.cc,t_jkap.jsid");
     for (q.First(); !q.Eof(); q.Next()) {
         const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
         const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
@@ -449,17 +458,17 @@ InvigilationList dutyTable(DataModule& dm)
     for (auto at = papers.cbegin(); at != papers.cend(); ++at)
         papersAt[{term.timeOf(at.key().first), at.key().second}].append(at.value());
     QHash<QPair<int, int>, QStringList> namesAt;
-    openOn(dm.ADOQuery22, "select d.cc as cc,d.jsid as jsid,t.xm as xm from t_jkap d join t_jkjs t on t.jkid=d.jkid"
-                          " order by d.cc,d.jsid,d.sg desc,t.jkid");
+    openOn(dm.ADOQuery22, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkjs.xm as xm from t_jkap"
+                          " join t_jkjs on t_jkjs.jkid=t_jkap.jkid order by t_jkap.cc,t_jkap.jsid,t_jkap.sg desc,t_jkjs.jkid");
     for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
         namesAt[{term.timeOf(dm.ADOQuery22.FieldByName(QStringLiteral("cc")).AsString().trimmed()),
                  dm.ADOQuery22.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()}]
             .append(dm.ADOQuery22.FieldByName(QStringLiteral("xm")).AsString().trimmed());
 
-    std::vector<const RoomSlot*> slots;
-    for (const RoomSlot& slot : term.slots)
-        slots.push_back(&slot);
-    std::stable_sort(slots.begin(), slots.end(), [](const RoomSlot* a, const RoomSlot* b) {
+    std::vector<const RoomSlot*> roomSlots;
+    for (const RoomSlot& slot : term.roomSlots)
+        roomSlots.push_back(&slot);
+    std::stable_sort(roomSlots.begin(), roomSlots.end(), [](const RoomSlot* a, const RoomSlot* b) {
         return a->time != b->time ? a->time < b->time : a->roomName < b->roomName;
     });
     InvigilationList list{{QStringLiteral("考试时间"), QStringLiteral("考场"), QStringLiteral("试卷"),
@@ -468,7 +477,7 @@ InvigilationList dutyTable(DataModule& dm)
                            QStringLiteral("candidates"), QStringLiteral("invigilators"), QStringLiteral("cc"),
                            QStringLiteral("jsid")},
                           {}};
-    for (const RoomSlot* slot : slots) {
+    for (const RoomSlot* slot : roomSlots) {
         QStringList roomPapers = papersAt.value({slot->time, slot->room});
         roomPapers.sort();
         list.rows.push_back({term.times[slot->time].text, slot->roomName, roomPapers.join(QStringLiteral("、")),
@@ -484,8 +493,9 @@ InvigilationList invigilatorNotices(DataModule& dm)
     Term term;
     readTimes(dm.ADOQuery22, term);
     const QHash<QPair<QString, int>, QString> papers = papersOfRooms(dm.ADOQuery22);
-    openOn(dm.ADOQuery22, "select t.jkid as jkid,t.xm as xm,t.yx as yx,d.cc as cc,d.jsid as jsid,coalesce(r.jsm,'') as jsm"
-                          " from t_jkap d join t_jkjs t on t.jkid=d.jkid left join t_js r on r.jsid=d.jsid");
+    openOn(dm.ADOQuery22, "select t_jkjs.jkid as jkid,t_jkjs.xm as xm,t_jkjs.yx as yx,t_jkap.cc as cc,t_jkap.jsid as jsid,"
+                          "coalesce(t_js.jsm,'') as jsm from t_jkap join t_jkjs on t_jkjs.jkid=t_jkap.jkid"
+                          " left join t_js on t_js.jsid=t_jkap.jsid");
     struct Duty {
         int person;
         int time;

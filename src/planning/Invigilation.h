@@ -34,6 +34,14 @@ struct ShortRoom {
     QString reason;
 };
 
+// What one time asks and has: the places its rooms need, and how many
+// invigilators may come then (not ruled out, most duties above 0).
+struct TimeLoad {
+    QString time;
+    int places = 0;
+    int canCome = 0;
+};
+
 // An automatic run's proposal: nothing is written until it is adopted.
 struct InvigilationPlan {
     std::vector<InvigilationDuty> duties; // the automatic duties, all of them
@@ -42,6 +50,7 @@ struct InvigilationPlan {
     int places = 0;       // invigilators all rooms need together
     int ownTeachers = 0;  // duties of a teacher in a room of their own course
     QList<ShortRoom> shortRooms;
+    std::vector<TimeLoad> times; // in order of their periods
     int fewest = 0;       // duties per invigilator who may take any
     int most = 0;
 };
