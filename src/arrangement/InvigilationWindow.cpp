@@ -61,7 +61,7 @@ QString tidyUnavailable(const QString& text)
 } // namespace
 
 InvigilationWindow::InvigilationWindow(DataModule& dm, Dialogs& dialogs, QWidget* parent)
-    : Form(dialogs, QStringLiteral("invigilationWindow"), QStringLiteral("监考安排"), parent), dm(dm)
+    : Form(dialogs, QStringLiteral("InvigilationWindow"), QStringLiteral("监考安排"), parent), dm(dm)
 {
     auto* people = new QGroupBox(QStringLiteral("监考教师"), this);
     invigilatorGrid = named(grid(people, {QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("院系"),
@@ -215,9 +215,8 @@ void InvigilationWindow::addInvigilatorClick()
         dialogs.message(QStringLiteral("最多场次应是不小于 0 的整数"));
         return;
     }
-    addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text());
-    executeOn(dm.ADOQuery8, SqlText("update t_jkjs set bkcc='") + tidyUnavailable(unavailableEdit->text())
-                                + "' where jkid=(select max(jkid) from t_jkjs)");
+    addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(),
+                   tidyUnavailable(unavailableEdit->text()));
     showInvigilators();
     invigilatorGrid->selectRow(invigilatorGrid->rowCount() - 1);
 }

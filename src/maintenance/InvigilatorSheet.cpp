@@ -63,7 +63,7 @@ void storeInvigilators(DataModule& dm, const Worksheet& sheet, InvigilatorImport
                                              + "' where jkid='" + id + "'");
             ++result.updated;
         } else {
-            addInvigilator(dm, name, department, duties);
+            addInvigilator(dm, name, department, duties, {});
             ++result.added;
         }
     }
@@ -71,10 +71,11 @@ void storeInvigilators(DataModule& dm, const Worksheet& sheet, InvigilatorImport
 
 } // namespace
 
-void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties)
+void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties,
+                    const QString& unavailable)
 {
     executeOn(dm.ADOQuery10, SqlText("insert into t_jkjs(xm,yx,zdcs,bkcc) values('") + name.trimmed() + "','"
-                                 + department.trimmed() + "','" + mostDuties.trimmed() + "','')");
+                                 + department.trimmed() + "','" + mostDuties.trimmed() + "','" + unavailable.trimmed() + "')");
 }
 
 InvigilatorImport importInvigilators(DataModule& dm, const Worksheet& sheet)

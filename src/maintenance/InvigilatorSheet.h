@@ -12,8 +12,9 @@ struct InvigilatorImport {
     QList<SkippedRoomRow> skipped;
 };
 
-// Adds one invigilator, values trimmed, with no unavailable sittings.
-void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties);
+// Adds one invigilator, values trimmed.
+void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties,
+                    const QString& unavailable);
 
 // Reads rows 2 to the sheet's last row: an invigilator whose name (trimmed,
 // letters compared without regard to case) is on the list gets the

@@ -495,7 +495,7 @@ InvigilationList invigilatorNotices(DataModule& dm)
     const QHash<QPair<QString, int>, QString> papers = papersOfRooms(dm.ADOQuery22);
     openOn(dm.ADOQuery22, "select t_jkjs.jkid as jkid,t_jkjs.xm as xm,t_jkjs.yx as yx,t_jkap.cc as cc,t_jkap.jsid as jsid,"
                           "coalesce(t_js.jsm,'') as jsm from t_jkap join t_jkjs on t_jkjs.jkid=t_jkap.jkid"
-                          " left join t_js on t_js.jsid=t_jkap.jsid");
+                          " join t_js on t_js.jsid=t_jkap.jsid");
     struct Duty {
         int person;
         int time;

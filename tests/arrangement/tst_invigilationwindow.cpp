@@ -85,6 +85,22 @@ void TestInvigilationWindow::importAssignChangeAndPrint()
                           "4|'钱老师'|''|4|''"}));
     QCOMPARE(f.w.invigilatorGrid->rowCount(), 4);
 
+    // Added by hand (most duties must be a count), then deleted again.
+    f.w.nameEdit->setText(" 周老师 ");
+    f.w.departmentEdit->setText("化学系");
+    f.w.mostDutiesEdit->setText("两");
+    f.w.unavailableEdit->setText("2025-01-07、 1");
+    f.w.addInvigilatorButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"最多场次应是不小于 0 的整数"});
+    f.w.mostDutiesEdit->setText("2");
+    f.w.addInvigilatorButton->click();
+    QCOMPARE(f.db.rows("SELECT jkid, quote(xm), quote(yx), quote(zdcs), quote(bkcc) FROM t_jkjs WHERE jkid = 5"),
+             QStringList{"5|'周老师'|'化学系'|2|'2025-01-07 1'"});
+    QCOMPARE(f.w.invigilatorGrid->currentRow(), 4);
+    f.w.deleteInvigilatorButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"是否删除监考教师“周老师”及其监考安排？"});
+    QCOMPARE(f.db.scalar("SELECT count(*) FROM t_jkjs"), QString("4"));
+
     // 钱 cannot come in period 1: typed with a Chinese comma and blanks.
     f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "钱老师"));
     QCOMPARE(f.w.nameEdit->text(), QString("钱老师"));
