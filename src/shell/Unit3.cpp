@@ -9,6 +9,7 @@
 #include "Unit2.h"
 #include "Unit4.h"
 #include "Unit5.h"
+#include "InvigilationWindow.h"
 #include "Unit6.h"
 #include "Unit7.h"
 #include "Unit8.h"
