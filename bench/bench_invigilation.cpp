@@ -3,9 +3,8 @@
 // to 120 seats, two periods a day, every paper taught by one of 600
 // generated invigilators of mixed availability (most duties 3 to 12; a
 // quarter cannot come on one or two days, a tenth not to three periods).
-// Times the whole
-// run (plan and adoption) and prints the spread of duties and the rooms left
-// short against what is possible: the places each time needs against who is
+// Times the whole run (plan and adoption) and prints the spread of duties
+// and the rooms left short against what is possible: the places each time needs against who is
 // free then.
 #include "Invigilation.h"
 #include "RoomAssignment.h"
