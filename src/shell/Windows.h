@@ -21,12 +21,19 @@ class TForm16;
 class RestoreWindow;
 class InvigilationWindow;
 
-// Every window of the program, each created once at start-up in a fixed
-// order and kept until the end of the run.
+// Every window of the program, each created once in a fixed order and kept
+// until the end of the run.
 class Windows {
 public:
+    // Every window at once.
     explicit Windows(Dialogs& dialogs);
+    // The login window alone, so that it shows at once; the others follow
+    // with createRest(), in the same order.
+    static std::unique_ptr<Windows> loginFirst(Dialogs& dialogs);
     ~Windows();
+
+    // Creates the windows after the login window, once; later calls do nothing.
+    void createRest();
 
     Dialogs& dialogs;
     std::unique_ptr<TForm13> Form13;
@@ -51,4 +58,8 @@ public:
     std::unique_ptr<RestoreWindow> restoreWindow;
     // "监考安排", after the restore window.
     std::unique_ptr<InvigilationWindow> invigilationWindow;
+
+private:
+    struct LoginOnly { };
+    Windows(Dialogs& dialogs, LoginOnly);
 };
