@@ -73,6 +73,30 @@ CREATE TABLE t_print1 (
   kssj TEXT NOT NULL DEFAULT '' COLLATE NOCASE
 ) STRICT;
 
+-- Invigilators. bkcc lists the sittings one cannot take, separated by
+-- blanks, commas or "、": a period number stands for that period's exam
+-- time, any other item for every exam time starting with it (a date).
+-- zdcs is the most duties one may get. Ids are never reused.
+CREATE TABLE t_jkjs (
+  jkid INTEGER PRIMARY KEY AUTOINCREMENT,
+  xm   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- name
+  yx   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- department (院系)
+  zdcs INTEGER NOT NULL DEFAULT 0,               -- most duties
+  bkcc TEXT NOT NULL DEFAULT '' COLLATE NOCASE   -- sittings one cannot take
+) STRICT;
+CREATE INDEX t_jkjs_xm ON t_jkjs(xm);
+
+-- Invigilation duties: who watches which room in which period. sg is 1 for
+-- a duty entered by hand, which the automatic run keeps.
+CREATE TABLE t_jkap (
+  cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period number
+  jsid INTEGER NOT NULL DEFAULT 0,               -- room
+  jkid INTEGER NOT NULL DEFAULT 0,               -- invigilator
+  sg   INTEGER NOT NULL DEFAULT 0                -- entered by hand
+) STRICT;
+CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
+CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
+
 -- Emptied by data initialization; nothing else writes it.
 CREATE TABLE log (
   id      INTEGER PRIMARY KEY,
@@ -165,6 +189,6 @@ FROM (SELECT sjxh, kcxh, count(*) AS Num1 FROM t_bjgmd GROUP BY sjxh, kcxh) c
 JOIN t_hbkrs p ON p.sjxh = c.sjxh
 WHERE c.sjxh IN (SELECT sjxh FROM t_bjgmd GROUP BY sjxh HAVING count(DISTINCT kcxh) > 1);
 
--- The layout above is version 1; a database without a version is brought to
--- it when the program connects.
-PRAGMA user_version = 1;
+-- The layout above is version 2 (version 1 lacked the invigilator tables); a
+-- database of an earlier version is brought to it when the program connects.
+PRAGMA user_version = 2;

@@ -9,10 +9,6 @@
 #include <QHash>
 #include <QRegularExpression>
 
-namespace {
-
-// Room names compare as the database compares them: blanks around do not
-// count, and letters A to Z without regard to case.
 QString nameKey(const QString& trimmedName)
 {
     QString key = trimmedName;
@@ -27,6 +23,20 @@ QString trimmedCell(const Worksheet& sheet, int row, int column)
 {
     return trimBlanks(cellText(sheet.cell(row, column)));
 }
+
+QString skippedRowsText(const QList<SkippedRoomRow>& skipped)
+{
+    QString text;
+    // A box taller than the screen would hide its own OK button.
+    constexpr int shown = 30;
+    for (qsizetype i = 0; i < std::min<qsizetype>(shown, skipped.size()); ++i)
+        text += QStringLiteral("\n第 %1 行：%2").arg(skipped[i].row).arg(skipped[i].reason);
+    if (skipped.size() > shown)
+        text += QStringLiteral("\n……另有 %1 行被跳过。").arg(skipped.size() - shown);
+    return text;
+}
+
+namespace {
 
 // Empty when the text is a whole number above 0, else why not.
 QString capacityProblem(const QString& capacity)
@@ -110,11 +120,5 @@ QString roomImportReport(const RoomImport& result)
                        .arg(result.added)
                        .arg(result.updated)
                        .arg(result.skipped.size());
-    // A box taller than the screen would hide its own OK button.
-    constexpr int shown = 30;
-    for (qsizetype i = 0; i < std::min<qsizetype>(shown, result.skipped.size()); ++i)
-        text += QStringLiteral("\n第 %1 行：%2").arg(result.skipped[i].row).arg(result.skipped[i].reason);
-    if (result.skipped.size() > shown)
-        text += QStringLiteral("\n……另有 %1 行被跳过。").arg(result.skipped.size() - shown);
-    return text;
+    return text + skippedRowsText(result.skipped);
 }

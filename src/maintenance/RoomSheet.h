@@ -14,6 +14,16 @@ struct SkippedRoomRow {
     QString reason;
 };
 
+// Names compare as the database compares them: blanks around do not count
+// (the name is passed trimmed), and letters A to Z without regard to case.
+QString nameKey(const QString& trimmedName);
+
+// A cell's text with the blanks around removed.
+QString trimmedCell(const Worksheet& sheet, int row, int column);
+
+// The skipped rows, one line each ("\n第 N 行：reason"), the first 30 only.
+QString skippedRowsText(const QList<SkippedRoomRow>& skipped);
+
 // What an import of rooms did, counted in sheet rows.
 struct RoomImport {
     int added = 0;

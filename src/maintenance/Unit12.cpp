@@ -39,6 +39,8 @@ void TForm12::Button1Click()
         {dm.ADOQuery2, "delete * from t_bjgmd     "},
         {dm.ADOQuery3, "delete * from log      "},
         {dm.ADOQuery5, "delete * from t_kscs    "},
+        {dm.ADOQuery8, "delete from t_jkap"},
+        {dm.ADOQuery8, "delete from t_jkjs"},
     };
     for (const auto& step : steps)
         executeOn(step.slot, step.statement);

@@ -10,6 +10,7 @@
 #include "Unit2.h"
 #include "Unit4.h"
 #include "Unit5.h"
+#include "InvigilationWindow.h"
 #include "Unit6.h"
 #include "Unit7.h"
 #include "Unit8.h"
@@ -61,6 +62,7 @@ TForm3::TForm3(Windows& windows)
     N3 = item(N6, "N3", QStringLiteral("3.指定教室"), &TForm3::N3Click);
     N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), &TForm3::N16Click);
     N13 = item(N6, "N13", QStringLiteral("5.指定时间"), &TForm3::N13Click);
+    invigilationItem = item(N6, "invigilationItem", QStringLiteral("6.监考安排"), &TForm3::invigilationItemClick);
     N2 = menu(bar, "N2", QStringLiteral("查询"));
     N8 = item(N2, "N8", QStringLiteral("名单查询修改"), &TForm3::N8Click);
     N4 = menu(bar, "N4", QStringLiteral("打印"));
@@ -98,6 +100,7 @@ void TForm3::N14Click() { windows.Form7->exec(); }
 void TForm3::N3Click() { windows.Form4->exec(); }
 void TForm3::N16Click() { windows.Form14->exec(); }
 void TForm3::N13Click() { windows.Form6->exec(); }
+void TForm3::invigilationItemClick() { windows.invigilationWindow->exec(); }
 void TForm3::N8Click() { windows.Form1->exec(); }
 void TForm3::N9Click() { windows.Form9->exec(); }
 void TForm3::N12Click() { windows.Form5->exec(); }

@@ -27,6 +27,7 @@ public:
     QAction* N3;
     QAction* N16;
     QAction* N13;
+    QAction* invigilationItem;
     QMenu* N2;
     QAction* N8;
     QMenu* N4;
@@ -47,6 +48,7 @@ public:
     void N3Click();
     void N16Click();
     void N13Click();
+    void invigilationItemClick();
     void N8Click();
     void N9Click();
     void N12Click();

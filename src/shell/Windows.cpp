@@ -15,6 +15,7 @@
 #include "Unit8.h"
 #include "Unit9.h"
 #include "RestoreWindow.h"
+#include "InvigilationWindow.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ void Windows::createRest()
     Form21 = unusedForm(dialogs, 21);
     Form22 = unusedForm(dialogs, 22);
     restoreWindow = std::make_unique<RestoreWindow>(dm, dialogs);
+    invigilationWindow = std::make_unique<InvigilationWindow>(dm, dialogs);
 }
 
 // Windows go in the reverse order of their creation; the roster window, which

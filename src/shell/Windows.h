@@ -19,6 +19,7 @@ class TForm14;
 class TForm15;
 class TForm16;
 class RestoreWindow;
+class InvigilationWindow;
 
 // Every window of the program, each created once in a fixed order and kept
 // until the end of the run.
@@ -55,6 +56,8 @@ public:
     std::unique_ptr<Form> Form17, Form18, Form19, Form20, Form21, Form22;
     // "恢复数据", made after the windows of the original order.
     std::unique_ptr<RestoreWindow> restoreWindow;
+    // "监考安排", after the restore window.
+    std::unique_ptr<InvigilationWindow> invigilationWindow;
 
 private:
     struct LoginOnly { };

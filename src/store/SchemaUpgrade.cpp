@@ -12,7 +12,29 @@
 namespace {
 
 // The version that data/schema.sql sets.
-constexpr int currentVersion = 1;
+constexpr int currentVersion = 2;
+
+// Version 2 adds the invigilator tables, as data/schema.sql has them; a
+// version-1 database keeps everything else untouched.
+const char* invigilatorTables = R"(
+CREATE TABLE t_jkjs (
+  jkid INTEGER PRIMARY KEY AUTOINCREMENT,
+  xm   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- name
+  yx   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- department (院系)
+  zdcs INTEGER NOT NULL DEFAULT 0,               -- most duties
+  bkcc TEXT NOT NULL DEFAULT '' COLLATE NOCASE   -- sittings one cannot take
+) STRICT;
+CREATE INDEX t_jkjs_xm ON t_jkjs(xm);
+CREATE TABLE t_jkap (
+  cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period number
+  jsid INTEGER NOT NULL DEFAULT 0,               -- room
+  jkid INTEGER NOT NULL DEFAULT 0,               -- invigilator
+  sg   INTEGER NOT NULL DEFAULT 0                -- entered by hand
+) STRICT;
+CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
+CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
+PRAGMA user_version = 2;
+)";
 
 // Blanks and line breaks that a stored text value loses, as the import trims.
 const char* trimmedChars = "' ' || char(9, 10, 11, 12, 13, 12288)";
@@ -132,13 +154,17 @@ void upgrade(sqlite3* db)
 void upgradeSchema(QSqlDatabase& database)
 {
     sqlite3* db = handleOf(database);
-    if (rows(db, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt() >= currentVersion)
+    const int version = rows(db, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt();
+    if (version >= currentVersion)
         return;
     if (rows(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 't_bjgmd'")).isEmpty())
         return;
     exec(db, QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        upgrade(db);
+        if (version < 1)
+            upgrade(db);
+        else
+            exec(db, QString::fromUtf8(invigilatorTables));
         exec(db, QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -16,6 +16,7 @@ private Q_SLOTS:
     void olderDatabaseKeepsEveryRow();
     void failedUpgradeLeavesTheFileAsItWas();
     void currentDatabaseIsLeftAlone();
+    void versionOneGainsTheInvigilatorTables();
 };
 
 namespace {
@@ -54,7 +55,7 @@ void TestSchemaUpgrade::olderDatabaseKeepsEveryRow()
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM hbkap order by xh");
 
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
     QCOMPARE(db.rows("select rid from t_bjgmd order by rid"), keys);
     QCOMPARE(db.rows("select rid, quote(sjxh), xh, quote(xm), quote(kkyx), quote(bz) from t_bjgmd order by rid"),
              (QStringList{"1|'1'|S1|'甲'|''|''", "2|'3'|S2|'乙'|'外语系'|''", "3|''|S3|''|''|''"}));
@@ -98,7 +99,7 @@ void TestSchemaUpgrade::failedUpgradeLeavesTheFileAsItWas()
     db.exec("DROP TABLE upgrading_t_js");
     openOn(dm.ADOQuery21, "select * FROM hbkap");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
 }
 
 void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
@@ -111,6 +112,26 @@ void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
     openOn(dm.ADOQuery21, "select * FROM hbkap");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
     QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
+}
+
+// A version-1 database gets the invigilator tables exactly as a new one has
+// them, and nothing else of it changes.
+void TestSchemaUpgrade::versionOneGainsTheInvigilatorTables()
+{
+    TestDatabase db;
+    const QString fresh = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
+    db.exec("DROP TABLE t_jkap; DROP TABLE t_jkjs; PRAGMA user_version = 1;"
+            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',30); DELETE FROM t_js WHERE jsm='B202';");
+    db.addRoster({" 1|K1|S1|甲|C1|数学|王|数学系||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    openOn(dm.ADOQuery21, "select * FROM hbkap");
+    QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
+    QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), fresh);
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.rows("select rid, quote(sjxh) from t_bjgmd"), QStringList{"1|' 1'"});
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('C303',10)");
+    QCOMPARE(db.scalar("select jsid from t_js where jsm='C303'"), QString("3"));
 }
 
 QTEST_GUILESS_MAIN(TestSchemaUpgrade)

@@ -1,0 +1,98 @@
+#include "InvigilatorSheet.h"
+
+#include "DataModule.h"
+#include "SlotSteps.h"
+#include "Transaction.h"
+#include "Workbook.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+namespace {
+
+// Empty when the text is a whole number of at least 0, else why not.
+QString mostDutiesProblem(const QString& most)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+    if (most.isEmpty())
+        return QStringLiteral("最多监考场次为空");
+    if (!digits.match(most).hasMatch())
+        return QStringLiteral("最多监考场次“%1”不是不小于 0 的整数").arg(most);
+    return {};
+}
+
+// The ids of the invigilators of each name.
+QHash<QString, QStringList> invigilatorsByName(QuerySlot& q)
+{
+    openOn(q, "select jkid,xm from t_jkjs");
+    QHash<QString, QStringList> people;
+    for (q.First(); !q.Eof(); q.Next())
+        people[nameKey(q.FieldByName(QStringLiteral("xm")).AsString().trimmed())].append(
+            q.FieldByName(QStringLiteral("jkid")).AsString());
+    return people;
+}
+
+void storeInvigilators(DataModule& dm, const Worksheet& sheet, InvigilatorImport& result)
+{
+    const QHash<QString, QStringList> existing = invigilatorsByName(dm.ADOQuery10);
+    QHash<QString, int> seenAt;
+    for (int row = 2; row <= sheet.lastRow(); ++row) {
+        const QString name = trimmedCell(sheet, row, 1);
+        const QString department = trimmedCell(sheet, row, 2);
+        const QString most = trimmedCell(sheet, row, 3);
+        if (name.isEmpty() && department.isEmpty() && most.isEmpty())
+            continue;
+        if (name.isEmpty()) {
+            result.skipped.append({row, QStringLiteral("姓名为空")});
+            continue;
+        }
+        if (const QString problem = mostDutiesProblem(most); !problem.isEmpty()) {
+            result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
+            continue;
+        }
+        const QString key = nameKey(name);
+        if (seenAt.contains(key)) {
+            result.skipped.append({row, QStringLiteral("%1：与第 %2 行的监考教师重名").arg(name).arg(seenAt.value(key))});
+            continue;
+        }
+        seenAt.insert(key, row);
+        const QString duties = QString::number(most.toInt());
+        if (existing.contains(key)) {
+            for (const QString& id : existing.value(key))
+                executeOn(dm.ADOQuery10, SqlText("update t_jkjs set yx='") + department + "',zdcs='" + duties
+                                             + "' where jkid='" + id + "'");
+            ++result.updated;
+        } else {
+            addInvigilator(dm, name, department, duties, {});
+            ++result.added;
+        }
+    }
+}
+
+} // namespace
+
+void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties,
+                    const QString& unavailable)
+{
+    executeOn(dm.ADOQuery10, SqlText("insert into t_jkjs(xm,yx,zdcs,bkcc) values('") + name.trimmed() + "','"
+                                 + department.trimmed() + "','" + mostDuties.trimmed() + "','" + unavailable.trimmed() + "')");
+}
+
+InvigilatorImport importInvigilators(DataModule& dm, const Worksheet& sheet)
+{
+    InvigilatorImport result;
+    inTransaction(dm.ADOConnection1, [&] {
+        storeInvigilators(dm, sheet, result);
+        return true;
+    });
+    return result;
+}
+
+QString invigilatorImportReport(const InvigilatorImport& result)
+{
+    return QStringLiteral("导入监考教师完成：新增 %1 人，更新 %2 人，跳过 %3 行。")
+               .arg(result.added)
+               .arg(result.updated)
+               .arg(result.skipped.size())
+           + skippedRowsText(result.skipped);
+}

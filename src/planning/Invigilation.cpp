@@ -1,0 +1,529 @@
+#include "Invigilation.h"
+
+#include "DataModule.h"
+#include "SlotSteps.h"
+#include "Transaction.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+#include <map>
+
+namespace {
+
+struct Invigilator {
+    int id = 0;
+    QString name;
+    int most = 0;
+    std::vector<char> blocked; // per time
+    int duties = 0;
+    QSet<QString> days;
+};
+
+struct RoomSlot {
+    int time = 0;
+    QString period; // the first period of the time with this room
+    int room = 0;
+    QString roomName;
+    int candidates = 0;
+    QStringList papers;
+    int needed = 0;
+    std::vector<int> given; // invigilator indexes
+};
+
+struct Time {
+    QString text; // what the clerk sees
+    QString day;
+    QStringList periods;
+};
+
+int periodOrder(const QString& a, const QString& b)
+{
+    bool okA = false, okB = false;
+    const int na = a.toInt(&okA), nb = b.toInt(&okB);
+    if (okA && okB && na != nb)
+        return na < nb ? -1 : 1;
+    return QString::compare(a, b);
+}
+
+// Everything a run needs, read once.
+struct Term {
+    std::vector<Time> times;
+    QHash<QString, int> timeOfPeriod;
+    std::vector<RoomSlot> roomSlots;
+    std::map<std::pair<int, int>, int> slotAt; // (time, room) -> slot
+    std::vector<Invigilator> people;
+    QHash<int, int> personOf;                   // id -> index
+    QHash<QString, std::vector<int>> teachersOfPaper; // paper -> indexes
+    std::vector<std::vector<char>> busy;        // [time][person]
+    int handDuties = 0;
+
+    int timeOf(const QString& period)
+    {
+        const auto at = timeOfPeriod.constFind(period);
+        if (at != timeOfPeriod.constEnd())
+            return *at;
+        // A period without a row of its own is a time of its own.
+        times.push_back({QStringLiteral("第%1场").arg(period), {}, {period}});
+        timeOfPeriod.insert(period, int(times.size()) - 1);
+        return int(times.size()) - 1;
+    }
+
+    bool free(int person, int time) const
+    {
+        const Invigilator& p = people[person];
+        return !p.blocked[time] && !busy[time][person];
+    }
+
+    void give(int person, int time)
+    {
+        Invigilator& p = people[person];
+        ++p.duties;
+        busy[time][person] = 1;
+        if (!times[time].day.isEmpty())
+            p.days.insert(times[time].day);
+    }
+};
+
+QStringList unavailableItems(const QString& bkcc)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\s,，、;；]+"));
+    return bkcc.split(separators, Qt::SkipEmptyParts);
+}
+
+// Times by exam time text; periods without a time are times of their own.
+void readTimes(QuerySlot& q, Term& term)
+{
+    openOn(q, "select cc,kssj from t_cc");
+    std::vector<std::pair<QString, QString>> periods;
+    for (q.First(); !q.Eof(); q.Next())
+        periods.push_back({q.FieldByName(QStringLiteral("cc")).AsString().trimmed(),
+                           q.FieldByName(QStringLiteral("kssj")).AsString().trimmed()});
+    std::sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) { return periodOrder(a.first, b.first) < 0; });
+    QHash<QString, int> byText;
+    for (const auto& [cc, kssj] : periods) {
+        if (term.timeOfPeriod.contains(cc))
+            continue;
+        if (kssj.isEmpty()) {
+            term.timeOf(cc);
+            continue;
+        }
+        const QString key = kssj.toLower();
+        auto at = byText.find(key);
+        if (at == byText.end()) {
+            term.times.push_back({kssj, kssj.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0), {}});
+            at = byText.insert(key, int(term.times.size()) - 1);
+        }
+        term.times[*at].periods.append(cc);
+        term.timeOfPeriod.insert(cc, *at);
+    }
+}
+
+// The rooms in use: placements with a room that exists, one slot per time
+// and room, with the candidates of all its papers.
+void readRooms(QuerySlot& q, Term& term, const InvigilationTerms& terms)
+{
+    openOn(q, "select t_kscs.cc as cc,t_kscs.sjxh as sjxh,t_js.jsid as jsid,t_js.jsm as jsm,coalesce(t_hbkrs.Num,0) as Num"
+              " from t_kscs join t_js on t_js.jsid=t_kscs.jsid left join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh");
+    struct Row {
+        QString period, paper, roomName;
+        int room, candidates;
+    };
+    std::vector<Row> rows;
+    for (q.First(); !q.Eof(); q.Next())
+        rows.push_back({q.FieldByName(QStringLiteral("cc")).AsString().trimmed(),
+                        q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed(),
+                        q.FieldByName(QStringLiteral("jsm")).AsString().trimmed(),
+                        q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt(),
+                        q.FieldByName(QStringLiteral("Num")).AsVariant().toInt()});
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        const int byPeriod = periodOrder(a.period, b.period);
+        return byPeriod != 0 ? byPeriod < 0 : a.room != b.room ? a.room < b.room : a.paper < b.paper;
+    });
+    for (const Row& row : rows) {
+        const int time = term.timeOf(row.period);
+        auto [at, added] = term.slotAt.try_emplace({time, row.room}, int(term.roomSlots.size()));
+        if (added)
+            term.roomSlots.push_back({time, row.period, row.room, row.roomName, 0, {}, 0, {}});
+        RoomSlot& slot = term.roomSlots[at->second];
+        slot.candidates += row.candidates;
+        slot.papers.append(row.paper);
+    }
+    for (RoomSlot& slot : term.roomSlots)
+        slot.needed = terms.needed(slot.candidates);
+    // Rooms of one time next to each other, times in order of their periods.
+    std::stable_sort(term.roomSlots.begin(), term.roomSlots.end(), [](const RoomSlot& a, const RoomSlot& b) { return a.time < b.time; });
+    term.slotAt.clear();
+    for (int i = 0; i < int(term.roomSlots.size()); ++i)
+        term.slotAt[{term.roomSlots[i].time, term.roomSlots[i].room}] = i;
+}
+
+void readPeople(QuerySlot& q, Term& term)
+{
+    openOn(q, "select jkid,xm,zdcs,bkcc from t_jkjs order by jkid");
+    QHash<QString, QList<int>> timesStarting;
+    for (q.First(); !q.Eof(); q.Next()) {
+        Invigilator person;
+        person.id = q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt();
+        person.name = q.FieldByName(QStringLiteral("xm")).AsString().trimmed();
+        person.most = q.FieldByName(QStringLiteral("zdcs")).AsVariant().toInt();
+        person.blocked.assign(term.times.size(), 0);
+        for (const QString& item : unavailableItems(q.FieldByName(QStringLiteral("bkcc")).AsString())) {
+            if (term.timeOfPeriod.contains(item)) {
+                person.blocked[term.timeOfPeriod.value(item)] = 1;
+                continue;
+            }
+            for (size_t t = 0; t < term.times.size(); ++t)
+                if (term.times[t].text.startsWith(item, Qt::CaseInsensitive))
+                    person.blocked[t] = 1;
+        }
+        term.personOf.insert(person.id, int(term.people.size()));
+        term.people.push_back(std::move(person));
+    }
+    term.busy.assign(term.times.size(), std::vector<char>(term.people.size(), 0));
+}
+
+// Each placed paper's teachers who are on the list, by name (the first of a
+// name when it is listed twice).
+void readTeachers(QuerySlot& q, Term& term)
+{
+    QHash<QString, int> byName;
+    for (int i = int(term.people.size()) - 1; i >= 0; --i)
+        byName.insert(term.people[i].name.toLower(), i);
+    openOn(q, "select distinct sjxh,skjs from t_bjgmd where sjxh in (select sjxh from t_kscs where jsid<>0) order by sjxh,skjs");
+    for (q.First(); !q.Eof(); q.Next()) {
+        const auto at = byName.constFind(q.FieldByName(QStringLiteral("skjs")).AsString().trimmed().toLower());
+        if (at == byName.constEnd())
+            continue;
+        std::vector<int>& teachers = term.teachersOfPaper[q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed()];
+        if (std::find(teachers.begin(), teachers.end(), *at) == teachers.end())
+            teachers.push_back(*at);
+    }
+}
+
+// Hand duties count as given; ones of a room no longer in use still keep
+// their invigilator busy at that time.
+void readHandDuties(QuerySlot& q, Term& term)
+{
+    openOn(q, "select cc,jsid,jkid from t_jkap where sg=1 order by cc,jsid,jkid");
+    for (q.First(); !q.Eof(); q.Next()) {
+        const auto person = term.personOf.constFind(q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt());
+        if (person == term.personOf.constEnd())
+            continue;
+        const int time = term.timeOf(q.FieldByName(QStringLiteral("cc")).AsString().trimmed());
+        if (time >= int(term.busy.size())) {
+            term.busy.resize(term.times.size(), std::vector<char>(term.people.size(), 0));
+            for (Invigilator& p : term.people)
+                p.blocked.resize(term.times.size(), 0);
+        }
+        ++term.handDuties;
+        term.give(*person, time);
+        const auto slot = term.slotAt.find({time, q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()});
+        if (slot != term.slotAt.end())
+            term.roomSlots[slot->second].given.push_back(*person);
+    }
+}
+
+// The invigilator the room gets next: fewest duties for their most first,
+// then one who already works that day, then the earlier on the list.
+int bestFree(const Term& term, int time)
+{
+    int best = -1;
+    const QString& day = term.times[time].day;
+    for (int i = 0; i < int(term.people.size()); ++i) {
+        const Invigilator& p = term.people[i];
+        if (p.duties >= p.most || !term.free(i, time))
+            continue;
+        if (best < 0) {
+            best = i;
+            continue;
+        }
+        const Invigilator& b = term.people[best];
+        const qint64 mine = qint64(p.duties) * b.most, theirs = qint64(b.duties) * p.most;
+        if (mine != theirs) {
+            if (mine < theirs)
+                best = i;
+            continue;
+        }
+        const bool sameDay = !day.isEmpty() && p.days.contains(day), bestSameDay = !day.isEmpty() && b.days.contains(day);
+        if (sameDay && !bestSameDay)
+            best = i;
+    }
+    return best;
+}
+
+int canCome(const Term& term, int time)
+{
+    int count = 0;
+    for (const Invigilator& p : term.people)
+        count += p.blocked[time] || p.most <= 0 ? 0 : 1;
+    return count;
+}
+
+QString shortReason(const Term& term, int time, int placesThen)
+{
+    if (term.people.empty())
+        return QStringLiteral("没有监考教师");
+    const int free = canCome(term, time);
+    if (free < placesThen)
+        return QStringLiteral("该时间需要 %1 人次监考，只有 %2 名监考教师能来").arg(placesThen).arg(free);
+    return QStringLiteral("该时间能来的监考教师已达最多监考场次");
+}
+
+} // namespace
+
+int InvigilationTerms::needed(int candidates) const
+{
+    if (perExtra <= 0 || candidates <= perExtra)
+        return perRoom;
+    return perRoom + (candidates - 1) / perExtra;
+}
+
+InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    readRooms(dm.ADOQuery22, term, terms);
+    readPeople(dm.ADOQuery22, term);
+    readTeachers(dm.ADOQuery22, term);
+    readHandDuties(dm.ADOQuery22, term);
+
+    InvigilationPlan plan;
+    plan.handDuties = term.handDuties;
+    plan.rooms = int(term.roomSlots.size());
+    auto place = [&](RoomSlot& slot, int person) {
+        term.give(person, slot.time);
+        slot.given.push_back(person);
+        plan.duties.push_back({slot.period, slot.room, term.people[person].id});
+    };
+    // A paper's own teachers first, each once in its room.
+    for (RoomSlot& slot : term.roomSlots) {
+        for (const QString& paper : slot.papers) {
+            for (int teacher : term.teachersOfPaper.value(paper)) {
+                const Invigilator& p = term.people[teacher];
+                if (int(slot.given.size()) >= slot.needed || p.duties >= p.most || !term.free(teacher, slot.time))
+                    continue;
+                place(slot, teacher);
+                ++plan.ownTeachers;
+            }
+        }
+    }
+    std::vector<int> placesAt(term.times.size(), 0);
+    for (const RoomSlot& slot : term.roomSlots)
+        placesAt[slot.time] += slot.needed;
+    for (int t = 0; t < int(term.times.size()); ++t)
+        if (placesAt[size_t(t)] > 0)
+            plan.times.push_back({term.times[size_t(t)].text, placesAt[size_t(t)], canCome(term, t)});
+    for (RoomSlot& slot : term.roomSlots) {
+        plan.places += slot.needed;
+        while (int(slot.given.size()) < slot.needed) {
+            const int person = bestFree(term, slot.time);
+            if (person < 0)
+                break;
+            place(slot, person);
+        }
+        if (int(slot.given.size()) < slot.needed)
+            plan.shortRooms.append({term.times[slot.time].text, slot.roomName, slot.needed, int(slot.given.size()),
+                shortReason(term, slot.time, placesAt[slot.time])});
+    }
+    bool first = true;
+    for (const Invigilator& p : term.people) {
+        if (p.most <= 0)
+            continue;
+        plan.fewest = first ? p.duties : std::min(plan.fewest, p.duties);
+        plan.most = first ? p.duties : std::max(plan.most, p.duties);
+        first = false;
+    }
+    return plan;
+}
+
+void deleteInvigilator(DataModule& dm, int invigilator)
+{
+    inTransaction(dm.ADOConnection1, [&] {
+        executeOn(dm.ADOQuery8, SqlText("delete from t_jkap where jkid='") + QString::number(invigilator) + "'");
+        executeOn(dm.ADOQuery8, SqlText("delete from t_jkjs where jkid='") + QString::number(invigilator) + "'");
+        return true;
+    });
+}
+
+void removeDuty(DataModule& dm, const InvigilationDuty& duty)
+{
+    executeOn(dm.ADOQuery8, SqlText("delete from t_jkap where cc='") + duty.period.trimmed() + "' and jsid='"
+                                + QString::number(duty.room) + "' and jkid='" + QString::number(duty.invigilator) + "'");
+}
+
+void adoptInvigilation(DataModule& dm, const InvigilationPlan& plan)
+{
+    inTransaction(dm.ADOConnection1, [&] {
+        executeOn(dm.ADOQuery8, "delete from t_jkap where sg=0");
+        for (const InvigilationDuty& duty : plan.duties)
+            executeOn(dm.ADOQuery8, SqlText("insert into t_jkap(cc,jsid,jkid,sg) values('") + duty.period + "','"
+                                        + QString::number(duty.room) + "','" + QString::number(duty.invigilator) + "',0)");
+        return true;
+    });
+}
+
+QString invigilationReport(const InvigilationPlan& plan)
+{
+    QString text = QStringLiteral("自动安排监考：%1 个考场共需 %2 人次，新安排 %3 人次（其中任课教师监考本课程 %4 人次），"
+                                  "保留手工安排 %5 人次。\n每位监考教师的监考场次：最少 %6，最多 %7。")
+                       .arg(plan.rooms)
+                       .arg(plan.places)
+                       .arg(plan.duties.size())
+                       .arg(plan.ownTeachers)
+                       .arg(plan.handDuties)
+                       .arg(plan.fewest)
+                       .arg(plan.most);
+    if (plan.shortRooms.isEmpty())
+        return text + QStringLiteral("\n每个考场的监考教师都已安排足够。");
+    constexpr int shown = 30;
+    text += QStringLiteral("\n以下 %1 个考场监考教师不足：").arg(plan.shortRooms.size());
+    for (qsizetype i = 0; i < std::min<qsizetype>(shown, plan.shortRooms.size()); ++i) {
+        const ShortRoom& r = plan.shortRooms[i];
+        text += QStringLiteral("\n%1 %2：需 %3 人，只安排了 %4 人（%5）").arg(r.time, r.room).arg(r.needed).arg(r.given).arg(r.reason);
+    }
+    if (plan.shortRooms.size() > shown)
+        text += QStringLiteral("\n……另有 %1 个。").arg(plan.shortRooms.size() - shown);
+    return text;
+}
+
+QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    const int time = term.timeOf(duty.period.trimmed());
+    readPeople(dm.ADOQuery22, term);
+    const auto person = term.personOf.constFind(duty.invigilator);
+    if (person == term.personOf.constEnd())
+        return QStringLiteral("监考教师已不在名单中。");
+    const Invigilator& p = term.people[*person];
+    if (p.blocked[time])
+        return QStringLiteral("%1 不能参加 %2 的监考。").arg(p.name, term.times[time].text);
+    QuerySlot& q = dm.ADOQuery22;
+    openOn(q, SqlText("select t_jkap.cc as cc,t_jkap.jsid as jsid,coalesce(t_js.jsm,'') as jsm from t_jkap"
+                      " left join t_js on t_js.jsid=t_jkap.jsid where t_jkap.jkid='")
+                  + QString::number(duty.invigilator) + "' order by t_jkap.cc,t_jkap.jsid");
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
+        const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
+        if (term.timeOf(period) != time)
+            continue;
+        if (room == duty.room)
+            return QStringLiteral("%1 已在该考场监考。").arg(p.name);
+        return QStringLiteral("%1 在 %2 已在 %3 监考，不能同时在两个考场。")
+            .arg(p.name, term.times[time].text, q.FieldByName(QStringLiteral("jsm")).AsString().trimmed());
+    }
+    executeOn(dm.ADOQuery8, SqlText("insert into t_jkap(cc,jsid,jkid,sg) values('") + duty.period.trimmed() + "','"
+                                + QString::number(duty.room) + "','" + QString::number(duty.invigilator) + "',1)");
+    return {};
+}
+
+namespace {
+
+// Each room's papers with their course names ("P1 高等数学、P2 物理"), keyed by
+// period and room id.
+QHash<QPair<QString, int>, QString> papersOfRooms(QuerySlot& q)
+{
+    openOn(q, "select distinct cc,jsid,sjxh,kcmc from ksap where jsid<>0 order by cc,jsid,sjxh,kcmc");
+    QHash<QPair<QString, int>, QStringList> names;
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QPair<QString, int> key{q.FieldByName(QStringLiteral("cc")).AsString().trimmed(),
+                                      q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()};
+        const QString paper = q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed();
+        const QString course = q.FieldByName(QStringLiteral("kcmc")).AsString().trimmed();
+        QStringList& list = names[key];
+        if (!list.isEmpty() && list.last().startsWith(paper + u' '))
+            list.last() += u'/' + course;
+        else
+            list.append(paper + u' ' + course);
+    }
+    QHash<QPair<QString, int>, QString> out;
+    for (auto at = names.cbegin(); at != names.cend(); ++at)
+        out.insert(at.key(), at.value().join(QStringLiteral("、")));
+    return out;
+}
+
+} // namespace
+
+InvigilationList dutyTable(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    readRooms(dm.ADOQuery22, term, {});
+    readPeople(dm.ADOQuery22, term);
+    QHash<QPair<QString, int>, QString> papers = papersOfRooms(dm.ADOQuery22);
+    // Several periods of one time in one room: the papers of all of them.
+    QHash<QPair<int, int>, QStringList> papersAt;
+    for (auto at = papers.cbegin(); at != papers.cend(); ++at)
+        papersAt[{term.timeOf(at.key().first), at.key().second}].append(at.value());
+    QHash<QPair<int, int>, QStringList> namesAt;
+    openOn(dm.ADOQuery22, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkjs.xm as xm from t_jkap"
+                          " join t_jkjs on t_jkjs.jkid=t_jkap.jkid order by t_jkap.cc,t_jkap.jsid,t_jkap.sg desc,t_jkjs.jkid");
+    for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
+        namesAt[{term.timeOf(dm.ADOQuery22.FieldByName(QStringLiteral("cc")).AsString().trimmed()),
+                 dm.ADOQuery22.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()}]
+            .append(dm.ADOQuery22.FieldByName(QStringLiteral("xm")).AsString().trimmed());
+
+    std::vector<const RoomSlot*> roomSlots;
+    for (const RoomSlot& slot : term.roomSlots)
+        roomSlots.push_back(&slot);
+    std::stable_sort(roomSlots.begin(), roomSlots.end(), [](const RoomSlot* a, const RoomSlot* b) {
+        return a->time != b->time ? a->time < b->time : a->roomName < b->roomName;
+    });
+    InvigilationList list{{QStringLiteral("考试时间"), QStringLiteral("考场"), QStringLiteral("试卷"),
+                           QStringLiteral("考生人数"), QStringLiteral("监考教师")},
+                          {QStringLiteral("kssj"), QStringLiteral("js"), QStringLiteral("papers"),
+                           QStringLiteral("candidates"), QStringLiteral("invigilators"), QStringLiteral("cc"),
+                           QStringLiteral("jsid")},
+                          {}};
+    for (const RoomSlot* slot : roomSlots) {
+        QStringList roomPapers = papersAt.value({slot->time, slot->room});
+        roomPapers.sort();
+        list.rows.push_back({term.times[slot->time].text, slot->roomName, roomPapers.join(QStringLiteral("、")),
+                             QString::number(slot->candidates),
+                             namesAt.value({slot->time, slot->room}).join(QStringLiteral("、")), slot->period,
+                             QString::number(slot->room)});
+    }
+    return list;
+}
+
+InvigilationList invigilatorNotices(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    const QHash<QPair<QString, int>, QString> papers = papersOfRooms(dm.ADOQuery22);
+    openOn(dm.ADOQuery22, "select t_jkjs.jkid as jkid,t_jkjs.xm as xm,t_jkjs.yx as yx,t_jkap.cc as cc,t_jkap.jsid as jsid,"
+                          "coalesce(t_js.jsm,'') as jsm from t_jkap join t_jkjs on t_jkjs.jkid=t_jkap.jkid"
+                          " join t_js on t_js.jsid=t_jkap.jsid");
+    struct Duty {
+        int person;
+        int time;
+        QString period;
+        QStringList row;
+    };
+    std::vector<Duty> duties;
+    QuerySlot& q = dm.ADOQuery22;
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
+        const int time = term.timeOf(period);
+        duties.push_back({q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt(), time, period,
+                          {q.FieldByName(QStringLiteral("xm")).AsString().trimmed(),
+                           q.FieldByName(QStringLiteral("yx")).AsString().trimmed(), term.times[time].text,
+                           q.FieldByName(QStringLiteral("jsm")).AsString().trimmed(),
+                           papers.value({period, q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()})}});
+    }
+    std::sort(duties.begin(), duties.end(), [](const Duty& a, const Duty& b) {
+        return a.person != b.person ? a.person < b.person
+               : a.time != b.time   ? a.time < b.time
+                                    : a.row[3] < b.row[3];
+    });
+    InvigilationList list{{QStringLiteral("姓名"), QStringLiteral("院系"), QStringLiteral("考试时间"),
+                           QStringLiteral("考场"), QStringLiteral("试卷")},
+                          {QStringLiteral("xm"), QStringLiteral("yx"), QStringLiteral("kssj"), QStringLiteral("js"),
+                           QStringLiteral("papers")},
+                          {}};
+    for (Duty& duty : duties)
+        list.rows.push_back(std::move(duty.row));
+    return list;
+}

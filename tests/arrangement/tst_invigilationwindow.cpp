@@ -1,0 +1,202 @@
+// The invigilation window end to end through its controls: a workbook of
+// invigilators imported (bad rows listed and skipped), duties assigned after
+// the preview, a hand change and a refused clash, the duty table printed to
+// PDF and read back, the lists exported; Enter and Esc in its boxes.
+#include "GridRows.h"
+#include "InvigilationWindow.h"
+#include "PdfText.h"
+#include "WindowFixture.h"
+#include "Workbook.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+const QString morning = QStringLiteral("2025-01-06 08:30-10:30");
+const QString nextDay = QStringLiteral("2025-01-07 08:30-10:30");
+
+// Period 1 (morning): A101 with P1 (30), B202 with P2 (20); period 2 (next
+// day): A101 with P3 (50, three invigilators).
+void fillTerm(TestDatabase& db)
+{
+    QStringList roster;
+    for (const auto& [paper, teacher, count] : {std::tuple{"P1", "王老师", 30}, {"P2", "李老师", 20}, {"P3", "赵老师", 50}})
+        for (int i = 0; i < count; ++i)
+            roster.append(QStringLiteral("%1|K%1|%1-%2|学生|C|课程%1|%3|系||补考").arg(paper).arg(i).arg(teacher));
+    db.addRoster(roster);
+    db.exec(QStringLiteral("INSERT INTO t_cc(cc,kssj) VALUES('1','%1'),('2','%2');"
+                           "INSERT INTO t_js(jsm,rnrs) VALUES('A101',60),('B202',60);"
+                           "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1),('1','P2','P2',2),('2','P3','P3',1);")
+                .arg(morning, nextDay));
+}
+
+QString invigilatorWorkbook(const QString& folder)
+{
+    Workbook book;
+    Worksheet& sheet = book.firstSheet();
+    const QList<QStringList> rows{{"姓名", "院系", "最多场次"}, {" 王老师 ", "数学系", "3"}, {"李老师", "外语系", "2"},
+                                  {"赵老师", "物理系", "5"}, {"", "化学系", "2"}, {"孙老师", "化学系", "两次"},
+                                  {"王老师", "数学系", "4"}, {"钱老师", "", "4"}};
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            sheet.setCell(r + 1, c + 1, rows[r][c]);
+    const QString path = folder + QStringLiteral("/invigilators.xlsx");
+    book.saveAs(path);
+    return path;
+}
+
+int rowOf(const QTableWidget* grid, int column, const QString& text)
+{
+    for (int r = 0; r < grid->rowCount(); ++r)
+        if (grid->item(r, column) && grid->item(r, column)->text() == text)
+            return r;
+    return -1;
+}
+
+} // namespace
+
+class TestInvigilationWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void importAssignChangeAndPrint();
+    void enterAndEscape();
+};
+
+void TestInvigilationWindow::importAssignChangeAndPrint()
+{
+    WindowFixture<InvigilationWindow> f;
+    fillTerm(f.db);
+    QVERIFY(QFile::copy(PAIKAO_SOURCE_DIR "/data/Project2.rav", f.db.folder() + "/data/Project2.rav"));
+    f.w.show();
+
+    f.dialogs.openAnswers << invigilatorWorkbook(f.db.folder());
+    f.w.importInvigilatorsButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导入监考教师完成：新增 4 人，更新 0 人，跳过 3 行。"
+                                                "\n第 5 行：姓名为空"
+                                                "\n第 6 行：孙老师：最多监考场次“两次”不是不小于 0 的整数"
+                                                "\n第 7 行：王老师：与第 2 行的监考教师重名"});
+    QCOMPARE(f.db.rows("SELECT jkid, quote(xm), quote(yx), quote(zdcs), quote(bkcc) FROM t_jkjs ORDER BY jkid"),
+             (QStringList{"1|'王老师'|'数学系'|3|''", "2|'李老师'|'外语系'|2|''", "3|'赵老师'|'物理系'|5|''",
+                          "4|'钱老师'|''|4|''"}));
+    QCOMPARE(f.w.invigilatorGrid->rowCount(), 4);
+
+    // Added by hand (most duties must be a count), then deleted again.
+    f.w.nameEdit->setText(" 周老师 ");
+    f.w.departmentEdit->setText("化学系");
+    f.w.mostDutiesEdit->setText("两");
+    f.w.unavailableEdit->setText("2025-01-07、 1");
+    f.w.addInvigilatorButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"最多场次应是不小于 0 的整数"});
+    f.w.mostDutiesEdit->setText("2");
+    f.w.addInvigilatorButton->click();
+    QCOMPARE(f.db.rows("SELECT jkid, quote(xm), quote(yx), quote(zdcs), quote(bkcc) FROM t_jkjs WHERE jkid = 5"),
+             QStringList{"5|'周老师'|'化学系'|2|'2025-01-07 1'"});
+    QCOMPARE(f.w.invigilatorGrid->currentRow(), 4);
+    f.w.deleteInvigilatorButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"是否删除监考教师“周老师”及其监考安排？"});
+    QCOMPARE(f.db.scalar("SELECT count(*) FROM t_jkjs"), QString("4"));
+
+    // 钱 cannot come in period 1: typed with a Chinese comma and blanks.
+    f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "钱老师"));
+    QCOMPARE(f.w.nameEdit->text(), QString("钱老师"));
+    f.w.unavailableEdit->setText(" 1， 2025-01-09 ");
+    f.w.changeInvigilatorButton->click();
+    QCOMPARE(f.db.scalar("SELECT quote(bkcc) FROM t_jkjs WHERE jkid = 4"), QString("'1 2025-01-09'"));
+
+    // The morning needs four, only 王, 李 and 赵 can come: the preview says so.
+    f.w.autoAssignButton->click();
+    const QList<RecordingDialogs::Box> boxes = f.dialogs.boxes;
+    f.dialogs.takeTexts();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].kind, QString("confirm"));
+    QVERIFY2(boxes[0].text.contains(morning + " B202：需 2 人，只安排了 1 人（该时间需要 4 人次监考，只有 3 名监考教师能来）"),
+             qPrintable(boxes[0].text));
+    QCOMPARE(f.db.rows("SELECT cc, jsid, count(*) FROM t_jkap GROUP BY cc, jsid ORDER BY cc, jsid"),
+             (QStringList{"1|1|2", "1|2|1", "2|1|3"}));
+    // Own teachers watch their own papers.
+    QCOMPARE(f.db.rows("SELECT d.cc, d.jsid FROM t_jkap d JOIN t_jkjs t ON t.jkid = d.jkid WHERE t.xm = '李老师' AND d.cc = '1'"),
+             QStringList{"1|2"});
+
+    // A clash: 李 watches B202 in the morning, so not A101 at the same time.
+    const QStringList before = f.db.rows("SELECT rowid, cc, jsid, jkid, sg FROM t_jkap ORDER BY rowid");
+    f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "李老师"));
+    f.w.dutyGrid->selectRow(0); // the morning's A101
+    QCOMPARE(f.w.dutyGrid->item(0, 1)->text(), QString("A101"));
+    f.w.addDutyButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"李老师 在 " + morning + " 已在 B202 监考，不能同时在两个考场。"});
+    QCOMPARE(f.db.rows("SELECT rowid, cc, jsid, jkid, sg FROM t_jkap ORDER BY rowid"), before);
+    // 钱 cannot come that morning.
+    f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "钱老师"));
+    f.w.dutyGrid->selectRow(1);
+    f.w.addDutyButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"钱老师 不能参加 " + morning + " 的监考。"});
+    // A change that holds: 李 out of B202 and into A101.
+    f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "李老师"));
+    f.w.dutyGrid->selectRow(1);
+    f.w.removeDutyButton->click();
+    f.w.dutyGrid->selectRow(0);
+    f.w.addDutyButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    QCOMPARE(f.db.rows("SELECT quote(cc), quote(jsid), quote(sg) FROM t_jkap WHERE jkid = 2 ORDER BY cc"),
+             QStringList{"'1'|1|1"});
+    QVERIFY(f.w.dutyGrid->item(0, 4)->text().contains("李老师"));
+
+    // The duty table: one part per time, every room of the time with the
+    // names the duty table holds.
+    f.w.presetOutput = toPdf(f.db.folder() + "/duties.pdf");
+    f.w.printDutyTableButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    const QStringList pages = pdfPages(f.w.presetOutput->pdfPath);
+    QCOMPARE(pages.size(), 2);
+    for (int p = 0; p < 2; ++p) {
+        const QString cc = QString::number(p + 1);
+        const QString page = compact(pages[p]);
+        QVERIFY(page.contains(compact(f.db.scalar("SELECT kssj FROM t_cc WHERE cc = '" + cc + "'"))));
+        for (const QString& room : f.db.rows("SELECT DISTINCT r.jsm FROM t_kscs k JOIN t_js r ON r.jsid = k.jsid WHERE k.cc = '" + cc + "'"))
+            QVERIFY2(page.contains(room), qPrintable(room + " missing on page " + cc));
+        for (const QString& name : f.db.rows("SELECT t.xm FROM t_jkap d JOIN t_jkjs t ON t.jkid = d.jkid WHERE d.cc = '" + cc + "'"))
+            QVERIFY2(page.contains(name), qPrintable(name + " missing on page " + cc));
+    }
+
+    // The notices: one per invigilator with a duty.
+    f.w.presetOutput = toPdf(f.db.folder() + "/notices.pdf");
+    f.w.printNoticesButton->click();
+    QCOMPARE(pdfPages(f.w.presetOutput->pdfPath).size(),
+             f.db.scalar("SELECT count(DISTINCT jkid) FROM t_jkap").toInt());
+
+    // Both lists as workbooks, read back.
+    const QString table = f.db.folder() + "/duties.xlsx";
+    f.dialogs.saveAnswers << table;
+    f.w.exportDutyTableButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功"});
+    const Workbook written = Workbook::open(table);
+    QCOMPARE(written.firstSheet().lastRow(), 4);
+    QCOMPARE(written.firstSheet().cell(2, 2).text, QString("A101"));
+    QVERIFY(written.firstSheet().cell(2, 5).text.contains("李老师"));
+}
+
+void TestInvigilationWindow::enterAndEscape()
+{
+    WindowFixture<InvigilationWindow> f;
+    fillTerm(f.db);
+    f.w.show();
+    for (QLineEdit* box : {f.w.nameEdit, f.w.departmentEdit, f.w.mostDutiesEdit, f.w.unavailableEdit}) {
+        box->setText("1");
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    QTest::keyClick(f.w.dutyGrid, Qt::Key_Return);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    QCOMPARE(f.db.scalar("SELECT count(*) FROM t_jkjs"), QString("0"));
+    QVERIFY(f.w.isVisible());
+    QTest::keyClick(f.w.nameEdit, Qt::Key_Escape);
+    QVERIFY(!f.w.isVisible());
+}
+
+QTEST_MAIN(TestInvigilationWindow)
+#include "tst_invigilationwindow.moc"

@@ -1,0 +1,188 @@
+// Automatic invigilation on a small hand-made term: the hard rules checked
+// in the raw duty table, own teachers, hand duties, a short room with its
+// reason, one transaction, a second run that changes nothing, and the hand
+// changes the duty grid makes.
+#include "DataModule.h"
+#include "DbError.h"
+#include "Invigilation.h"
+#include "TestDatabase.h"
+
+#include <QTest>
+
+namespace {
+
+QStringList candidates(const QString& paper, const QString& teacher, int count)
+{
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(QStringLiteral("%1|K%1|%1-%2|学生|C|课程|%3|系||补考").arg(paper).arg(i).arg(teacher));
+    return rows;
+}
+
+// Periods 1 and 2 share one exam time (a sitting of rooms A101 with 30 and
+// B202 with 45 candidates: 2 + 3 places); period 3 is the afternoon (A101,
+// 10), period 4 the next day (C303 with two papers, 45). P6 has no room.
+// 钱 cannot come on 2025-01-06, 李 not to period 4, 周 takes no duty; 张
+// teaches P3 but is not on the list. 赵 watches period 3 by hand.
+void fillTerm(TestDatabase& db)
+{
+    db.addRoster(candidates("P1", " 王老师", 30) + candidates("P2", "李老师", 45) + candidates("P3", "张老师", 10)
+                 + candidates("P4", "王老师", 20) + candidates("P5", "赵老师", 25) + candidates("P6", "王老师", 5));
+    db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','2025-01-06 08:30-10:30'),('2','2025-01-06 08:30-10:30'),"
+            "('3','2025-01-06 14:00-16:00'),('4','2025-01-07 08:30-10:30');"
+            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',60),('B202',60),('C303',60);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1),('2','P2','P2',2),('3','P3','P3',1),"
+            "('4','P4','P4',3),('4','P5','P5',3),('1','P6','P6',0);"
+            "INSERT INTO t_jkjs(xm,yx,zdcs,bkcc) VALUES('王老师','数学系',3,''),('李老师','外语系',2,'4'),"
+            "('赵老师','物理系',5,''),('钱老师','物理系',5,'2025-01-06'),('孙老师','化学系',1,''),('周老师','化学系',0,'');"
+            "INSERT INTO t_jkap(cc,jsid,jkid,sg) VALUES('3',1,3,1);");
+}
+
+// Every duty with the exam time it falls on.
+const char* dutiesByTime = "SELECT c.kssj, d.cc, d.jsid, t.xm, d.sg FROM t_jkap d JOIN t_cc c ON c.cc = d.cc"
+                           " JOIN t_jkjs t ON t.jkid = d.jkid ORDER BY d.cc, d.jsid, d.jkid";
+
+} // namespace
+
+class TestInvigilation : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void placesPerRoom_data();
+    void placesPerRoom();
+    void keepsTheHardRulesAndPrefersOwnTeachers();
+    void secondRunChangesNothing();
+    void failedAdoptionChangesNothing();
+    void handDutiesRefuseClashes();
+};
+
+void TestInvigilation::placesPerRoom_data()
+{
+    QTest::addColumn<int>("perRoom");
+    QTest::addColumn<int>("perExtra");
+    QTest::addColumn<int>("candidates");
+    QTest::addColumn<int>("needed");
+    QTest::newRow("empty room") << 2 << 40 << 0 << 2;
+    QTest::newRow("40") << 2 << 40 << 40 << 2;
+    QTest::newRow("41") << 2 << 40 << 41 << 3;
+    QTest::newRow("80") << 2 << 40 << 80 << 3;
+    QTest::newRow("81") << 2 << 40 << 81 << 4;
+    QTest::newRow("one, every 30") << 1 << 30 << 61 << 3;
+    QTest::newRow("no extra") << 3 << 0 << 500 << 3;
+}
+
+void TestInvigilation::placesPerRoom()
+{
+    QFETCH(int, perRoom);
+    QFETCH(int, perExtra);
+    QFETCH(int, candidates);
+    QFETCH(int, needed);
+    QCOMPARE((InvigilationTerms{perRoom, perExtra}.needed(candidates)), needed);
+}
+
+void TestInvigilation::keepsTheHardRulesAndPrefersOwnTeachers()
+{
+    TestDatabase db;
+    fillTerm(db);
+    DataModule dm;
+    dm.reconfigure();
+    const InvigilationPlan plan = planInvigilation(dm, {});
+    QCOMPARE(db.scalar("SELECT count(*) FROM t_jkap"), QString("1")); // a plan writes nothing
+    adoptInvigilation(dm, plan);
+
+    // Nobody twice at one time (periods 1 and 2 are one), nobody at a
+    // sitting they cannot take, nobody over their most.
+    QCOMPARE(db.rows("SELECT c.kssj, d.jkid FROM t_jkap d JOIN t_cc c ON c.cc = d.cc GROUP BY c.kssj, d.jkid HAVING count(*) > 1"),
+             QStringList());
+    QCOMPARE(db.rows("SELECT t.xm, d.cc FROM t_jkap d JOIN t_jkjs t ON t.jkid = d.jkid JOIN t_cc c ON c.cc = d.cc"
+                     " WHERE (t.xm = '钱老师' AND c.kssj LIKE '2025-01-06%') OR (t.xm = '李老师' AND d.cc = '4')"),
+             QStringList());
+    QCOMPARE(db.rows("SELECT t.xm FROM t_jkjs t WHERE (SELECT count(*) FROM t_jkap d WHERE d.jkid = t.jkid) > t.zdcs"),
+             QStringList());
+    // Own teachers watch their papers' rooms; the hand duty stays as it was.
+    const QStringList duties = db.rows(dutiesByTime);
+    QVERIFY(duties.contains("2025-01-06 08:30-10:30|1|1|王老师|0"));
+    QVERIFY(duties.contains("2025-01-06 08:30-10:30|2|2|李老师|0"));
+    QVERIFY(duties.contains("2025-01-07 08:30-10:30|4|3|王老师|0"));
+    QCOMPARE(db.rows("SELECT quote(cc), quote(jsid), quote(jkid), quote(sg) FROM t_jkap WHERE sg = 1"),
+             QStringList{"'3'|1|3|1"});
+    QCOMPARE(db.rows("SELECT DISTINCT typeof(cc) || typeof(jsid) || typeof(jkid) || typeof(sg) FROM t_jkap"),
+             QStringList{"textintegerintegerinteger"});
+    // Every room in use and only those: the first sitting needs 5 and only
+    // 王, 李, 赵 and 孙 can come, so its last room is one short.
+    QCOMPARE(db.rows("SELECT cc, jsid, count(*) FROM t_jkap GROUP BY cc, jsid ORDER BY cc, jsid"),
+             (QStringList{"1|1|2", "2|2|2", "3|1|2", "4|3|3"}));
+    QCOMPARE(plan.rooms, 4);
+    QCOMPARE(plan.places, 10);
+    QCOMPARE(plan.handDuties, 1);
+    QCOMPARE(plan.shortRooms.size(), 1);
+    QCOMPARE(plan.shortRooms[0].time, QString("2025-01-06 08:30-10:30"));
+    QCOMPARE(plan.shortRooms[0].room, QString("B202"));
+    QCOMPARE(plan.shortRooms[0].needed, 3);
+    QCOMPARE(plan.shortRooms[0].given, 2);
+    QCOMPARE(plan.shortRooms[0].reason, QString("该时间需要 5 人次监考，只有 4 名监考教师能来"));
+    QVERIFY(invigilationReport(plan).contains("2025-01-06 08:30-10:30 B202：需 3 人，只安排了 2 人"));
+    // 周 may take none; the others share 9 duties.
+    QCOMPARE(plan.fewest, 1);
+    QCOMPARE(plan.most, 3);
+}
+
+void TestInvigilation::secondRunChangesNothing()
+{
+    TestDatabase db;
+    fillTerm(db);
+    DataModule dm;
+    dm.reconfigure();
+    adoptInvigilation(dm, planInvigilation(dm, {}));
+    const char* duties = "SELECT quote(cc), quote(jsid), quote(jkid), quote(sg) FROM t_jkap ORDER BY cc, jsid, jkid";
+    const QStringList first = db.rows(duties);
+    adoptInvigilation(dm, planInvigilation(dm, {}));
+    QCOMPARE(db.rows(duties), first);
+}
+
+// An insert that fails halfway through the adoption: the earlier duties stay.
+void TestInvigilation::failedAdoptionChangesNothing()
+{
+    TestDatabase db;
+    fillTerm(db);
+    DataModule dm;
+    dm.reconfigure();
+    adoptInvigilation(dm, planInvigilation(dm, {}));
+    const QStringList before = db.rows("SELECT rowid, quote(cc), jsid, jkid, sg FROM t_jkap ORDER BY rowid");
+    const InvigilationPlan plan = planInvigilation(dm, {1, 10});
+    QVERIFY(plan.duties.size() > 2);
+    db.exec(QStringLiteral("CREATE TRIGGER fail BEFORE INSERT ON t_jkap WHEN NEW.cc = '%1' AND NEW.jkid = %2 "
+                           "BEGIN SELECT RAISE(ABORT, 'disk full'); END")
+                .arg(plan.duties.back().period)
+                .arg(plan.duties.back().invigilator));
+    QVERIFY_THROWS_EXCEPTION(DbError, adoptInvigilation(dm, plan));
+    QCOMPARE(db.rows("SELECT rowid, quote(cc), jsid, jkid, sg FROM t_jkap ORDER BY rowid"), before);
+}
+
+void TestInvigilation::handDutiesRefuseClashes()
+{
+    TestDatabase db;
+    fillTerm(db);
+    DataModule dm;
+    dm.reconfigure();
+    adoptInvigilation(dm, planInvigilation(dm, {}));
+    const QStringList before = db.rows("SELECT rowid, cc, jsid, jkid, sg FROM t_jkap ORDER BY rowid");
+    // 王 is in A101 in period 1: period 2 is the same time.
+    QCOMPARE(addHandDuty(dm, {"2", 2, 1}), QString("王老师 在 2025-01-06 08:30-10:30 已在 A101 监考，不能同时在两个考场。"));
+    QCOMPARE(addHandDuty(dm, {"1", 1, 1}), QString("王老师 已在该考场监考。"));
+    QCOMPARE(addHandDuty(dm, {"3", 1, 4}), QString("钱老师 不能参加 2025-01-06 14:00-16:00 的监考。"));
+    QCOMPARE(addHandDuty(dm, {"4", 3, 2}), QString("李老师 不能参加 2025-01-07 08:30-10:30 的监考。"));
+    QCOMPARE(addHandDuty(dm, {"4", 3, 99}), QString("监考教师已不在名单中。"));
+    QCOMPARE(db.rows("SELECT rowid, cc, jsid, jkid, sg FROM t_jkap ORDER BY rowid"), before);
+
+    QCOMPARE(addHandDuty(dm, {" 3 ", 1, 6}), QString());
+    QCOMPARE(db.rows("SELECT quote(cc), quote(jsid), quote(jkid), quote(sg) FROM t_jkap WHERE jkid = 6"),
+             QStringList{"'3'|1|6|1"});
+    // A later run keeps it and gives the room no one more.
+    adoptInvigilation(dm, planInvigilation(dm, {}));
+    QCOMPARE(db.scalar("SELECT count(*) FROM t_jkap WHERE cc = '3' AND jkid = 6 AND sg = 1"), QString("1"));
+    QCOMPARE(db.scalar("SELECT count(*) FROM t_jkap WHERE cc = '3'"), QString("2"));
+}
+
+QTEST_GUILESS_MAIN(TestInvigilation)
+#include "tst_invigilation.moc"
