@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QTest>
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -32,6 +33,17 @@ Enrolments drawnRoster(int papers, int students, int perStudent)
         enrolments.students.push_back(sits);
     }
     return enrolments;
+}
+
+// The number of `key`, numbering new keys in the order they come.
+int numberOf(QHash<QString, int>& numbers, const QString& key)
+{
+    const auto found = numbers.constFind(key);
+    if (found != numbers.constEnd())
+        return *found;
+    const int next = int(numbers.size());
+    numbers.insert(key, next);
+    return next;
 }
 
 std::vector<long long> loads(const Enrolments& enrolments, const Colouring& periods, int count)
@@ -71,9 +83,9 @@ void TestSpreading::costAndCountsByHand()
 {
     const Enrolments enrolments = handExample();
     const Colouring identity = { 0, 1, 2, 3, 4, 5 };
-    // Positions 0 1 2 | 4 5 6: 16 + 8 (over the night) + (8 + 1 + 2) + (16 + 8 + 16) = 75.
+    // Positions 0 1 2 | 4 5 6: 16 + 8 (over the night) + (8 + 0 + 2) + (16 + 8 + 16) = 74.
     const SpreadCounts days = spreadCounts(enrolments, identity, dailyLayout(6, 3));
-    QCOMPARE(days.cost, 75.0 / 4);
+    QCOMPARE(days.cost, 74.0 / 4);
     QCOMPARE(days.twoInARow, 2);
     QCOMPARE(days.twoOnOneDay, 3);
     QCOMPARE(days.threeOnOneDay, 1);
@@ -91,7 +103,7 @@ void TestSpreading::searchKeepsClashFreeAndWithinCapacity_data()
 void TestSpreading::searchKeepsClashFreeAndWithinCapacity()
 {
     QFETCH(bool, limited);
-    const Enrolments enrolments = drawnRoster(40, 300, 4);
+    const Enrolments enrolments = drawnRoster(40, 80, 3);
     const ConflictGraph graph = conflictGraphOf(enrolments);
     const int periods = 12;
     const Colouring start = dsaturColouring(graph);
@@ -125,8 +137,8 @@ void TestSpreading::torontoSetStaysClashFreeAndImproves()
     Enrolments enrolments;
     for (const QString& row : roster.rows) {
         const QStringList fields = row.split(QLatin1Char('|'));
-        const int paper = int(paperIndex.emplace(fields[1], int(paperIndex.size())).value());
-        const int student = int(studentIndex.emplace(fields[2], int(studentIndex.size())).value());
+        const int paper = numberOf(paperIndex, fields[1]);
+        const int student = numberOf(studentIndex, fields[2]);
         if (student >= int(enrolments.students.size()))
             enrolments.students.resize(student + 1);
         enrolments.students[student].push_back(paper);
