@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Colouring.h"
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// Who sits what: for each student the papers (vertices of a conflict
+// graph) they sit, each paper once.
+struct Enrolments {
+    int papers = 0;
+    std::vector<std::vector<int>> students;
+};
+
+// Where the periods lie in time. A period's position orders it in time; a
+// night between two days is one empty position, so the last sitting of one
+// day and the first of the next are two positions apart.
+struct PeriodLayout {
+    std::vector<int> position; // per period 0..K-1
+    std::vector<int> day;      // per period, the day it falls on (0-based)
+};
+
+// K periods on one day without nights (the benchmark's layout).
+PeriodLayout singleDayLayout(int periods);
+
+// K periods, `sittingsPerDay` a day, in time order, a night between days.
+PeriodLayout dailyLayout(int periods, int sittingsPerDay);
+
+// Carter's proximity cost, computed straight from the students: for each
+// student and each pair of their papers s = 1..5 positions apart
+// 16, 8, 4, 2, 1, summed and divided by the number of students.
+double proximityCost(const Enrolments& enrolments, const Colouring& periods, const PeriodLayout& layout);
+
+// Students whose papers crowd one day.
+struct SpreadCounts {
+    int twoInARow = 0;     // two papers in neighbouring sittings of one day
+    int twoOnOneDay = 0;   // at least two papers on one day
+    int threeOnOneDay = 0; // at least three papers on one day
+    double cost = 0;
+    bool operator==(const SpreadCounts&) const = default;
+};
+
+SpreadCounts spreadCounts(const Enrolments& enrolments, const Colouring& periods, const PeriodLayout& layout);
+
+// The conflict graph of the enrolments (two papers conflict when one
+// student sits both).
+ConflictGraph conflictGraphOf(const Enrolments& enrolments);
+
+// How the spread runs. Everything it decides follows from the enrolments,
+// the start and the seed; only the time and `cancelled` may end it early, so
+// the same iteration budget always gives the same result.
+struct SpreadSearch {
+    std::uint64_t seed = 20270111;
+    long long iterations = -1; // < 0: only the time bounds the search
+    int milliseconds = 60000;  // < 0: only the iterations bound the search
+    // Per period the most candidates it may hold; empty: no limit. Each
+    // paper counts its students.
+    std::optional<int> capacity;
+    // A better placement with this cost was found (called now and then).
+    std::function<void(double cost)> improved;
+    // Asked every few hundred moves; true ends the search with the best so far.
+    std::function<bool()> cancelled;
+};
+
+// The placement with the lowest proximity cost found, starting from
+// `start`, which must be clash-free with periods 0..K-1 (K = layout size).
+// Every move keeps it clash-free (a Kempe chain between two periods, which
+// is a single-paper move when the paper meets nobody in the other period,
+// or two periods exchanging places); late acceptance decides which to keep.
+// With a capacity, no move puts more candidates in a period than it allows
+// (a period already over it may only lose candidates).
+Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, const PeriodLayout& layout,
+                       const SpreadSearch& search);
+
+// A period's time text: "2027-01-11 星期一 08:00-10:00".
+QString periodTimeText(const QDate& date, const QString& sitting);
+
+// The date and sitting of a time text written by periodTimeText; nullopt
+// for any other text.
+struct PeriodTime {
+    QDate date;
+    QString sitting;
+};
+std::optional<PeriodTime> parsePeriodTime(const QString& text);
