@@ -33,6 +33,7 @@ Windows::Windows(Dialogs& dialogs)
     Form3 = std::make_unique<TForm3>(*this);
     Form1 = std::make_unique<TForm1>(dialogs);
     DataModule& dm = Form1->data();
+    dm.ADOConnection1.setUpgradeNotice([&dialogs](const QString& note) { dialogs.message(note); });
     Form2 = std::make_unique<TForm2>(dm, dialogs);
     Form4 = std::make_unique<TForm4>(dm, dialogs);
     Form5 = std::make_unique<TForm5>(dm, dialogs);
