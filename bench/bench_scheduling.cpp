@@ -90,7 +90,32 @@ void BM_TorontoPurS93(benchmark::State& state)
     runSchedule(state, roster.rows);
 }
 
+// Rosters of the same shape at growing size: papers of 1 to 39 candidates
+// (20 on average) over students who sit five papers on average. The work per
+// paper should not grow with the roster.
+QStringList rosterOfRows(int rows)
+{
+    QRandomGenerator random(20241211);
+    const int students = rows / 5;
+    QStringList roster;
+    for (int paper = 1; roster.size() < rows; ++paper) {
+        const int size = qMin(1 + int(random.bounded(39)), rows - int(roster.size()));
+        QSet<int> chosen;
+        while (chosen.size() < size)
+            chosen.insert(int(random.bounded(students)));
+        for (int s : chosen)
+            roster.append(QStringList{QString::number(paper), QStringLiteral("K%1").arg(paper), QStringLiteral("S%1").arg(s)}.join(u'|'));
+    }
+    return roster;
+}
+
+void BM_RosterSize(benchmark::State& state)
+{
+    runSchedule(state, rosterOfRows(int(state.range(0))));
+}
+
 } // namespace
 
+BENCHMARK(BM_RosterSize)->Arg(10000)->Arg(30000)->Arg(100000)->Arg(300000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_GeneratedRoster)->Iterations(2)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_TorontoPurS93)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

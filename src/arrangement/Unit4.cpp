@@ -280,7 +280,14 @@ void TForm4::autoAssignRoomsClick()
         period = ComboBox1->currentText();
     else if (!dialogs.confirm(QStringLiteral("没有选择场次，是否为所有场次自动分配教室？")))
         return;
-    const RoomAssignmentRun run = assignRooms(dm, period);
+    const RoomAssignmentRun plan = planRooms(dm, period);
+    if (plan.writesNothing()) {
+        dialogs.message(roomAssignmentReport(plan));
+        return;
+    }
+    if (!dialogs.confirm(roomAssignmentReport(plan) + QStringLiteral("\n是否按此方案分配？")))
+        return;
+    applyRoomPlan(dm, plan);
     if (period) {
         openPeriodView("'order by jsm desc,Num desc,t_kscs.sjxh asc ");
         Label4->setText(QString::number(dm.ADOQuery3.RecordCount()));
@@ -288,5 +295,4 @@ void TForm4::autoAssignRoomsClick()
     } else {
         openPlacementOverview();
     }
-    dialogs.message(roomAssignmentReport(run));
 }

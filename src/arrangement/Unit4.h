@@ -61,7 +61,8 @@ public:
     QPushButton* Button2;
 
     // Gives rooms to the chosen period's papers (every period's when none is
-    // chosen) within the rooms' capacities.
+    // chosen) within the rooms' capacities, splitting a paper along its
+    // courses where no room seats it; the plan is shown for consent first.
     QPushButton* autoAssignRoomsButton;
 
     void ComboBox1Change();

@@ -8,12 +8,17 @@
 
 namespace {
 
-// Students of paper P counted more than once together with period N.
-void openConflictTest(QuerySlot& q, const QString& paper, int period)
+// Students listed more than once under paper P.
+//
+// The window's conflict test groups the roster rows of P together with those
+// of period N's papers. In a period that seats none of P's students, it can
+// only find a student listed twice: not within N's papers, which each passed
+// that test on their way in (the run starts from an empty t_kscs), so within
+// P. Asked once per paper, this answers the test for every such period, and
+// costs a few index probes instead of a pass over the whole period.
+void openDuplicateTest(QuerySlot& q, const QString& paper)
 {
-    openOn(q, SqlText("  SELECT * FROM (select xh,count(*) from (select * from t_bjgmd where sjxh ='") + paper
-              + "' or sjxh in (select sjxh from t_kscs where cc='" + QString::number(period)
-              + "') )  group by xh having count(*)>1)            ");
+    openOn(q, SqlText("select xh,count(*) from t_bjgmd where sjxh ='") + paper + "' group by xh having count(*)>1");
 }
 
 // The periods that already seat one of paper P's students: every one of
@@ -41,31 +46,23 @@ bool placePapers(DataModule& dm, const SchedulingProgress& progress, SchedulingR
     run.papers = list.RecordCount();
     progress(0, run.papers);
 
-    // Periods are opened in order, so every period above the highest one in
-    // use is empty: a conflict there can only come from the paper itself.
-    int highestInUse = 0;
     int placed = 0;
     while (!list.Eof()) {
         ++placed;
         const QString paper = list.FieldByName(QStringLiteral("试卷序号")).AsString().trimmed();
-        // The conflict test still decides every placement; it is only spared
-        // the periods known to seat one of the paper's students.
+        // A paper that lists a student twice fails the conflict test in every
+        // period, up to the first empty one, where the run gives up.
+        openDuplicateTest(dm.ADOQuery2, paper);
+        ++run.conflictTests;
+        if (dm.ADOQuery2.RecordCount() > 0) {
+            run.refused = true;
+            run.duplicate = {paper, dm.ADOQuery2.value(0, 0).toString(), dm.ADOQuery2.value(0, 1).toInt()};
+            return false;
+        }
         const QSet<int> taken = periodsOfStudents(dm.ADOQuery13, paper);
         int period = 1;
-        for (;; ++period) {
-            if (taken.contains(period))
-                continue;
-            openConflictTest(dm.ADOQuery2, paper, period);
-            ++run.conflictTests;
-            if (dm.ADOQuery2.RecordCount() == 0)
-                break;
-            if (period > highestInUse) {
-                run.refused = true;
-                run.duplicate = {paper, dm.ADOQuery2.value(0, 0).toString(), dm.ADOQuery2.value(0, 1).toInt()};
-                return false;
-            }
-        }
-        highestInUse = qMax(highestInUse, period);
+        while (taken.contains(period))
+            ++period;
 
         executeOn(dm.ADOQuery20, SqlText("INSERT INTO t_kscs(cc,sjxh,sjxh1) VALUES('") + QString::number(period) + "','"
                                      + paper + "','" + paper + "'   )          ");

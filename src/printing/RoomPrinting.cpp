@@ -3,6 +3,7 @@
 #include "ReportEngine.h"
 #include "ReportProject.h"
 #include "SlotSteps.h"
+#include "Transaction.h"
 
 namespace {
 
@@ -57,6 +58,46 @@ std::optional<Report> report2(Dialogs& dialogs)
     return report ? std::optional<Report>(*report) : std::nullopt;
 }
 
+// Replaces t_print1 with the rows open on `list`, one statement per row.
+void fillPrintTable(QuerySlot& list, QuerySlot& write)
+{
+    executeOn(write, "delete * from t_print1");
+    for (list.First(); !list.Eof(); list.Next()) {
+        const auto text = [&list](const char* field) { return list.FieldByName(field).AsString().trimmed(); };
+        write.Close();
+        write.SQL.Clear();
+        write.SQL.Add("INSERT INTO t_print1(sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,js,kssj) ");
+        write.SQL.Add(SqlText("VALUES('") + text("sjxh") + "','" + text("kcxh") + "','" + text("xh") + "','"
+                      + text("xm") + "','" + text("kcdm") + "','" + text("kcmc") + "','" + text("skjs") + "','"
+                      + text("kkyx") + "','" + text("bz") + "','" + text("hbk") + "','" + text("jsm") + "','"
+                      + text("kssj") + "')          ");
+        write.ExecSQL();
+    }
+}
+
+// Each room copied into t_print1 in turn and laid out under its own header
+// and page count; the status counts the pages of the whole job.
+std::optional<LaidOutReport> layOutEveryRoom(const Report& report, const QList<ExamRoom>& rooms,
+                                             const ReportProgress& progress, QString* error, QuerySlot& list,
+                                             QuerySlot& write, QuerySlot& dataSet)
+{
+    LaidOutReport job;
+    for (const ExamRoom& room : rooms) {
+        listRoom(list, room.time, room.room);
+        fillPrintTable(list, write);
+        const qsizetype before = job.pages.size();
+        const ReportProgress counted = [&](ReportPhase phase, int page) {
+            return !progress || progress(phase, int(before) + page);
+        };
+        auto part = layOutReport(report, printTable(dataSet), counted, error);
+        if (!part)
+            return std::nullopt;
+        job.pageLayout = part->pageLayout;
+        job.pages += part->pages;
+    }
+    return job;
+}
+
 void print(const PrintSetup& setup, const PageMaker& pages)
 {
     const ReportEngine engine(setup.settings);
@@ -79,20 +120,12 @@ void listRoom(QuerySlot& list, const QString& time, const QString& room)
     list.Open();
 }
 
-void copyToPrintTable(QuerySlot& list, QuerySlot& write)
+void copyToPrintTable(Connection& connection, QuerySlot& list, QuerySlot& write)
 {
-    executeOn(write, "delete * from t_print1");
-    for (list.First(); !list.Eof(); list.Next()) {
-        const auto text = [&list](const char* field) { return list.FieldByName(field).AsString().trimmed(); };
-        write.Close();
-        write.SQL.Clear();
-        write.SQL.Add("INSERT INTO t_print1(sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk,js,kssj) ");
-        write.SQL.Add(SqlText("VALUES('") + text("sjxh") + "','" + text("kcxh") + "','" + text("xh") + "','"
-                      + text("xm") + "','" + text("kcdm") + "','" + text("kcmc") + "','" + text("skjs") + "','"
-                      + text("kkyx") + "','" + text("bz") + "','" + text("hbk") + "','" + text("jsm") + "','"
-                      + text("kssj") + "')          ");
-        write.ExecSQL();
-    }
+    inTransaction(connection, [&] {
+        fillPrintTable(list, write);
+        return true;
+    });
 }
 
 void printLastList(const PrintSetup& setup, QuerySlot& dataSet)
@@ -124,22 +157,14 @@ int printEveryRoom(const PrintSetup& setup, const QString& time, QuerySlot& list
         return 0;
     }
     print(setup, [&](const ReportProgress& progress, QString* error) -> std::optional<LaidOutReport> {
-        LaidOutReport job;
-        for (const ExamRoom& room : rooms) {
-            listRoom(list, room.time, room.room);
-            copyToPrintTable(list, write);
-            const qsizetype before = job.pages.size();
-            // The status counts the pages of the whole job.
-            const ReportProgress counted = [&](ReportPhase phase, int page) {
-                return !progress || progress(phase, int(before) + page);
-            };
-            auto part = layOutReport(*report, printTable(dataSet), counted, error);
-            if (!part)
-                return std::nullopt;
-            job.pageLayout = part->pageLayout;
-            job.pages += part->pages;
-        }
-        return job;
+        // One transaction for the whole job: the print table is scratch, and
+        // a commit per room (or per candidate) would cost syncs, not pages.
+        std::optional<LaidOutReport> laidOut;
+        inTransaction(setup.dm.ADOConnection1, [&] {
+            laidOut = layOutEveryRoom(*report, rooms, progress, error, list, write, dataSet);
+            return true;
+        });
+        return laidOut;
     });
     return int(rooms.size());
 }

@@ -21,8 +21,8 @@ class QWidget;
 void listRoom(QuerySlot& list, const QString& time, const QString& room);
 
 // Replaces t_print1 with the rows open on `list` (each value trimmed), one
-// statement per row on `write`.
-void copyToPrintTable(QuerySlot& list, QuerySlot& write);
+// statement per row on `write`, all in one transaction on `connection`.
+void copyToPrintTable(Connection& connection, QuerySlot& list, QuerySlot& write);
 
 // Where to print and what may be asked on the way.
 struct PrintSetup {
@@ -43,7 +43,7 @@ void printLastList(const PrintSetup& setup, QuerySlot& dataSet);
 // the time is blank; the rooms are found on the rooms slot ADOQuery24), in
 // order of time then room name, as one job: each room
 // is copied into t_print1 in turn (the list on `list`, the copy on `write`)
-// and starts on a new page under its own header and page count. t_print1
-// ends holding the last room's list. Returns how many rooms went into the job.
+// and starts on a new page under its own header and page count, all in one
+// transaction. t_print1 ends holding the last room's list. Returns how many rooms went into the job.
 int printEveryRoom(const PrintSetup& setup, const QString& time, QuerySlot& list, QuerySlot& write,
                    QuerySlot& dataSet);

@@ -104,7 +104,7 @@ void TForm9::ComboBox2Change()
 {
     listRoom(dm.ADOQuery25, ComboBox1->currentText(), ComboBox2->currentText());
     Label4->setText(QString::number(dm.ADOQuery25.RecordCount()));
-    copyToPrintTable(dm.ADOQuery25, dm.ADOQuery20);
+    copyToPrintTable(dm.ADOConnection1, dm.ADOQuery25, dm.ADOQuery20);
 }
 
 void TForm9::Button1Click()

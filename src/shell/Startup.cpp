@@ -11,7 +11,9 @@ std::unique_ptr<Windows> startUp(Dialogs& dialogs, const QString& programFolder)
         dialogs.error(problem);
         return nullptr;
     }
-    auto windows = std::make_unique<Windows>(dialogs);
+    // The login window shows first; it has the other windows made once it
+    // has been painted, while the clerk types the password.
+    auto windows = Windows::loginFirst(dialogs);
     windows->Form13->show();
     return windows;
 }

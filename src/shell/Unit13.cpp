@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 const QString password = QStringLiteral("kqz");
@@ -55,9 +56,19 @@ void TForm13::Button1Click()
         windows.dialogs.message(QStringLiteral("密码错误，请重新输入"));
         return;
     }
+    windows.createRest();
     windows.Form3->show();
     windows.Form3->activateWindow();
     hide();
+}
+
+void TForm13::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!painted) {
+        painted = true;
+        QTimer::singleShot(0, this, guarded(windows.dialogs, [this] { windows.createRest(); }));
+    }
 }
 
 void TForm13::Button2Click()

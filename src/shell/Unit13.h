@@ -25,6 +25,11 @@ public:
     void Button1Click();
     void Button2Click();
 
+protected:
+    // The first paint has the other windows made (see Windows::loginFirst).
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     Windows& windows;
+    bool painted = false;
 };

@@ -27,9 +27,26 @@ std::unique_ptr<Form> unusedForm(Dialogs& dialogs, int number)
 } // namespace
 
 Windows::Windows(Dialogs& dialogs)
+    : Windows(dialogs, LoginOnly())
+{
+    createRest();
+}
+
+Windows::Windows(Dialogs& dialogs, LoginOnly)
     : dialogs(dialogs)
 {
     Form13 = std::make_unique<TForm13>(*this);
+}
+
+std::unique_ptr<Windows> Windows::loginFirst(Dialogs& dialogs)
+{
+    return std::unique_ptr<Windows>(new Windows(dialogs, LoginOnly()));
+}
+
+void Windows::createRest()
+{
+    if (Form3)
+        return;
     Form3 = std::make_unique<TForm3>(*this);
     Form1 = std::make_unique<TForm1>(dialogs);
     DataModule& dm = Form1->data();

@@ -20,12 +20,19 @@ class TForm15;
 class TForm16;
 class RestoreWindow;
 
-// Every window of the program, each created once at start-up in a fixed
-// order and kept until the end of the run.
+// Every window of the program, each created once in a fixed order and kept
+// until the end of the run.
 class Windows {
 public:
+    // Every window at once.
     explicit Windows(Dialogs& dialogs);
+    // The login window alone, so that it shows at once; the others follow
+    // with createRest(), in the same order.
+    static std::unique_ptr<Windows> loginFirst(Dialogs& dialogs);
     ~Windows();
+
+    // Creates the windows after the login window, once; later calls do nothing.
+    void createRest();
 
     Dialogs& dialogs;
     std::unique_ptr<TForm13> Form13;
@@ -48,4 +55,8 @@ public:
     std::unique_ptr<Form> Form17, Form18, Form19, Form20, Form21, Form22;
     // "恢复数据", made after the windows of the original order.
     std::unique_ptr<RestoreWindow> restoreWindow;
+
+private:
+    struct LoginOnly { };
+    Windows(Dialogs& dialogs, LoginOnly);
 };

@@ -53,8 +53,12 @@ const QStringList& Connection::journalSettings()
     // The rollback journal keeps every committed row in data.mdb itself
     // between statements, so the one file is the whole database: a copy of
     // it is complete, and a read-only file can still be read. FULL makes a
-    // commit survive a power cut.
-    static const QStringList settings{QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("PRAGMA synchronous=FULL")};
+    // commit survive a power cut. A page cache of 64 MB holds a large term's
+    // roster, so that the lookups scheduling makes per paper stay as cheap
+    // at 300,000 rows as at 10,000 (the default 2 MB rereads pages from the
+    // system on every probe).
+    static const QStringList settings{QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("PRAGMA synchronous=FULL"),
+                                      QStringLiteral("PRAGMA cache_size=-65536")};
     return settings;
 }
 

@@ -1,6 +1,7 @@
 // The printing window over a real database: the time and room lists, the
 // candidates copied into t_print1, and the report printed from it as PDF.
 #include "ComboBox.h"
+#include "CommitCount.h"
 #include "DBGrid.h"
 #include "Fonts.h"
 #include "GridRows.h"
@@ -137,6 +138,7 @@ private Q_SLOTS:
     void printAllPrintsEveryRoomOfTheTime_data();
     void printAllPrintsEveryRoomOfTheTime();
     void printAllWithoutRoomsSaysSo();
+    void copiesCommitOncePerChoiceAndRun();
     void printAllShowsProgressAndCanBeCancelled();
 
 private:
@@ -738,6 +740,27 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
              last.section(u'|', 1, 1) + "|" + last.section(u'|', 0, 0));
     QCOMPARE(f->w.Label4->text(), QString::number(expected[last].size()));
     QCOMPARE(gridRows().size(), expected[last].size());
+}
+
+// The print table is scratch: a room chosen or a whole run is one commit,
+// however many candidates it holds, so that printing waits on no disk sync
+// per candidate.
+void TestPrintingWindow::copiesCommitOncePerChoiceAndRun()
+{
+    placeExams(130);
+    show();
+    const CommitCount count(f->dm.ADOConnection1.engineHandle());
+    choose(morning, bigRoom);
+    QCOMPARE(printRows().size(), 130);
+    QCOMPARE(count.commits(), 1);
+
+    f->w.ComboBox1->setEditText(QString());
+    QTemporaryDir out;
+    f->w.presetOutput = toPdf(out.filePath("all.pdf"));
+    f->w.printAllButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), QStringList());
+    QCOMPARE(count.commits(), 2);
+    QCOMPARE(printRows().size(), 7); // the last room of the last time
 }
 
 void TestPrintingWindow::printAllWithoutRoomsSaysSo()

@@ -83,6 +83,7 @@ private Q_SLOTS:
     void failuresLeaveNoHalfMadeFile();
     void startUpShowsTheLoginWindowOverTheUsersFolder();
     void startUpReportsAFolderItCannotMake();
+    void loginBeforeTheFirstPaintFindsEveryWindow();
 
 private:
     // A file where the per-user data folder should be: even root cannot
@@ -223,6 +224,10 @@ void TestWorkFolder::startUpShowsTheLoginWindowOverTheUsersFolder()
     const std::unique_ptr<Windows> windows = startUp(dialogs, bin);
     QVERIFY(windows);
     QVERIFY(windows->Form13->isVisible());
+    // The login window comes first; the others once it has been painted.
+    QVERIFY(!windows->Form3 && !windows->Form1 && !windows->restoreWindow);
+    QVERIFY(QTest::qWaitForWindowExposed(windows->Form13.get()));
+    QTRY_VERIFY(windows->restoreWindow);
     QVERIFY(!windows->Form3->isVisible());
     QCOMPARE(QDir::currentPath(), userFolder);
 
@@ -236,6 +241,22 @@ void TestWorkFolder::startUpShowsTheLoginWindowOverTheUsersFolder()
     dm.ADOQuery1.ExecSQL();
     QVERIFY(dialogs.boxes.isEmpty());
     QCOMPARE(rowsOf(userFolder + "/data/data.mdb", "select jsm from t_js"), QStringList{"B202"});
+}
+
+void TestWorkFolder::loginBeforeTheFirstPaintFindsEveryWindow()
+{
+    RecordingDialogs dialogs;
+    const std::unique_ptr<Windows> windows = startUp(dialogs, bin);
+    QVERIFY(windows);
+    windows->Form13->Edit2->setText("kqz");
+    windows->Form13->Button1->click();
+    QVERIFY(windows->Form3->isVisible());
+    QVERIFY(windows->Form1 && windows->Form16 && windows->restoreWindow);
+    // The deferred creation that follows the paint makes nothing twice.
+    TForm3* main = windows->Form3.get();
+    QTest::qWait(50);
+    QCOMPARE(windows->Form3.get(), main);
+    QVERIFY(dialogs.boxes.isEmpty());
 }
 
 void TestWorkFolder::startUpReportsAFolderItCannotMake()

@@ -1,0 +1,232 @@
+// A paper that no room seats is split along its courses by the automatic
+// room assignment: as few rooms as will do, the split written as the split
+// window writes it, every candidate once, the rest listed. Checked in the
+// raw tables and in what the other windows read.
+#include "DataModule.h"
+#include "RecordingDialogs.h"
+#include "RoomAssignment.h"
+#include "RoomTerms.h"
+#include "TestDatabase.h"
+#include "Unit4.h"
+#include "UserActions.h"
+#include "WindowFixture.h"
+
+#include <QPushButton>
+#include <memory>
+
+namespace {
+
+// Period 1: paper 12 of four courses (50 + 40 + 35 + 25 = 150) and paper 8
+// (20) given R4 by hand. Period 2: paper A99 (20) given R1 by hand. Four
+// rooms of 60 seats. The lowest numbers above those in use are 13 and 14.
+void fillSplitTerm(TestDatabase& db)
+{
+    db.addRoster(course("12", "K1", "高等数学", 50) + course("12", "K2", "大学物理", 40) + course("12", "K3", "线性代数", 35)
+        + course("12", "K4", "大学英语", 25) + course("8", "K5", "体育", 20) + course("A99", "K6", "化学", 20));
+    db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60),('R3',60),('R4',60);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','12','12',0),('1','8','8',4),('2','A99','A99',1);"
+            "INSERT INTO t_cc(cc) VALUES('1'),('2');");
+}
+
+QStringList placementRows(TestDatabase& db)
+{
+    return db.rows("SELECT quote(cc), quote(sjxh), quote(sjxh1), quote(jsid), typeof(jsid) FROM t_kscs ORDER BY rowid");
+}
+
+QStringList rosterRows(TestDatabase& db)
+{
+    return db.rows("SELECT rid, quote(sjxh), quote(kcxh), quote(xh) FROM t_bjgmd ORDER BY rid");
+}
+
+// Paper, course and candidates of every course as the roster holds them.
+QStringList coursesOfPapers(TestDatabase& db)
+{
+    return db.rows("SELECT quote(sjxh), kcxh, count(*) FROM t_bjgmd GROUP BY sjxh, kcxh ORDER BY sjxh, kcxh");
+}
+
+} // namespace
+
+class TestAutoSplit : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void largePaperGoesIntoThreeRooms();
+    void courseLargerThanAnyRoomIsListedAndNothingLost();
+    void periodOverCapacityIsNamedAndFilledAsFarAsItGoes();
+    void failureInTheMiddleLeavesEveryTable();
+    void paperWithoutPeriodIsNotSplit();
+    void numbersFollowTheHighestNumericPaper_data();
+    void numbersFollowTheHighestNumericPaper();
+
+private:
+    std::unique_ptr<WindowFixture<TForm4>> f;
+};
+
+void TestAutoSplit::init()
+{
+    f = std::make_unique<WindowFixture<TForm4>>();
+}
+
+void TestAutoSplit::cleanup()
+{
+    f.reset();
+}
+
+void TestAutoSplit::largePaperGoesIntoThreeRooms()
+{
+    fillSplitTerm(f->db);
+    f->w.show();
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.takeTexts(), (QStringList{"没有选择场次，是否为所有场次自动分配教室？",
+                                       "自动分配教室：1 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
+                                       "1 份试卷按课程拆分到 3 个教室。\n"
+                                       "使用教室 4 间（按场次计），空余座位 50 个，没有座位的考生 0 人。\n"
+                                       "是否按此方案分配？"}));
+
+    // Three rooms, the fewest seats that take 150: R4's 40 left beside the
+    // hand-made paper 8 and two rooms of 60. The paper keeps its largest
+    // part; the others are placed as the split window places them.
+    QCOMPARE(placementRows(f->db), (QStringList{"'1'|'12'|'12'|2|integer", "'1'|'8'|'8'|4|integer", "'2'|'A99'|'A99'|1|integer",
+                                     "'1'|'13'|'12'|1|integer", "'1'|'14'|'12'|4|integer"}));
+    QCOMPARE(coursesOfPapers(f->db), (QStringList{"'12'|K3|35", "'12'|K4|25", "'13'|K1|50", "'14'|K2|40", "'8'|K5|20",
+                                       "'A99'|K6|20"}));
+    QCOMPARE(f->db.rows(seatsTaken), (QStringList{"1|R1|60|50", "1|R2|60|60", "1|R4|60|60", "2|R1|60|20"}));
+
+    // Every candidate once, under the room the tables give, in the export's
+    // and the printing's source; the split window lists the rest of paper
+    // 12 once; nothing is left for the split papers' room window.
+    QCOMPARE(f->db.rows("SELECT count(*), count(DISTINCT xh) FROM hbkap"), QStringList{"190|190"});
+    QCOMPARE(f->db.rows("SELECT cc, jsm, count(*) FROM hbkap GROUP BY cc, jsm ORDER BY cc, jsm"),
+             (QStringList{"1|R1|50", "1|R2|60", "1|R4|60", "2|R1|20"}));
+    QCOMPARE(f->db.rows("SELECT sjxh, kcxh, Num1, Num FROM 考场拆分 ORDER BY sjxh, kcxh"),
+             (QStringList{"12|K3|35|60", "12|K4|25|60"}));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM ksap WHERE jsid = 0"), QString("0"));
+    // The period view shows the parts in their rooms.
+    QVERIFY(gridRows(f->w.DBGrid1).contains("13|||||50|R1|"));
+
+    // A second run finds nothing to do.
+    const QStringList placements = placementRows(f->db);
+    const QStringList roster = rosterRows(f->db);
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.boxes.last().kind, QString("message"));
+    QCOMPARE(f->dialogs.lastText(), QString("自动分配教室：0 份试卷分配了教室，已有教室的 5 份试卷保持不变。\n"
+                                          "使用教室 4 间（按场次计），空余座位 50 个，没有座位的考生 0 人。"));
+    QCOMPARE(placementRows(f->db), placements);
+    QCOMPARE(rosterRows(f->db), roster);
+}
+
+void TestAutoSplit::courseLargerThanAnyRoomIsListedAndNothingLost()
+{
+    f->db.addRoster(course("5", "K1", "大学物理", 90) + course("5", "K2", "高等数学", 30) + course("5", "K3", "体育", 20));
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60),('R3',60);"
+               "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','5','5',0);");
+    const RoomAssignmentRun run = assignRooms(f->dm, QString("1"));
+    QCOMPARE(roomAssignmentReport(run), QString("自动分配教室：1 份试卷分配了教室。\n"
+                                                "使用教室 1 间（按场次计），空余座位 10 个，没有座位的考生 90 人。\n"
+                                                "以下 1 份试卷的人数超过了任何教室的空余座位，没有分配教室，请增加教室或手工指定教室：\n"
+                                                "第1场 试卷序号 6（大学物理）90 人，空余座位最多的教室只有 60 座"));
+    // The course of 90 has a paper of its own without a room, where the
+    // split papers' room window and the room assignment find it.
+    QCOMPARE(placementRows(f->db), (QStringList{"'1'|'5'|'5'|1|integer", "'1'|'6'|'5'|0|integer"}));
+    QCOMPARE(coursesOfPapers(f->db), (QStringList{"'5'|K2|30", "'5'|K3|20", "'6'|K1|90"}));
+    QCOMPARE(f->db.rows("SELECT sjxh, Num FROM ksap WHERE jsid = 0"), QStringList{"6|90"});
+
+    const QStringList placements = placementRows(f->db);
+    const RoomAssignmentRun second = planRooms(f->dm, std::nullopt);
+    QVERIFY(second.writesNothing());
+    QCOMPARE(second.unseated, 90);
+    applyRoomPlan(f->dm, second);
+    QCOMPARE(placementRows(f->db), placements);
+}
+
+void TestAutoSplit::periodOverCapacityIsNamedAndFilledAsFarAsItGoes()
+{
+    // 190 candidates, 170 seats: paper 1 takes R1 and R3 (the fewest seats
+    // for 100), paper 2 two of its courses in R2, its third is left out;
+    // paper 3 of period 2 goes to the room that fits it best.
+    f->db.addRoster(course("1", "A1", "甲", 25) + course("1", "A2", "乙", 25) + course("1", "A3", "丙", 25)
+        + course("1", "A4", "丁", 25) + course("2", "B1", "戊", 30) + course("2", "B2", "己", 30) + course("2", "B3", "庚", 30)
+        + course("3", "C1", "辛", 15));
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60),('R3',50);"
+               "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','1','1',0),('1','2','2',0),('2','3','3',0);");
+    const RoomAssignmentRun run = assignRooms(f->dm, std::nullopt);
+    QCOMPARE(roomAssignmentReport(run), QString("自动分配教室：3 份试卷分配了教室。\n"
+                                                "1 份试卷按课程拆分到 2 个教室。\n"
+                                                "使用教室 4 间（按场次计），空余座位 45 个，没有座位的考生 30 人。\n"
+                                                "以下场次的考生多于所有教室的座位，拆分也无法安排，请调整场次或增加教室：\n"
+                                                "第1场 考生 190 人，教室座位共 170 座\n"
+                                                "以下 1 份试卷的人数超过了任何教室的空余座位，没有分配教室，请增加教室或手工指定教室：\n"
+                                                "第1场 试卷序号 5（庚）30 人，空余座位最多的教室只有 60 座"));
+    QCOMPARE(f->db.rows(seatsTaken), (QStringList{"1|R1|60|50", "1|R2|60|60", "1|R3|50|50", "2|R3|50|15"}));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_bjgmd"), QString("205"));
+    QCOMPARE(f->db.rows("SELECT sjxh, Num FROM ksap WHERE jsid = 0"), QStringList{"5|30"});
+}
+
+void TestAutoSplit::failureInTheMiddleLeavesEveryTable()
+{
+    fillSplitTerm(f->db);
+    // The engine refuses the second new placement, after the first split
+    // and the renumbering of the second are written.
+    f->db.exec("CREATE TRIGGER refuse BEFORE INSERT ON t_kscs WHEN NEW.sjxh = '14'"
+               " BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    const QStringList placements = placementRows(f->db);
+    const QStringList roster = rosterRows(f->db);
+    f->w.show();
+    pick(f->w.ComboBox1, "1");
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.boxes.size(), 2);
+    QCOMPARE(f->dialogs.boxes[1].kind, QString("error"));
+    QVERIFY2(f->dialogs.boxes[1].text.contains("disk I/O error"), qPrintable(f->dialogs.boxes[1].text));
+    QCOMPARE(placementRows(f->db), placements);
+    QCOMPARE(rosterRows(f->db), roster);
+
+    f->db.exec("DROP TRIGGER refuse");
+    QCOMPARE(assignRooms(f->dm, std::nullopt).splitPapers, 1);
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_kscs"), QString("5"));
+}
+
+void TestAutoSplit::paperWithoutPeriodIsNotSplit()
+{
+    f->db.addRoster(course("1", "K1", "甲", 40) + course("1", "K2", "乙", 40));
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60);"
+               "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('','1','1',0);");
+    const RoomAssignmentRun run = assignRooms(f->dm, std::nullopt);
+    QCOMPARE(run.roomless.size(), 1);
+    QCOMPARE(run.roomless[0].candidates, 80);
+    QCOMPARE(f->db.rows("SELECT quote(cc), sjxh, jsid FROM t_kscs"), QStringList{"''|1|0"});
+    QCOMPARE(f->db.scalar("SELECT group_concat(DISTINCT sjxh) FROM t_bjgmd"), QString("1"));
+}
+
+void TestAutoSplit::numbersFollowTheHighestNumericPaper_data()
+{
+    QTest::addColumn<QStringList>("inUse"); // papers of roster rows
+    QTest::addColumn<QString>("next");
+    QTest::newRow("none numeric") << QStringList{"X"} << "1";
+    QTest::newRow("leading zeros") << QStringList{"007", "3"} << "8";
+    QTest::newRow("stored with blanks") << QStringList{" 20 ", "4"} << "21";
+    QTest::newRow("only whole numbers count") << QStringList{"9", "10x", "1e3", "-50", "+70", "3.5"} << "10";
+}
+
+// Paper P of two courses of 40 with rooms of 60: the second course gets the
+// new number.
+void TestAutoSplit::numbersFollowTheHighestNumericPaper()
+{
+    QFETCH(QStringList, inUse);
+    QFETCH(QString, next);
+    QStringList roster = course("P", "K1", "甲", 40) + course("P", "K2", "乙", 40);
+    for (const QString& number : inUse)
+        roster += course(number, "Z" + number.trimmed(), "其他", 1);
+    f->db.addRoster(roster);
+    f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60);"
+               "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P','P',0);");
+    assignRooms(f->dm, std::nullopt);
+    QCOMPARE(f->db.rows("SELECT quote(sjxh), quote(sjxh1), jsid FROM t_kscs ORDER BY rowid"),
+             (QStringList{"'P'|'P'|1", QString("'%1'|'P'|2").arg(next)}));
+    QCOMPARE(f->db.scalar("SELECT group_concat(DISTINCT kcxh) FROM t_bjgmd WHERE sjxh = '" + next + "'"), QString("K2"));
+}
+
+QTEST_MAIN(TestAutoSplit)
+#include "tst_autosplit.moc"
