@@ -2,6 +2,7 @@
 
 // How a cell becomes text for the import.
 
+#include "Blanks.h"
 #include "Workbook.h"
 
 // Text as it is; a number as its shortest exact decimal digits (2020023918,
@@ -13,6 +14,3 @@ QString cellText(const CellValue& value);
 QString numberText(double value);
 QString dateSerialText(double serial);
 
-// Removes leading and trailing blanks (including the ideographic space
-// U+3000) and control characters.
-QString trimBlanks(const QString& text);

@@ -47,9 +47,9 @@ class CellSink {
 public:
     CellSink(Worksheet& sheet, const ReadBounds& bounds, const QString& path);
 
-    // False once the reader can stop: a later row came after a row whose key
-    // cell stayed blank.
-    bool put(int row, int column, const CellValue& value);
+    // Keeps the cell, or past the end of the keyed rows only counts its row
+    // when it holds a value.
+    void put(int row, int column, const CellValue& value);
     // Whether a cell in this column is kept at all.
     bool wants(int column) const { return column <= bounds.columns; }
 
@@ -59,4 +59,5 @@ private:
     const QString& path;
     int keyedUpTo; // the last row of the unbroken run of rows with a key
     bool done = false;
+    int lastCountedRow = 0; // the last row past the end counted as holding a value
 };

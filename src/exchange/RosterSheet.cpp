@@ -44,6 +44,21 @@ int countRosterRows(const Worksheet& sheet)
     return count;
 }
 
+int rowsLeftBelow(const Worksheet& sheet, int count)
+{
+    const int stop = count + 2;
+    int rows = sheet.rowsPastKeyedEnd();
+    int lastRow = 0;
+    for (auto cell = sheet.values().lower_bound({stop, 1}); cell != sheet.values().end(); ++cell) {
+        const auto& [pos, value] = *cell;
+        if (pos.row != lastRow && pos.column <= int(rosterColumns.size()) && !trimBlanks(cellText(value)).isEmpty()) {
+            lastRow = pos.row;
+            ++rows;
+        }
+    }
+    return rows;
+}
+
 int storeRosterRows(const Worksheet& sheet, int count, QuerySlot& roster, const RowProgress& progress)
 {
     // After an export the slot shows hbkap, whose columns are in another

@@ -31,6 +31,10 @@ constexpr int maxCellChars = 32767;
 // The number of data rows: row 2 downward while column B holds text.
 int countRosterRows(const Worksheet& sheet);
 
+// The rows from the first row without column B (row count + 2) down that
+// still hold a value in columns A to J: what the import leaves out.
+int rowsLeftBelow(const Worksheet& sheet, int count);
+
 // Called after each stored row with its sheet row number; false stops the
 // import after that row.
 using RowProgress = std::function<bool(int sheetRow)>;

@@ -44,6 +44,7 @@ TForm8::TForm8(Dialogs& dialogs, QWidget* parent)
     StatusBar1->addPermanentWidget(cancelButton);
 
     BitBtn1->setDefault(true);
+    ADOConnection1.setUpgradeNotice([&dialogs](const QString& note) { dialogs.message(note); });
 
     DBGrid1->setDataSource(DataSource1);
     QList<DBGrid::Column> columns;
@@ -194,9 +195,11 @@ void TForm8::BitBtn2Click()
     }
     int n = 0;
     int stored = 0;
+    int leftBelow = 0;
     try {
         const Worksheet& sheet = app->firstSheet();
         n = countRosterRows(sheet);
+        leftBelow = rowsLeftBelow(sheet, n);
         Label1->setText(QString::number(n));
         ProgressBar1->setValue(0);
         // A range of 0..0 would turn the bar into a busy indicator.
@@ -217,7 +220,13 @@ void TForm8::BitBtn2Click()
                             QStringLiteral("提示信息"));
         return;
     }
-    dialogs.warning(QStringLiteral("数据导入成功!"));
+    const QString done = QStringLiteral("数据导入成功!");
+    if (leftBelow == 0)
+        dialogs.warning(done);
+    else
+        dialogs.warning(done + QStringLiteral("\n\n第 %1 行的 B 列（课程序号）为空，导入到此为止：从第 %1 行起还有 %2 行数据没有导入。")
+                                   .arg(n + 2)
+                                   .arg(leftBelow));
 }
 
 void TForm8::BitBtn3Click()

@@ -252,16 +252,19 @@ CellSink::CellSink(Worksheet& sheet, const ReadBounds& bounds, const QString& pa
 {
 }
 
-bool CellSink::put(int row, int column, const CellValue& value)
+void CellSink::put(int row, int column, const CellValue& value)
 {
-    if (done)
-        return false;
-    if (bounds.keyColumn > 0) {
-        if (row > keyedUpTo + 1) {
-            // Row keyedUpTo + 1 has passed with its key blank: the data end there.
-            done = true;
-            return false;
+    if (bounds.keyColumn > 0 && row > keyedUpTo + 1)
+        // Row keyedUpTo + 1 has passed with its key blank: the data end there.
+        done = true;
+    if (done) {
+        if (wants(column) && row != lastCountedRow && !trimBlanks(cellText(value)).isEmpty()) {
+            lastCountedRow = row;
+            sheet.countRowPastKeyedEnd();
         }
+        return;
+    }
+    if (bounds.keyColumn > 0) {
         if (row == keyedUpTo + 1 && column == bounds.keyColumn && !trimBlanks(cellText(value)).isEmpty()) {
             keyedUpTo = row;
             if (keyedUpTo - bounds.firstKeyRow + 1 > bounds.maxKeyedRows)
@@ -269,10 +272,9 @@ bool CellSink::put(int row, int column, const CellValue& value)
         }
     }
     if (!wants(column) || value.isEmpty())
-        return true;
+        return;
     if (value.kind == CellValue::Kind::Text)
         sheet.setCell(row, column, CellValue::fromText(withoutLoneSurrogates(value.text)));
     else
         sheet.setCell(row, column, value);
-    return true;
 }

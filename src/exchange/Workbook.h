@@ -128,6 +128,10 @@ public:
 
     // Last row and column that hold a value (0 when the sheet is empty).
     int lastRow() const;
+    // Rows below the end of a keyed read that hold a value the reader did
+    // not keep (see ReadBounds).
+    int rowsPastKeyedEnd() const { return pastKeyedEnd; }
+    void countRowPastKeyedEnd() { ++pastKeyedEnd; }
     int lastColumn() const;
 
     const std::map<CellPos, CellValue>& values() const { return cellValues; }
@@ -143,6 +147,7 @@ private:
     std::map<CellPos, CellValue> cellValues;
     std::map<CellPos, CellStyle> cellStyles;
     std::map<int, QString> columnFormats;
+    int pastKeyedEnd = 0;
 };
 
 // What a reader keeps of the first worksheet. By default every cell; a
@@ -150,8 +155,10 @@ private:
 // and the reader stops there, so a hostile file cannot fill the memory.
 struct ReadBounds {
     int columns = Worksheet::maxColumns; // columns 1 to `columns` are kept
-    // With a key column, reading ends at the first row from `firstKeyRow` on
-    // whose key cell is blank; more than `maxKeyedRows` such rows are refused.
+    // With a key column, keeping cells ends at the first row from
+    // `firstKeyRow` on whose key cell is blank; rows further down that hold
+    // a value are only counted (Worksheet::rowsPastKeyedEnd). More than
+    // `maxKeyedRows` keyed rows are refused.
     int keyColumn = 0;
     int firstKeyRow = 2;
     int maxKeyedRows = Worksheet::maxRows;

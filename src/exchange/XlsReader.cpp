@@ -359,8 +359,7 @@ void BiffReader::readSheet(qsizetype start, CellSink& sheet)
     // Embedded charts and objects bring their own BOF ... EOF inside the sheet.
     int depth = 1;
     CellPos pendingString{0, 0};  // a formula whose text follows in a STRING record
-    bool more = true;
-    while (more && depth > 0 && records.next(r)) {
+    while (depth > 0 && records.next(r)) {
         const Bytes& b = r.body;
         if (r.id == rec::bof) {
             ++depth;
@@ -382,53 +381,53 @@ void BiffReader::readSheet(qsizetype start, CellSink& sheet)
             const quint32 index = b.u32(6);
             if (index >= quint32(sst.size()))
                 throw WorkbookError::invalidFile(path, QStringLiteral("共享字符串缺失"));
-            more = sheet.put(row, column, wanted ? CellValue::fromText(sst.at(index)) : CellValue{});
+            sheet.put(row, column, wanted ? CellValue::fromText(sst.at(index)) : CellValue{});
             break;
         }
         case rec::label:
         case rec::rstring:
-            more = sheet.put(row, column, wanted ? CellValue::fromText(cellString(b, 6)) : CellValue{});
+            sheet.put(row, column, wanted ? CellValue::fromText(cellString(b, 6)) : CellValue{});
             break;
         case rec::number:
-            more = sheet.put(row, column, numberValue(xf, b.f64(6)));
+            sheet.put(row, column, numberValue(xf, b.f64(6)));
             break;
         case rec::rk:
-            more = sheet.put(row, column, numberValue(xf, rkValue(b.u32(6))));
+            sheet.put(row, column, numberValue(xf, rkValue(b.u32(6))));
             break;
         case rec::mulrk: {
             const qsizetype count = (b.size - 6) / 6;
-            for (qsizetype i = 0; more && i < count && sheet.wants(column + int(i)); ++i)
-                more = sheet.put(row, column + int(i), numberValue(b.u16(4 + 6 * i), rkValue(b.u32(6 + 6 * i))));
+            for (qsizetype i = 0; i < count && sheet.wants(column + int(i)); ++i)
+                sheet.put(row, column + int(i), numberValue(b.u16(4 + 6 * i), rkValue(b.u32(6 + 6 * i))));
             break;
         }
         case rec::formula:
             b.need(6, 8);
             if (b.u16(12) != 0xFFFF) {
-                more = sheet.put(row, column, numberValue(xf, b.f64(6)));
+                sheet.put(row, column, numberValue(xf, b.f64(6)));
             } else if (b.u8(6) == 0) {
                 pendingString = {row, column};
             } else if (b.u8(6) == 1) {
-                more = sheet.put(row, column, CellValue::fromBoolean(b.u8(8) != 0));
+                sheet.put(row, column, CellValue::fromBoolean(b.u8(8) != 0));
             } else if (b.u8(6) == 2) {
-                more = sheet.put(row, column, CellValue::fromError(errorCodeText(b.u8(8))));
+                sheet.put(row, column, CellValue::fromError(errorCodeText(b.u8(8))));
             }
             break;
         case rec::string:
             if (pendingString.row > 0) {
-                more = sheet.put(pendingString.row, pendingString.column,
-                                 sheet.wants(pendingString.column) ? CellValue::fromText(cellString(b, 0)) : CellValue{});
+                sheet.put(pendingString.row, pendingString.column,
+                          sheet.wants(pendingString.column) ? CellValue::fromText(cellString(b, 0)) : CellValue{});
                 pendingString = {0, 0};
             }
             break;
         case rec::boolerr:
-            more = sheet.put(row, column, b.u8(7) ? CellValue::fromError(errorCodeText(b.u8(6)))
-                                                  : CellValue::fromBoolean(b.u8(6) != 0));
+            sheet.put(row, column, b.u8(7) ? CellValue::fromError(errorCodeText(b.u8(6)))
+                                           : CellValue::fromBoolean(b.u8(6) != 0));
             break;
         default:
             break;
         }
     }
-    if (more && depth > 0)
+    if (depth > 0)
         throw Truncated{};
 }
 

@@ -401,8 +401,7 @@ public:
                 const bool wanted = sheet.wants(column);
                 if (!wanted)
                     xml.skipElement();
-                if (!sheet.put(pos.row, pos.column, wanted ? readCell(xml) : CellValue{}))
-                    return;
+                sheet.put(pos.row, pos.column, wanted ? readCell(xml) : CellValue{});
             }
         }
     }

@@ -63,8 +63,10 @@ void RestoreWindow::fillList()
         auto* time = new QTableWidgetItem(timeText(copy.time));
         time->setData(Qt::UserRole, copy.path);
         copyList->setItem(row, 0, time);
-        copyList->setItem(row, 1, new QTableWidgetItem(copy.rosterRows < 0 ? QStringLiteral("无法读取")
-                                                                           : QString::number(copy.rosterRows)));
+        const QString rows = !copy.damage.isEmpty() ? QStringLiteral("已损坏")
+                             : copy.rosterRows < 0  ? QStringLiteral("无法读取")
+                                                    : QString::number(copy.rosterRows);
+        copyList->setItem(row, 1, new QTableWidgetItem(rows));
         copyList->setItem(row, 2, new QTableWidgetItem(QDir::toNativeSeparators(copy.path)));
     }
     copyList->resizeColumnsToContents();
@@ -80,14 +82,20 @@ void RestoreWindow::restoreClick()
     const QString when = copyList->item(row, 0)->text();
     if (!dialogs.confirm(QStringLiteral("用 %1 的备份替换现在的全部数据吗？现在的数据会先另存一份备份。").arg(when)))
         return;
-    QString saved;
+    RestoreResult result;
     try {
-        saved = restoreDatabase(dm.ADOConnection1, copyList->item(row, 0)->data(Qt::UserRole).toString());
+        result = restoreDatabase(dm.ADOConnection1, copyList->item(row, 0)->data(Qt::UserRole).toString());
     } catch (const BackupError& e) {
+        fillList();
         dialogs.message(e.message());
         return;
     }
     fillList();
-    dialogs.message(QStringLiteral("已恢复 %1 的备份。\n恢复前的数据已备份到：%2")
-                        .arg(when, QDir::toNativeSeparators(QDir::current().relativeFilePath(saved))));
+    const QString saved = QDir::toNativeSeparators(QDir::current().relativeFilePath(result.saved));
+    if (result.keptDamaged)
+        dialogs.message(QStringLiteral("已恢复 %1 的备份。\n损坏的数据文件已原样保存为：%2").arg(when, saved));
+    else if (result.saved.isEmpty())
+        dialogs.message(QStringLiteral("已恢复 %1 的备份。").arg(when));
+    else
+        dialogs.message(QStringLiteral("已恢复 %1 的备份。\n恢复前的数据已备份到：%2").arg(when, saved));
 }

@@ -2,17 +2,13 @@
 
 #include <algorithm>
 #include <random>
+#include <unordered_map>
 
 int colourCount(const Colouring& colouring)
 {
-    std::vector<int> seen(colouring.size(), 0);
-    int count = 0;
-    for (int c : colouring) {
-        if (c < 0 || c >= int(seen.size()))
-            continue;
-        count += seen[c]++ == 0;
-    }
-    return count;
+    Colouring colours = colouring;
+    std::sort(colours.begin(), colours.end());
+    return int(std::unique(colours.begin(), colours.end()) - colours.begin());
 }
 
 bool isProperColouring(const ConflictGraph& graph, const Colouring& colouring)
@@ -98,18 +94,14 @@ int cliqueLowerBound(const ConflictGraph& graph)
 
 namespace {
 
-// Colours renumbered 0..k-1 in order of first use.
+// Colours renumbered 0..k-1 in order of first use. A start may hold any
+// numbers (periods of papers that one vertex joins need not be 0..n-1).
 Colouring compacted(const Colouring& colouring)
 {
-    std::vector<int> renumbered(colouring.size(), -1);
-    int next = 0;
+    std::unordered_map<int, int> renumbered;
     Colouring result(colouring.size());
-    for (std::size_t v = 0; v < colouring.size(); ++v) {
-        int& to = renumbered[colouring[v]];
-        if (to < 0)
-            to = next++;
-        result[v] = to;
-    }
+    for (std::size_t v = 0; v < colouring.size(); ++v)
+        result[v] = renumbered.try_emplace(colouring[v], int(renumbered.size())).first->second;
     return result;
 }
 

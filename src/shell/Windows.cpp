@@ -51,6 +51,7 @@ void Windows::createRest()
     Form3 = std::make_unique<TForm3>(*this);
     Form1 = std::make_unique<TForm1>(dialogs);
     DataModule& dm = Form1->data();
+    dm.ADOConnection1.setUpgradeNotice([&said = dialogs](const QString& note) { said.message(note); });
     Form2 = std::make_unique<TForm2>(dm, dialogs);
     Form4 = std::make_unique<TForm4>(dm, dialogs);
     Form5 = std::make_unique<TForm5>(dm, dialogs);

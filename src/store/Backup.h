@@ -22,6 +22,17 @@ struct BackupCopy {
     QString path;
     QDateTime time;     // when it was made, from its name
     int rosterRows = -1; // rows of t_bjgmd; -1 when the copy cannot be read
+    QString damage;      // why the copy fails the engine's integrity check; empty when sound
+};
+
+// What the engine's integrity check finds wrong with the database file at
+// `path` (its first complaint, or why it cannot be read); empty when sound.
+QString damageOf(const QString& path);
+
+// What restoreDatabase did with the data it replaced.
+struct RestoreResult {
+    QString saved;     // the copy of the replaced data; empty when there was no data.mdb
+    bool keptDamaged = false; // the replaced data.mdb was damaged and was kept byte for byte
 };
 
 // Writes a complete copy of the database that `connection` names to
@@ -35,7 +46,10 @@ QList<BackupCopy> listBackups(const Connection& connection);
 // How many copies the backup folder holds, without opening them.
 int countBackups(const Connection& connection);
 
-// Puts the copy at `copyPath` in place of the database, after first copying
-// the database as backupDatabase does; returns the path of that copy.
-// Throws BackupError, with the database unchanged, when either step fails.
-QString restoreDatabase(Connection& connection, const QString& copyPath);
+// Puts the copy at `copyPath` in place of the database. A copy that fails
+// the integrity check is refused. A sound database is first copied as
+// backupDatabase does; a damaged one (or a file that is no database) is
+// kept as it is, byte for byte, as data/backup/data-YYYYMMDD-HHMMSS-damaged.mdb;
+// a missing one needs no copy. The restored file is checked afterwards.
+// Throws BackupError, with the database unchanged, when a step fails.
+RestoreResult restoreDatabase(Connection& connection, const QString& copyPath);

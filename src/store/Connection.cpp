@@ -125,8 +125,10 @@ void Connection::ensureConnected()
     openedReadOnly = sqlite3_db_readonly(handleOf(db), "main") == 1;
     // A read-only file is browsed as it is; it is brought up to date once
     // it can be written.
-    if (!openedReadOnly)
-        upgradeSchema(db);
+    const QStringList notes = upgradeSchema(db, !openedReadOnly);
+    if (upgradeNotice)
+        for (const QString& note : notes)
+            upgradeNotice(note);
 }
 
 sqlite3* Connection::engineHandle()

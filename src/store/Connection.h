@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -53,6 +54,9 @@ public:
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const SqlText& text);
 
+    // Hears, once, what an upgrade of an older file has to tell the clerk.
+    void setUpgradeNotice(std::function<void(const QString&)> tell) { upgradeNotice = std::move(tell); }
+
     QSqlDatabase database();
     // The engine's own handle under the connection (connects first).
     sqlite3* engineHandle();
@@ -76,4 +80,5 @@ private:
     bool openedReadOnly = false; // the file was read-only when it was opened
     std::unordered_map<QString, Prepared> kept; // by TranslatedStatement::shapeOf
     quint64 uses = 0;
+    std::function<void(const QString&)> upgradeNotice;
 };

@@ -1,11 +1,12 @@
 #include "SchemaUpgrade.h"
 
+#include "Blanks.h"
 #include "DbError.h"
 
 #include <QFile>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
-#include <QStringList>
 #include <QVariant>
 #include <sqlite3.h>
 
@@ -36,44 +37,58 @@ CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
 PRAGMA user_version = 2;
 )";
 
-// Blanks and line breaks that a stored text value loses, as the import trims.
-const char* trimmedChars = "' ' || char(9, 10, 11, 12, 13, 12288)";
+// Columns that hold a paper number, in every table that has them.
+const QStringList paperColumns{QStringLiteral("sjxh"), QStringLiteral("sjxh1")};
+
+[[noreturn]] void fail(const QString& text)
+{
+    throw DbError(QStringLiteral("数据库升级失败：") + text);
+}
 
 sqlite3* handleOf(QSqlDatabase& database)
 {
     const QVariant handle = database.driver()->handle();
     if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw DbError(QStringLiteral("数据库升级失败：不是 SQLite 数据库连接"));
+        fail(QStringLiteral("不是 SQLite 数据库连接"));
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+// Runs statements that take no values.
 void exec(sqlite3* db, const QString& sql)
 {
     char* error = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString text = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
         sqlite3_free(error);
-        throw DbError(QStringLiteral("数据库升级失败：") + text);
+        fail(text);
     }
 }
 
-// The rows of a query, each row's values in order (NULL as the empty text).
-QList<QStringList> rows(sqlite3* db, const QString& sql)
+// The rows of one statement with its values bound, each row's values in
+// order (NULL as the empty text). Throws the engine's text, or returns it in
+// `error` when the caller takes it.
+QList<QStringList> rows(sqlite3* db, const QString& sql, const QStringList& values = {}, QString* error = nullptr)
 {
     QList<QStringList> out;
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), [](void* arg, int n, char** values, char**) {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr);
+    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i)
+        rc = sqlite3_bind_text(statement, i + 1, values[i].toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        rc = sqlite3_step(statement);
+        if (rc != SQLITE_ROW)
+            break;
         QStringList row;
-        for (int i = 0; i < n; ++i)
-            row.append(values[i] ? QString::fromUtf8(values[i]) : QString());
-        static_cast<QList<QStringList>*>(arg)->append(row);
-        return 0;
-    }, &out, &error);
-    if (rc != SQLITE_OK) {
-        const QString text = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
-        sqlite3_free(error);
-        throw DbError(QStringLiteral("数据库升级失败：") + text);
+        for (int c = 0; c < sqlite3_column_count(statement); ++c)
+            row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, c))));
+        out.append(row);
     }
+    const QString text = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    if (!text.isEmpty() && !error)
+        fail(text);
+    if (error)
+        *error = text;
     return out;
 }
 
@@ -87,44 +102,86 @@ QString oldName(const QString& table)
     return QStringLiteral("upgrading_") + table;
 }
 
+// trim_blanks(x): the program's own trimming inside statements; NULL becomes
+// the empty text.
+void trimBlanksFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    const unsigned char* text = sqlite3_value_text(arguments[0]);
+    const QByteArray trimmed = trimBlanks(QString::fromUtf8(text ? reinterpret_cast<const char*>(text) : "")).toUtf8();
+    sqlite3_result_text(context, trimmed.constData(), int(trimmed.size()), SQLITE_TRANSIENT);
+}
+
+// Paper numbers that only blanks tell apart ("3" and " 3", two papers typed
+// in older files): trimmed they would become one paper, so they stay as
+// they are, kept in a temporary table the row copies look into.
+QStringList keepPapersApart(sqlite3* db)
+{
+    exec(db, QStringLiteral("CREATE TEMP TABLE upgrading_apart(sjxh TEXT)"));
+    QStringList apart;
+    for (const QStringList& row : rows(db, QStringLiteral(
+             "SELECT DISTINCT sjxh FROM upgrading_t_bjgmd WHERE trim_blanks(sjxh) COLLATE NOCASE IN "
+             "(SELECT trim_blanks(sjxh) COLLATE NOCASE FROM upgrading_t_bjgmd GROUP BY 1 "
+             " HAVING count(DISTINCT sjxh) > 1 AND trim_blanks(sjxh) <> '') ORDER BY trim_blanks(sjxh), sjxh"))) {
+        rows(db, QStringLiteral("INSERT INTO temp.upgrading_apart VALUES(?)"), {row[0]});
+        apart.append(QStringLiteral("“%1”").arg(row[0]));
+    }
+    return apart;
+}
+
 // Copies the rows of the old table into the new one of the same name. Text
-// that must not be NULL becomes the empty text where it was NULL, trimmed; a
-// new key column takes the old row ids, so keys stay what they were.
+// that must not be NULL becomes the empty text where it was NULL, trimmed
+// (paper numbers kept apart excepted); a new key column takes the old row
+// ids, so keys stay what they were. A column the new table lacks may only be
+// left behind when it holds nothing.
 void copyRows(sqlite3* db, const QString& table)
 {
     QStringList oldColumns;
-    for (const QStringList& column : rows(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(oldName(table)))))
-        oldColumns.append(column[1].toLower());
+    for (const QStringList& column : rows(db, QStringLiteral("SELECT name FROM pragma_table_info(?)"), {oldName(table)}))
+        oldColumns.append(column[0].toLower());
     QStringList names, values;
-    // table_info: cid, name, type, notnull, dflt_value, pk
-    for (const QStringList& column : rows(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)))) {
-        const QString name = column[1];
-        const bool text = column[2].compare(u"TEXT", Qt::CaseInsensitive) == 0;
-        const bool notNull = column[3] == u"1";
+    for (const QStringList& column : rows(db, QStringLiteral("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?)"), {table})) {
+        const QString& name = column[0];
+        const bool text = column[1].compare(u"TEXT", Qt::CaseInsensitive) == 0;
+        const bool notNull = column[2] == u"1";
         QString value;
-        if (oldColumns.contains(name.toLower()))
-            value = text && notNull ? QStringLiteral("trim(coalesce(%1, ''), %2)").arg(quoted(name), QLatin1String(trimmedChars))
-                                    : quoted(name);
-        else if (column[5] == u"1" && column[2].compare(u"INTEGER", Qt::CaseInsensitive) == 0)
+        if (oldColumns.removeAll(name.toLower()) > 0) {
+            value = quoted(name);
+            if (text && notNull)
+                value = paperColumns.contains(name.toLower())
+                    ? QStringLiteral("CASE WHEN %1 IN (SELECT sjxh FROM temp.upgrading_apart) THEN %1 ELSE trim_blanks(%1) END").arg(value)
+                    : QStringLiteral("trim_blanks(%1)").arg(value);
+        } else if (column[3] == u"1" && column[1].compare(u"INTEGER", Qt::CaseInsensitive) == 0) {
             value = QStringLiteral("rowid");
-        else
+        } else {
             continue;
+        }
         names.append(quoted(name));
         values.append(value);
     }
+    for (const QString& column : oldColumns)
+        if (!rows(db, QStringLiteral("SELECT 1 FROM %1 WHERE trim_blanks(%2) <> '' LIMIT 1").arg(quoted(oldName(table)), quoted(column))).isEmpty())
+            fail(QStringLiteral("表 %1 的列 %2 中有数据，本程序的表里没有这一列，升级会丢失这些数据。数据库没有改动。").arg(table, column));
     exec(db, QStringLiteral("INSERT INTO %1(%2) SELECT %3 FROM %4 ORDER BY rowid")
                  .arg(quoted(table), names.join(u','), values.join(u','), quoted(oldName(table))));
     // Ids handed out before (rooms deleted since) stay used.
-    exec(db, QStringLiteral("DELETE FROM sqlite_sequence WHERE name = '%1' AND EXISTS "
-                            "(SELECT 1 FROM sqlite_sequence WHERE name = '%2')").arg(table, oldName(table)));
-    exec(db, QStringLiteral("UPDATE sqlite_sequence SET name = '%1' WHERE name = '%2'").arg(table, oldName(table)));
+    rows(db, QStringLiteral("DELETE FROM sqlite_sequence WHERE name = ? AND EXISTS "
+                            "(SELECT 1 FROM sqlite_sequence WHERE name = ?)"), {table, oldName(table)});
+    rows(db, QStringLiteral("UPDATE sqlite_sequence SET name = ? WHERE name = ?"), {table, oldName(table)});
 }
 
-void upgrade(sqlite3* db)
+bool exists(sqlite3* db, const QString& type, const QString& name)
 {
-    // Saved queries (with their triggers) and indexes are made afresh.
-    for (const QStringList& object : rows(db, QStringLiteral(
-             "SELECT type, name FROM sqlite_master WHERE type IN ('view', 'index') AND sql IS NOT NULL")))
+    return !rows(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = ? AND name = ?"), {type, name}).isEmpty();
+}
+
+QStringList upgrade(sqlite3* db)
+{
+    QStringList notes;
+    // Saved queries (with their triggers) and indexes are made afresh; those
+    // the program does not make are made again afterwards where they apply.
+    const QList<QStringList> objects = rows(db, QStringLiteral(
+        "SELECT type, name, sql FROM sqlite_master WHERE type IN ('view', 'index') AND sql IS NOT NULL ORDER BY type DESC, rowid"));
+    for (const QStringList& object : objects)
         exec(db, QStringLiteral("DROP %1 IF EXISTS %2").arg(object[0], quoted(object[1])));
     QStringList tables;
     for (const QStringList& table : rows(db, QStringLiteral(
@@ -135,11 +192,15 @@ void upgrade(sqlite3* db)
 
     QFile schema(QStringLiteral(":/schema.sql"));
     if (!schema.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("数据库升级失败：程序中缺少数据库结构"));
+        fail(QStringLiteral("程序中缺少数据库结构"));
     exec(db, QString::fromUtf8(schema.readAll()));
 
+    const QStringList apart = keepPapersApart(db);
+    if (!apart.isEmpty())
+        notes.append(QStringLiteral("以下试卷序号只差空格，升级时按原样保留，没有合并：%1。请在试卷编号中给它们不同的序号。")
+                         .arg(apart.join(QStringLiteral("、"))));
     for (const QString& table : tables) {
-        if (rows(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '%1'").arg(table)).isEmpty()) {
+        if (!exists(db, QStringLiteral("table"), table)) {
             // Not one of the program's tables: it stays as it was.
             exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(oldName(table)), quoted(table)));
             continue;
@@ -147,25 +208,57 @@ void upgrade(sqlite3* db)
         copyRows(db, table);
         exec(db, QStringLiteral("DROP TABLE %1").arg(quoted(oldName(table))));
     }
+    exec(db, QStringLiteral("DROP TABLE temp.upgrading_apart"));
+
+    for (const QStringList& object : objects) {
+        const QString& type = object[0];
+        const QString& name = object[1];
+        if (exists(db, type, name))
+            continue;
+        QString error;
+        rows(db, object[2], {}, &error);
+        // A view is only checked when it is read.
+        if (error.isEmpty() && type == u"view")
+            rows(db, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoted(name)), {}, &error);
+        if (!error.isEmpty()) {
+            rows(db, QStringLiteral("DROP %1 IF EXISTS %2").arg(type, quoted(name)), {}, nullptr);
+            notes.append(QStringLiteral("%1 %2 不适用于新的表，升级时已删除：%3")
+                             .arg(type == u"view" ? QStringLiteral("查询") : QStringLiteral("索引"), name, error));
+        }
+    }
+    return notes;
 }
 
 } // namespace
 
-void upgradeSchema(QSqlDatabase& database)
+QStringList upgradeSchema(QSqlDatabase& database, bool writable)
 {
     sqlite3* db = handleOf(database);
     const int version = rows(db, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt();
-    if (version >= currentVersion)
-        return;
-    if (rows(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 't_bjgmd'")).isEmpty())
-        return;
-    exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    if (version > currentVersion) {
+        database.close();
+        throw DbError(QStringLiteral("数据库文件的版本（%1）比本程序所知的（%2）新，请用新版本的程序打开。为免损坏数据，本程序不使用这个文件。")
+                          .arg(version)
+                          .arg(currentVersion));
+    }
+    if (!writable || version == currentVersion)
+        return {};
+    if (!exists(db, QStringLiteral("table"), QStringLiteral("t_bjgmd")))
+        return {};
     try {
+        sqlite3_create_function_v2(db, "trim_blanks", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, trimBlanksFunction,
+                                   nullptr, nullptr, nullptr);
+        // A file locked by another program fails here too.
+        exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+        // A version-1 file only lacks the invigilator tables; older ones are
+        // rebuilt from the schema.
+        QStringList notes;
         if (version < 1)
-            upgrade(db);
+            notes = upgrade(db);
         else
             exec(db, QString::fromUtf8(invigilatorTables));
         exec(db, QStringLiteral("COMMIT"));
+        return notes;
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         // No statement may run on the old layout: the next one tries again.

@@ -201,28 +201,41 @@ void SpreadsheetWindowTest::importStoresTheDataRows_data()
 {
     QTest::addColumn<SheetRows>("sheet");
     QTest::addColumn<SheetRows>("stored");
+    QTest::addColumn<QString>("said");
 
-    QTest::newRow("column B of row 2 empty") << SheetRows{header, {"1", "", "2020001"}, rosterRow(3)} << SheetRows{};
-    QTest::newRow("empty B ends the data, values below ignored")
+    const QString done = QStringLiteral("数据导入成功!");
+    const auto leftOut = [&](int row, int rows) {
+        return done + QStringLiteral("\n\n第 %1 行的 B 列（课程序号）为空，导入到此为止：从第 %1 行起还有 %2 行数据没有导入。").arg(row).arg(rows);
+    };
+    QTest::newRow("column B of row 2 empty") << SheetRows{header, {"1", "", "2020001"}, rosterRow(3)} << SheetRows{}
+                                             << leftOut(2, 2);
+    QTest::newRow("empty B ends the data, values below named")
         << SheetRows{header, rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4), rosterRow(5),
                      {"6", "", "2020006", "赵六", "C6", "课程6", "教师6", "学院6", "", "补考"}, rosterRow(7)}
-        << SheetRows{rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4), rosterRow(5)};
+        << SheetRows{rosterRow(1), rosterRow(2), rosterRow(3), rosterRow(4), rosterRow(5)} << leftOut(7, 2);
+    SheetRows gap = rosterSheet(1, 999);
+    gap[4][1].clear();
+    QTest::newRow("999 rows, B5 empty") << gap << SheetRows{rosterRow(1), rosterRow(2), rosterRow(3)} << leftOut(5, 996);
+    QTest::newRow("blank rows below are no data")
+        << SheetRows{header, rosterRow(1), {}, {"", "", "  ", "", "", "", "", "", "", "", "K"}}
+        << SheetRows{rosterRow(1)} << done;
     QTest::newRow("only B filled") << SheetRows{header, {"", "K9"}}
-                                   << SheetRows{{"", "K9", "", "", "", "", "", "", "", ""}};
+                                   << SheetRows{{"", "K9", "", "", "", "", "", "", "", ""}} << done;
     QTest::newRow("numbers as digits")
         << SheetRows{header, {"#1", "K1", "#2020023918", "张三", "#10023", "数学", "", "", "#0.5", "补考"}}
-        << SheetRows{{"1", "K1", "2020023918", "张三", "10023", "数学", "", "", "0.5", "补考"}};
+        << SheetRows{{"1", "K1", "2020023918", "张三", "10023", "数学", "", "", "0.5", "补考"}} << done;
     QTest::newRow("blanks trimmed, columns after J ignored")
         << SheetRows{header, {"  1", "\tK1 ", "　2020001　", " 张三", "C1", "数学 ", "", "", "", "缓考 ", "多余"}}
-        << SheetRows{{"1", "K1", "2020001", "张三", "C1", "数学", "", "", "", "缓考"}};
+        << SheetRows{{"1", "K1", "2020001", "张三", "C1", "数学", "", "", "", "缓考"}} << done;
     QTest::newRow("B of blanks only ends the data") << SheetRows{header, rosterRow(1), {"2", "   "}, rosterRow(3)}
-                                                  << SheetRows{rosterRow(1)};
+                                                  << SheetRows{rosterRow(1)} << leftOut(3, 2);
 }
 
 void SpreadsheetWindowTest::importStoresTheDataRows()
 {
     QFETCH(SheetRows, sheet);
     QFETCH(SheetRows, stored);
+    QFETCH(QString, said);
     Fixture f;
     f.import(f.book(QStringLiteral("名单.xlsx"), sheet));
 
@@ -235,7 +248,7 @@ void SpreadsheetWindowTest::importStoresTheDataRows()
     QCOMPARE(f.w.ADOQuery1.RecordCount(), stored.size());
     QCOMPARE(f.dialogs.pausedMilliseconds, 25 * stored.size());
     QCOMPARE(f.w.ProgressBar1->value(), f.w.ProgressBar1->maximum() * int(!stored.isEmpty()));
-    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("数据导入成功!")});
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{said});
     QCOMPARE(f.dialogs.boxes.size(), 0);
 }
 
@@ -257,18 +270,31 @@ void SpreadsheetWindowTest::importOfRealWorkbooks()
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QList<QStringList> sheet = parseCsv(QString::fromUtf8(csv.readAll()));
     QStringList expected;
-    for (int r = 1; r < sheet.size() && !trimBlanks(sheet[r].value(1)).isEmpty(); ++r) {
+    int r = 1;
+    for (; r < sheet.size() && !trimBlanks(sheet[r].value(1)).isEmpty(); ++r) {
         QStringList row;
         for (int c = 0; c < 10; ++c)
             row.append(trimBlanks(sheet[r].value(c)));
         expected.append(row.join(u'|'));
     }
     QVERIFY(!expected.isEmpty());
+    // Rows from the one that ended the data down that hold a value in A to J.
+    const int stop = r + 1;
+    int left = 0;
+    for (; r < sheet.size(); ++r) {
+        bool data = false;
+        for (int c = 0; c < 10; ++c)
+            data = data || !trimBlanks(sheet[r].value(c)).isEmpty();
+        left += data;
+    }
+    QString said = QStringLiteral("数据导入成功!");
+    if (left > 0)
+        said += QStringLiteral("\n\n第 %1 行的 B 列（课程序号）为空，导入到此为止：从第 %1 行起还有 %2 行数据没有导入。").arg(stop).arg(left);
 
     Fixture f;
     f.import(fixtures + u'/' + file);
     QCOMPARE(f.roster(), expected);
-    QCOMPARE(f.dialogs.takeTexts(), QStringList{QStringLiteral("数据导入成功!")});
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{said});
 }
 
 void SpreadsheetWindowTest::blankPathStartsNothing()

@@ -60,6 +60,20 @@ QStringList dump(const QString& path)
     return out;
 }
 
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void overwrite(const QString& path, qint64 offset, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(offset));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
 QStringList texts(const QTableWidget* list, int column)
 {
     QStringList out;
@@ -79,6 +93,9 @@ private Q_SLOTS:
     void wipeThenRestoreGivesBackExactlyTheRows();
     void noCopyNoWipe();
     void emptyRestoreListSaysWhy();
+    void damagedDatabaseIsKeptAndReplaced_data();
+    void damagedDatabaseIsKeptAndReplaced();
+    void damagedCopyIsShownAndRefused();
 };
 
 void TestDurability::crashBetweenStatementsLeavesEveryCommittedRowInTheFile()
@@ -210,6 +227,81 @@ void TestDurability::emptyRestoreListSaysWhy()
     RestoreWindow restore(dm, dialogs);
     restore.show();
     QCOMPARE(shownEmptyText(restore.copyList), QString("还没有备份：数据初始化之前会自动备份"));
+}
+
+// What the clerk meets after a crash or a disk fault: the message for the
+// damaged file sends them here, and restoring must work exactly then.
+void TestDurability::damagedDatabaseIsKeptAndReplaced_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("malformed page") << "page";
+    QTest::newRow("not a database") << "header";
+    QTest::newRow("missing") << "missing";
+}
+
+void TestDurability::damagedDatabaseIsKeptAndReplaced()
+{
+    QFETCH(QString, damage);
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考", "2|K2|2020002|李四|C2|大学英语||外语学院||缓考"});
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    const QString copy = backupDatabase(dm.ADOConnection1);
+    const QStringList copied = dump(copy);
+    db.exec("delete from t_bjgmd where xh='2020002'");
+    dm.ADOConnection1.Close();
+    if (damage == "page")
+        overwrite(db.file(), 4096, QByteArray(4096, '\x55')); // page 2, a table's root
+    else if (damage == "header")
+        overwrite(db.file(), 0, QByteArray(100, 'x'));
+    else
+        QVERIFY(QFile::remove(db.file()));
+    const QByteArray damaged = bytesOf(db.file());
+
+    RestoreWindow restore(dm, dialogs);
+    restore.show();
+    QCOMPARE(texts(restore.copyList, 1), QStringList{"2"});
+    restore.copyList->selectRow(0);
+    restore.restoreButton->click();
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QCOMPARE(dialogs.boxes[0].kind, QString("confirm"));
+    QCOMPARE(dump(db.file()), copied);
+    const QStringList kept = QDir(db.folder() + "/data/backup").entryList({"*-damaged.mdb"});
+    if (damage == "missing") {
+        QVERIFY(kept.isEmpty());
+        QVERIFY(dialogs.boxes[1].text.startsWith("已恢复 "));
+    } else {
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(bytesOf(db.folder() + "/data/backup/" + kept[0]), damaged);
+        QVERIFY(dialogs.boxes[1].text.endsWith("损坏的数据文件已原样保存为：data/backup/" + kept[0]));
+    }
+    // Only the sound copy is offered; the program works on the restored file.
+    QCOMPARE(texts(restore.copyList, 1), QStringList{"2"});
+    QCOMPARE(dm.ADOConnection1.run(SqlText("select count(*) from t_bjgmd")).rows[0][0].toInt(), 2);
+}
+
+void TestDurability::damagedCopyIsShownAndRefused()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    const QString copy = backupDatabase(dm.ADOConnection1);
+    overwrite(copy, 4096, QByteArray(4096, '\x55'));
+    db.exec("insert into t_bjgmd(sjxh,xh) values('2','2020002')");
+    const QStringList before = dump(db.file());
+
+    RestoreWindow restore(dm, dialogs);
+    restore.show();
+    QCOMPARE(texts(restore.copyList, 1), QStringList{"已损坏"});
+    restore.copyList->selectRow(0);
+    restore.restoreButton->click();
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QVERIFY(dialogs.boxes[1].text.startsWith("备份 " + QDir::toNativeSeparators(copy) + " 已损坏或不是本系统的数据，数据没有恢复："));
+    QCOMPARE(dump(db.file()), before);
+    QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files).size(), 1);
 }
 
 QTEST_MAIN(TestDurability)

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void sameBudgetSameColouring();
     void cancelledAtOnceKeepsTheBestStart();
     void unsoundStartStillGivesASoundResult();
+    void startColoursBeyondTheVerticesAreRenumbered();
     void reportsEachImprovement();
 };
 
@@ -182,6 +183,14 @@ void TestColouring::unsoundStartStillGivesASoundResult()
     QCOMPARE(checkedColours(edges, fewerColours(edges.graph(), oneColour, budget(0))),
              checkedColours(edges, dsaturColouring(edges.graph())));
     QCOMPARE(checkedColours(edges, fewerColours(edges.graph(), oneColour, budget(20000))), 4);
+}
+
+// A start taken from periods may number its colours past the vertex count.
+void TestColouring::startColoursBeyondTheVerticesAreRenumbered()
+{
+    const Edges path{3, {{0, 1}, {1, 2}}};
+    QCOMPARE(colourCount({7, 0, 7}), 2);
+    QCOMPARE(fewerColours(path.graph(), {7, 0, 7}, budget(0)), (Colouring{0, 1, 0}));
 }
 
 void TestColouring::reportsEachImprovement()

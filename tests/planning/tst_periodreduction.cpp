@@ -58,6 +58,7 @@ private Q_SLOTS:
     void fewerPeriodsKeepRoomsAndRebuildPeriods();
     void aConflictFoundBeforeCommitChangesNothing();
     void timesAreWhatTheWindowAsksAbout();
+    void onePaperInTwoPeriodsEndsInOne();
     void torontoSetReachesItsProvedOptimum_data();
     void torontoSetReachesItsProvedOptimum();
 };
@@ -138,6 +139,26 @@ void TestPeriodReduction::timesAreWhatTheWindowAsksAbout()
     QVERIFY(!periodsHaveTimes(f.dm));
     f.db.exec("update t_cc set kssj='6月20日' where cc='3'");
     QVERIFY(periodsHaveTimes(f.dm));
+}
+
+// Older files can hold one paper number placed in two periods; its vertex
+// starts in a period whose index is beyond the vertices.
+void TestPeriodReduction::onePaperInTwoPeriodsEndsInOne()
+{
+    TestDatabase db;
+    db.addRoster({"9|K9|S1|甲|C9|数学||||补考", "9|K9b|S2|乙|C9b|物理||||补考", "5|K5|S3|丙|C5|化学||||补考"});
+    db.exec("insert into t_kscs(cc,sjxh,sjxh1,jsid) values('1','9','9',0),('2','9','9',0),('3','5','5',0);"
+            "insert into t_cc(cc) values('1'),('2'),('3')");
+    DataModule dm;
+    dm.reconfigure();
+    const PlacedPapers placed = readPlacedPapers(dm);
+    QCOMPARE(placed.periods, 3);
+    QCOMPARE(placed.current, (Colouring{0, 2}));
+    const Colouring periods = searchFewerPeriods(placed, budget(2000), {}, {});
+    QCOMPARE(periods, (Colouring{0, 0}));
+    QCOMPARE(writePeriods(dm, placed, periods), QString());
+    QCOMPARE(periodFault(db), QString());
+    QCOMPARE(db.rows("select distinct cc from t_kscs"), QStringList{"1"});
 }
 
 void TestPeriodReduction::torontoSetReachesItsProvedOptimum_data()

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QTest>
+#include <sqlite3.h>
 
 class TestSchemaUpgrade : public QObject {
     Q_OBJECT
@@ -17,6 +18,11 @@ private Q_SLOTS:
     void failedUpgradeLeavesTheFileAsItWas();
     void currentDatabaseIsLeftAlone();
     void versionOneGainsTheInvigilatorTables();
+    void lockedUpgradeIsTriedAgain();
+    void papersOnlyBlanksTellApartStayApart();
+    void extraViewsAndIndexesStayWhereTheyApply();
+    void columnWithDataIsNeverDropped();
+    void newerFileIsRefused();
 };
 
 namespace {
@@ -132,6 +138,121 @@ void TestSchemaUpgrade::versionOneGainsTheInvigilatorTables()
     QCOMPARE(db.rows("select rid, quote(sjxh) from t_bjgmd"), QStringList{"1|' 1'"});
     db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('C303',10)");
     QCOMPARE(db.scalar("select jsid from t_js where jsm='C303'"), QString("3"));
+}
+
+// Another program writing the file when the program connects: the upgrade
+// waits, gives up, and the next statement upgrades once the file is free.
+void TestSchemaUpgrade::lockedUpgradeIsTriedAgain()
+{
+    TestDatabase db;
+    makeOlderDatabase(db);
+    db.exec("INSERT INTO t_bjgmd VALUES('1','K1','S1','甲','C1','数学','王',NULL,NULL,'补考')");
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(db.file().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    DataModule dm;
+    dm.reconfigure();
+    try {
+        openOn(dm.ADOQuery21, "select rid FROM t_bjgmd");
+        QFAIL("the upgrade did not wait for the lock");
+    } catch (const DbError& e) {
+        QVERIFY2(e.engineText().startsWith("数据库升级失败："), qPrintable(e.engineText()));
+    }
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    openOn(dm.ADOQuery21, "select rid FROM t_bjgmd");
+    QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+}
+
+// "3" and " 3" were two papers in two periods: neither may take the
+// other's candidates, and the clerk hears once which numbers to change.
+void TestSchemaUpgrade::papersOnlyBlanksTellApartStayApart()
+{
+    TestDatabase db;
+    makeOlderDatabase(db);
+    db.exec("INSERT INTO t_bjgmd VALUES('3','K1','S1','甲','C1','数学','王',NULL,NULL,'补考');"
+            "INSERT INTO t_bjgmd VALUES(' 3','K2','S2','乙','C2','英语','李',NULL,NULL,'补考');"
+            "INSERT INTO t_bjgmd VALUES('4 ','K3','S3','丙','C3','物理','张',NULL,NULL,'补考');"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','3','3',0),('2',' 3',' 3',0),('1','4 ','4 ',0);"
+            "INSERT INTO t_cc(cc) VALUES('1'),('2');");
+    DataModule dm;
+    QStringList heard;
+    dm.ADOConnection1.setUpgradeNotice([&](const QString& note) { heard.append(note); });
+    dm.reconfigure();
+    openOn(dm.ADOQuery21, "select * FROM hbkap");
+    openOn(dm.ADOQuery21, "select * FROM hbkap");
+    QCOMPARE(db.rows("select xh, quote(sjxh), cc from hbkap order by xh"),
+             (QStringList{"S1|'3'|1", "S2|' 3'|2", "S3|'4'|1"}));
+    QCOMPARE(heard, QStringList{"以下试卷序号只差空格，升级时按原样保留，没有合并：“ 3”、“3”。请在试卷编号中给它们不同的序号。"});
+}
+
+void TestSchemaUpgrade::extraViewsAndIndexesStayWhereTheyApply()
+{
+    TestDatabase db;
+    makeOlderDatabase(db);
+    db.exec("INSERT INTO t_bjgmd VALUES('1','K1','S1','甲','C1','数学','王',NULL,NULL,'补考');"
+            "ALTER TABLE t_js ADD COLUMN lou TEXT;"
+            "CREATE VIEW mine AS SELECT xh, xm FROM t_bjgmd;"
+            "CREATE INDEX mine_xm ON t_bjgmd(xm);"
+            "CREATE VIEW gone AS SELECT lou FROM t_js;"
+            "CREATE INDEX gone_lou ON t_js(lou);");
+    DataModule dm;
+    QStringList heard;
+    dm.ADOConnection1.setUpgradeNotice([&](const QString& note) { heard.append(note); });
+    dm.reconfigure();
+    openOn(dm.ADOQuery21, "select * FROM mine");
+    QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+    QCOMPARE(db.rows("select name from sqlite_master where name in ('mine', 'mine_xm', 'gone', 'gone_lou') order by name"),
+             (QStringList{"mine", "mine_xm"}));
+    QCOMPARE(heard.size(), 2);
+    QVERIFY2(heard[0].startsWith("查询 gone 不适用于新的表，升级时已删除："), qPrintable(heard[0]));
+    QVERIFY2(heard[1].startsWith("索引 gone_lou 不适用于新的表，升级时已删除："), qPrintable(heard[1]));
+}
+
+void TestSchemaUpgrade::columnWithDataIsNeverDropped()
+{
+    TestDatabase db;
+    makeOlderDatabase(db);
+    db.exec("INSERT INTO t_bjgmd VALUES('1','K1','S1','甲','C1','数学','王',NULL,NULL,'补考');"
+            "ALTER TABLE t_js ADD COLUMN lou TEXT; INSERT INTO t_js(jsm,rnrs,lou) VALUES('A101',40,'东楼')");
+    const QString layout = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
+    DataModule dm;
+    dm.reconfigure();
+    try {
+        openOn(dm.ADOQuery21, "select * FROM hbkap");
+        QFAIL("a column with data was dropped");
+    } catch (const DbError& e) {
+        QCOMPARE(e.engineText(), QString("数据库升级失败：表 t_js 的列 lou 中有数据，本程序的表里没有这一列，升级会丢失这些数据。数据库没有改动。"));
+    }
+    QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
+    QCOMPARE(db.scalar("select lou from t_js"), QString("东楼"));
+    // Emptied, the column goes and the upgrade is done.
+    db.exec("UPDATE t_js SET lou = '  '");
+    openOn(dm.ADOQuery21, "select * FROM hbkap");
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+}
+
+void TestSchemaUpgrade::newerFileIsRefused()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|甲|C1|数学|王|数学系||补考"});
+    db.exec("PRAGMA user_version = 99");
+    const QString layout = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
+    DataModule dm;
+    dm.reconfigure();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            openOn(dm.ADOQuery21, "select * FROM hbkap");
+            QFAIL("a newer file was used");
+        } catch (const DbError& e) {
+            QVERIFY2(e.engineText().startsWith("数据库文件的版本（99）比本程序所知的（")
+                         && e.engineText().endsWith("）新，请用新版本的程序打开。为免损坏数据，本程序不使用这个文件。"),
+                     qPrintable(e.engineText()));
+        }
+    }
+    QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
 }
 
 QTEST_GUILESS_MAIN(TestSchemaUpgrade)
