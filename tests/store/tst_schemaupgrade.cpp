@@ -162,7 +162,7 @@ void TestSchemaUpgrade::lockedUpgradeIsTriedAgain()
     sqlite3_close(other);
     openOn(dm.ADOQuery21, "select rid FROM t_bjgmd");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
 }
 
 // "3" and " 3" were two papers in two periods: neither may take the
@@ -203,7 +203,7 @@ void TestSchemaUpgrade::extraViewsAndIndexesStayWhereTheyApply()
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM mine");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
     QCOMPARE(db.rows("select name from sqlite_master where name in ('mine', 'mine_xm', 'gone', 'gone_lou') order by name"),
              (QStringList{"mine", "mine_xm"}));
     QCOMPARE(heard.size(), 2);
@@ -231,7 +231,7 @@ void TestSchemaUpgrade::columnWithDataIsNeverDropped()
     // Emptied, the column goes and the upgrade is done.
     db.exec("UPDATE t_js SET lou = '  '");
     openOn(dm.ADOQuery21, "select * FROM hbkap");
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("1"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
 }
 
 void TestSchemaUpgrade::newerFileIsRefused()
