@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -66,6 +67,7 @@ SpreadTimesDialog::SpreadTimesDialog(Dialogs& dialogs, QWidget* parent)
 
     firstDateEdit = named(new QDateEdit(nextMonday(), this), "firstDateEdit");
     firstDateEdit->setCalendarPopup(true);
+    firstDateEdit->setLocale(QLocale(QLocale::Chinese, QLocale::China)); // 星期一, whatever the system's language
     firstDateEdit->setDisplayFormat(QStringLiteral("yyyy-MM-dd dddd"));
 
     const QStringList weekdays = {"一", "二", "三", "四", "五", "六", "日"};
@@ -199,6 +201,7 @@ ExamCalendar SpreadTimesDialog::calendar() const
 void SpreadTimesDialog::showSummary()
 {
     const ExamSlots offered = examSlots(calendar(), forTerm ? forTerm->placed.periods : 0);
+    calendarSummaryLabel->setStyleSheet(offered.fault.isEmpty() ? QString() : QStringLiteral("color: #b00000;"));
     if (!offered.fault.isEmpty()) {
         calendarSummaryLabel->setText(offered.fault);
         return;
