@@ -114,6 +114,11 @@ void TForm6::spreadTimesClick()
         dialogs.message(QStringLiteral("还没有排考的试卷，请先在“2.课程排考”中排考。"));
         return;
     }
+    const QString clash = clashNow(term);
+    if (!clash.isEmpty()) {
+        dialogs.message(QStringLiteral("%1有同一个学生，请先在“3.指定教室”中把其中一份换到别的场次，再自动安排时间。").arg(clash));
+        return;
+    }
     spreadTimesDialog->prepare(std::move(term));
     if (spreadTimesDialog->exec() != QDialog::Accepted || !spreadTimesDialog->outcome())
         return;

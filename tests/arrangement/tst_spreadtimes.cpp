@@ -115,6 +115,7 @@ class TestSpreadTimes : public QObject {
 
 private Q_SLOTS:
     void defaultsAndWhatItWillTake();
+    void aClashNowIsNamedBeforeAnything();
     void badInputIsRefused_data();
     void badInputIsRefused();
     void enterAndEscInEveryBox();
@@ -162,6 +163,26 @@ void TestSpreadTimes::defaultsAndWhatItWillTake()
         d->cancelSpreadButton->click();
     });
     QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    QCOMPARE(f.everything(), before);
+}
+
+void TestSpreadTimes::aClashNowIsNamedBeforeAnything()
+{
+    Fixture f;
+    // F0 sits A1 only; listed on B1 as well (period 1 too) it makes a clash.
+    QCOMPARE(f.db.scalar("select group_concat(sjxh) from (select sjxh from t_kscs where cc='1' order by sjxh)"),
+             QString("A1,B1,B1x,C3,C5"));
+    f.db.addRoster({"B1|KB1|F0"});
+    const QStringList before = f.everything();
+    bool shown = false;
+    QTimer::singleShot(0, &f.w, [&] {
+        shown = f.dialog()->isVisible();
+        f.dialog()->done(QDialog::Rejected);
+    });
+    f.w.spreadTimesButton->click();
+    QCoreApplication::processEvents();
+    QVERIFY(!shown);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"第 1 场的试卷 A1 和 B1有同一个学生，请先在“3.指定教室”中把其中一份换到别的场次，再自动安排时间。"});
     QCOMPARE(f.everything(), before);
 }
 
