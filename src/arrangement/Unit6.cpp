@@ -3,6 +3,7 @@
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "Guard.h"
+#include "SameTime.h"
 #include "SlotSteps.h"
 
 #include <QGroupBox>
@@ -84,6 +85,12 @@ void TForm6::Button1Click()
     // Without a clicked period no row would change, yet success be reported.
     if (Label2->text().isEmpty()) {
         dialogs.message(QStringLiteral("请先在列表中选择场次"));
+        return;
+    }
+    // Periods with one time are sat together: refused while they share a
+    // student, and the typed time stays for correcting.
+    if (const auto clash = sameTimeClash(dm, Label2->text(), Edit1->text())) {
+        dialogs.warning(clash->text());
         return;
     }
     executeOn(dm.ADOQuery12, SqlText("    update t_cc set kssj='") + Edit1->text() + "' where cc='" + Label2->text() + "'       ");
