@@ -5,6 +5,9 @@
 #include "Guard.h"
 #include "SameTime.h"
 #include "SlotSteps.h"
+#include "SpreadsheetApp.h"
+#include "StudentTimetable.h"
+#include "StudentTimetableSheet.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +29,8 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
     Button1 = named(new QPushButton(QStringLiteral("修改"), GroupBox1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    studentTimetableButton = named(new QPushButton(QStringLiteral("学生考试安排"), this), "studentTimetableButton");
+    studentTimetableButton->setToolTip(QStringLiteral("把每个学生的考试时间和教室导出到 Excel 文件"));
     setExitButton(Button2);
 
     DBGrid1->setDataSource(dm.DataSource11);
@@ -53,6 +58,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     auto* side = new QVBoxLayout;
     side->addWidget(GroupBox1);
     side->addStretch();
+    side->addWidget(studentTimetableButton, 0, Qt::AlignRight);
     side->addWidget(Button2, 0, Qt::AlignRight);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
@@ -62,6 +68,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this] { DBGrid1CellClick(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(studentTimetableButton, &QPushButton::clicked, this, guarded(dialogs, [this] { studentTimetableClick(); }));
 }
 
 void TForm6::openPeriods()
@@ -102,4 +109,26 @@ void TForm6::Button1Click()
 void TForm6::Button2Click()
 {
     close();
+}
+
+void TForm6::studentTimetableClick()
+{
+    const StudentTimetable timetable = readStudentTimetable(dm);
+    if (timetable.papers.isEmpty()) {
+        dialogs.message(QStringLiteral("还没有排好场次的试卷，没有学生考试安排可导出。请先在“2.课程排考”中排考。"));
+        return;
+    }
+    const QString chosen = dialogs.saveFileName(QStringLiteral("导出学生考试安排"), QStringLiteral("Excel 工作簿(*.xlsx)"),
+                                                QStringLiteral("学生考试安排.xlsx"));
+    if (chosen.isEmpty())
+        return;
+    const QString path = xlsxFileName(chosen);
+    try {
+        studentTimetableWorkbook(timetable).saveAs(path);
+    } catch (const WorkbookError& e) {
+        dialogs.information(e.message(), QStringLiteral("提示信息"));
+        return;
+    }
+    dialogs.openDocument(path);
+    dialogs.message(QStringLiteral("导出成功：%1 名学生，%2 场考试").arg(timetable.students.size()).arg(timetable.papers.size()));
 }

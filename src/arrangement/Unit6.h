@@ -9,7 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Exam times of the periods.
+// Exam times of the periods, and each student's exams as a workbook.
 class TForm6 : public Form {
     Q_OBJECT
 
@@ -25,10 +25,12 @@ public:
     QLineEdit* Edit1;
     QPushButton* Button1;
     QPushButton* Button2;
+    QPushButton* studentTimetableButton;
 
     void DBGrid1CellClick();
     void Button1Click();
     void Button2Click();
+    void studentTimetableClick();
 
 protected:
     void FormShow() override;

@@ -5,6 +5,7 @@
 #include "SlotSteps.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 
@@ -49,28 +50,50 @@ std::optional<SameTimeClash> sameTimeClash(DataModule& dm, const QString& period
     if (clash.time.isEmpty() || clash.period.isEmpty())
         return std::nullopt;
     QuerySlot& q = dm.ADOQuery22;
-    for (const QString& other : periodsAt(q, clash.period, clash.time)) {
-        openOn(q, SqlText("select a.xh as xh,a.xm as xm,a.sjxh as sjxh,a.kcmc as kcmc,b.sjxh as sjxh2,b.kcmc as kcmc2"
-                          " from t_bjgmd a join t_kscs ka on ka.sjxh=a.sjxh"
-                          " join t_bjgmd b on b.xh=a.xh join t_kscs kb on kb.sjxh=b.sjxh"
-                          " where a.xh<>'' and ka.cc='")
-                      + clash.period + "' and kb.cc='" + other + "' order by a.xh,a.sjxh,b.sjxh");
-        if (q.Eof())
-            continue;
-        const auto field = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name)).AsString(); };
-        clash.otherPeriod = other;
-        clash.xh = field("xh");
-        clash.xm = field("xm");
-        clash.paper = field("sjxh");
-        clash.course = field("kcmc");
-        clash.otherPaper = field("sjxh2");
-        clash.otherCourse = field("kcmc2");
-        QSet<QString> students;
-        for (; !q.Eof(); q.Next())
-            students.insert(field("xh").toCaseFolded());
-        clash.students = int(students.size());
+    const QStringList others = periodsAt(q, clash.period, clash.time);
+    if (others.isEmpty()) {
         q.Close();
-        return clash;
+        return std::nullopt;
+    }
+    const auto field = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name)).AsString(); };
+    // Each student of the period, with their first paper there.
+    const auto openStudentsOf = [&q](const QString& cc) {
+        openOn(q, SqlText("select xh,xm,sjxh,kcmc from t_bjgmd where xh<>'' and sjxh in (select sjxh from t_kscs where cc='")
+                      + cc + "') order by xh,sjxh");
+    };
+    struct Sitting {
+        QString xm, paper, course;
+    };
+    QHash<QString, Sitting> here;
+    openStudentsOf(clash.period);
+    for (q.First(); !q.Eof(); q.Next())
+        if (const QString xh = field("xh").toCaseFolded(); !here.contains(xh))
+            here.insert(xh, {field("xm"), field("sjxh"), field("kcmc")});
+
+    for (const QString& other : others) {
+        openStudentsOf(other);
+        QSet<QString> shared;
+        for (q.First(); !q.Eof(); q.Next()) {
+            const QString xh = field("xh").toCaseFolded();
+            const auto sitting = here.constFind(xh);
+            if (sitting == here.cend() || shared.contains(xh))
+                continue;
+            if (shared.isEmpty()) {
+                clash.otherPeriod = other;
+                clash.xh = field("xh");
+                clash.xm = sitting->xm;
+                clash.paper = sitting->paper;
+                clash.course = sitting->course;
+                clash.otherPaper = field("sjxh");
+                clash.otherCourse = field("kcmc");
+            }
+            shared.insert(xh);
+        }
+        if (!shared.isEmpty()) {
+            clash.students = int(shared.size());
+            q.Close();
+            return clash;
+        }
     }
     q.Close();
     return std::nullopt;
