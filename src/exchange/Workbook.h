@@ -120,7 +120,7 @@ public:
     // A column's width in characters of the default font; other columns
     // keep the default width.
     void setColumnWidth(int column, double width);
-    // Widens columns 1 to lastColumn() to their longest value (a Chinese
+    // Sets every column that holds a value as wide as its longest value (a Chinese
     // character is two characters wide), never narrower than the default
     // nor wider than `widest`, so that a long text does not push the others
     // out of view.

@@ -16,9 +16,8 @@ QString SameTimeClash::text() const
                           "    第%3场：%7（试卷序号 %8）\n"
                           "    第%1场：%9（试卷序号 %10）\n"
                           "第%3场的时间没有修改，请另选时间。")
-        .arg(otherPeriod, time, period)
-        .arg(students)
-        .arg(xh, xm, course, paper, otherCourse, otherPaper);
+        // One call, so that a "%" in a typed value is never taken for a placeholder.
+        .arg(otherPeriod, time, period, QString::number(students), xh, xm, course, paper, otherCourse, otherPaper);
 }
 
 namespace {

@@ -101,6 +101,10 @@ void TestSameTime::theRefusalNamesStudentAndBothPapers()
                                     "    第2场：大学英语（试卷序号 2）\n"
                                     "第1场的时间没有修改，请另选时间。"));
     QVERIFY(!sameTimeClash(*dm, "4", "2027-01-11 星期一 08:00-10:00"));
+
+    // A typed "%1" stays as typed.
+    db->exec("update t_cc set kssj='周一 %1' where cc='3'");
+    QVERIFY(sameTimeClash(*dm, "1", "周一 %1")->text().startsWith("第3场已定在这个时间（周一 %1），第1场"));
 }
 
 QTEST_GUILESS_MAIN(TestSameTime)
