@@ -100,12 +100,18 @@ void TestPeriodTimes::sameTimeRefusedWhileTheyShareAStudent()
     QCOMPARE(f.db.rows(timesQuery), before);
     QCOMPARE(f.w.Edit1->text(), QString("2027-01-11 星期一 08:00-10:00 "));
 
+    // The window has no default button: Enter neither stores nor exports.
     clickRowShowing(f.w.DBGrid1, 0, "3");
     typeInto(f.w.Edit1, "2027-01-11 星期一 08:00-10:00");
+    QTest::keyClick(f.w.Edit1, Qt::Key_Return);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    QCOMPARE(f.db.rows(timesQuery), before);
     f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"修改成功"});
     QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|'2027-01-11 星期一 08:00-10:00'", "2|''",
                                                  "3|'2027-01-11 星期一 08:00-10:00'"}));
+    QTest::keyClick(f.w.DBGrid1, Qt::Key_Escape);
+    QVERIFY(!f.w.isVisible());
 }
 
 QTEST_MAIN(TestPeriodTimes)
