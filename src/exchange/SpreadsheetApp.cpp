@@ -4,6 +4,16 @@
 
 #include <QFileInfo>
 
+QString xlsxFileName(QString chosen)
+{
+    const QString suffix = QFileInfo(chosen).suffix();
+    if (suffix.compare(u"xls", Qt::CaseInsensitive) == 0)
+        chosen.chop(suffix.size() + 1);
+    if (QFileInfo(chosen).suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0)
+        chosen += QStringLiteral(".xlsx");
+    return chosen;
+}
+
 std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
 {
     return std::make_unique<SpreadsheetApp>(dialogs);
@@ -48,13 +58,7 @@ void SpreadsheetApp::offerToSave()
                 return;
             continue;
         }
-        // The workbook is written as .xlsx; a name ending in .xls would make
-        // the file look like the older format, which it is not.
-        const QString suffix = QFileInfo(path).suffix();
-        if (suffix.compare(u"xls", Qt::CaseInsensitive) == 0)
-            path.chop(suffix.size() + 1);
-        if (QFileInfo(path).suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0)
-            path += QStringLiteral(".xlsx");
+        path = xlsxFileName(path);
         try {
             book->saveAs(path);
         } catch (const WorkbookError& e) {

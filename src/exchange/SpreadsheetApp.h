@@ -8,6 +8,11 @@
 
 class Dialogs;
 
+// The name a workbook is saved under: the chosen one ending in .xlsx (a name
+// ending in .xls would make the file look like the older format, which it
+// is not).
+QString xlsxFileName(QString chosen);
+
 // What the window does with a spreadsheet, in the order it does it: create
 // the application, make it visible or not, open or add a workbook, work on
 // its first worksheet and quit. Backed by the in-process workbook, so the

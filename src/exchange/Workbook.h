@@ -117,6 +117,14 @@ public:
     void setNumberFormat(int row, int column, const QString& format);
     // A whole column's number format; a cell's own format wins over it.
     void setColumnNumberFormat(int column, const QString& format);
+    // A column's width in characters of the default font; other columns
+    // keep the default width.
+    void setColumnWidth(int column, double width);
+    // Sets every column that holds a value as wide as its longest value (a Chinese
+    // character is two characters wide), never narrower than the default
+    // nor wider than `widest`, so that a long text does not push the others
+    // out of view.
+    void fitColumnWidths(double widest = 60);
 
     Range range(const QString& address) { return Range(*this, CellRange::fromAddress(address)); }
     Range range(CellRange area) { return Range(*this, area); }
@@ -137,6 +145,7 @@ public:
     const std::map<CellPos, CellValue>& values() const { return cellValues; }
     const std::map<CellPos, CellStyle>& styles() const { return cellStyles; }
     const std::map<int, QString>& columnNumberFormats() const { return columnFormats; }
+    const std::map<int, double>& columnWidths() const { return widths; }
 
     static void checkPosition(int row, int column);
 
@@ -147,6 +156,7 @@ private:
     std::map<CellPos, CellValue> cellValues;
     std::map<CellPos, CellStyle> cellStyles;
     std::map<int, QString> columnFormats;
+    std::map<int, double> widths;
     int pastKeyedEnd = 0;
 };
 

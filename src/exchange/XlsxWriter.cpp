@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <xlsxwriter.h>
 
 namespace {
@@ -31,8 +32,7 @@ public:
         lxw_worksheet* ws = workbook_add_worksheet(book, name.constData());
         if (!ws)
             throw WorkbookError::cannotSave(path, QStringLiteral("工作表名称无效：%1").arg(sheet.name()));
-        for (const auto& [column, format] : sheet.columnNumberFormats())
-            check(worksheet_set_column(ws, column - 1, column - 1, LXW_DEF_COL_WIDTH, formatFor({format, {}, {}})));
+        writeColumns(ws, sheet);
 
         // Every cell that has a value or a style of its own, in order.
         const CellValue empty;
@@ -59,6 +59,25 @@ public:
     }
 
 private:
+    // The columns with a width or a number format of their own.
+    void writeColumns(lxw_worksheet* ws, const Worksheet& sheet)
+    {
+        std::set<int> columns;
+        for (const auto& [column, format] : sheet.columnNumberFormats())
+            columns.insert(column);
+        for (const auto& [column, width] : sheet.columnWidths())
+            columns.insert(column);
+        for (const int column : columns) {
+            const auto width = sheet.columnWidths().find(column);
+            const auto format = sheet.columnNumberFormats().find(column);
+            check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1),
+                                       width == sheet.columnWidths().end() ? LXW_DEF_COL_WIDTH : width->second,
+                                       format == sheet.columnNumberFormats().end()
+                                           ? nullptr
+                                           : formatFor({format->second, {}, {}})));
+        }
+    }
+
     void writeCell(lxw_worksheet* ws, CellPos pos, const CellValue& cell, const CellStyle& style)
     {
         const lxw_row_t row = pos.row - 1;
