@@ -13,6 +13,7 @@
 #include "Unit8.h"
 #include "Workbook.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,6 +114,32 @@ struct Fixture {
     }
 };
 
+QByteArray readFileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A term whose values are all that a cell can make hard: blanks kept at
+// both ends, empty and null values, numbers that must stay text, characters
+// outside the basic plane, markup, control characters, a NUL, a long text.
+void arrangeHardValues(TestDatabase& db)
+{
+    const QStringList roster{
+        "1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考",
+        "007|0012|00123456|李四|1E5|3.0|12|-1|1,000|缓考",
+        "007|0012| 2020005 |䶮𪚥|C 2|𪚥龘 Ω ü 😀| |外语学院|=SUM(A1)|TRUE",
+        "2|K2|2020001||C2|<a&b>\"'|赵老师|_x0041_|0.10|补考",
+        "3|K3|2020003|王五|C3|" + QStringLiteral("长").repeated(2000) + "|钱老师|数学学院||补考",
+    };
+    db.addRoster(roster);
+    db.exec(QStringLiteral("update t_bjgmd set bz = 'a' || char(9) || 'b' || char(10) || 'c' || char(1) || 'd', "
+                           "kkyx = '甲' || char(0) || '乙' where xh = '2020003'"));
+    db.exec(QStringLiteral("insert into t_js(jsm, rnrs) values('A101', 40), (' B 2 ', 30)"));
+    db.exec(QStringLiteral("insert into t_kscs(cc, sjxh, sjxh1, jsid) values('1','1','1',1), ('2','007','007',2), ('2','2','2',0)"));
+    db.exec(QStringLiteral("insert into t_cc(cc, kssj) values('1','6月20日 8:00'), ('2','')"));
+}
+
 QList<CellValue> rowValues(const Worksheet& sheet, int row, int columns)
 {
     QList<CellValue> values;
@@ -159,6 +187,8 @@ private Q_SLOTS:
     void exportFormatsAndBorders_data();
     void exportFormatsAndBorders();
     void exportOfMissingColumnKeepsTheWorkbook();
+    void exportMatchesTheKeptWorkbook_data();
+    void exportMatchesTheKeptWorkbook();
     void exitEmptiesThePath();
     void hostileWorkbooksStaySmall_data();
     void hostileWorkbooksStaySmall();
@@ -650,6 +680,53 @@ void SpreadsheetWindowTest::exportOfMissingColumnKeepsTheWorkbook()
     const Workbook book = Workbook::open(file);
     QCOMPARE(rowValues(book.firstSheet(), 2, 4),
              (QList<CellValue>{CellValue::fromText("2020001"), CellValue::fromText("1"), CellValue::fromText("K1"), CellValue()}));
+}
+
+void SpreadsheetWindowTest::exportMatchesTheKeptWorkbook_data()
+{
+    QTest::addColumn<QString>("term");
+    QTest::newRow("hard values") << QStringLiteral("hard-values");
+    QTest::newRow("empty result") << QStringLiteral("empty");
+    QTest::newRow("missing column") << QStringLiteral("missing-column");
+}
+
+// The exported package part by part against the one kept beside this test,
+// written by the export as the clerks have had it: any change of a cell, a
+// shared string or a style shows. Only the time of writing may differ.
+void SpreadsheetWindowTest::exportMatchesTheKeptWorkbook()
+{
+    QFETCH(QString, term);
+    Fixture f;
+    if (term != u"empty")
+        arrangeHardValues(f.db);
+    if (term == u"missing-column") {
+        f.w.hide();
+        f.db.exec(QStringLiteral("drop view hbkap"));
+        f.db.exec(QStringLiteral("create view hbkap as select xh, sjxh, kcxh, kcdm, xm, kcmc from t_bjgmd"));
+        f.w.show();
+    }
+    const QString file = f.path(QStringLiteral("导出.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{term == u"missing-column" ? formatError : QStringLiteral("导出成功!")});
+
+    const QDir kept(QStringLiteral(PAIKAO_EXPORT_EXPECTED) + u'/' + term);
+    const QStringList parts = zipPartNames(file);
+    QCOMPARE(parts.join(u'\n'), QString::fromUtf8(readFileBytes(kept.filePath(QStringLiteral("parts.txt")))).trimmed());
+    static const QRegularExpression written(QStringLiteral("(<dcterms:(?:created|modified)[^>]*>)[^<]*"));
+    for (const QString& part : parts) {
+        QString got = QString::fromUtf8(readZipPart(file, part));
+        QString want = QString::fromUtf8(readFileBytes(kept.filePath(part)));
+        if (part == u"docProps/core.xml") {
+            got.replace(written, QStringLiteral("\\1"));
+            want.replace(written, QStringLiteral("\\1"));
+        }
+        qsizetype at = 0;
+        while (at < got.size() && at < want.size() && got[at] == want[at])
+            ++at;
+        QVERIFY2(got == want, qPrintable(QStringLiteral("%1 differs at %2: %3 where %4 was kept")
+                                              .arg(part).arg(at).arg(got.mid(at, 60), want.mid(at, 60))));
+    }
 }
 
 void SpreadsheetWindowTest::exitEmptiesThePath()
