@@ -19,6 +19,7 @@
 #include "RawReference.h"
 #include "RosterBook.h"
 #include "RosterSheet.h"
+#include "StreamedWorkbook.h"
 #include "TestDatabase.h"
 
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <chrono>
 #include <ctime>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -203,13 +205,9 @@ void BM_Export(benchmark::State& state)
     const auto program = [&] {
         const auto start = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
-        result.Close();
-        result.SQL.Clear();
-        result.SQL.Add(arrangementStatement);
-        result.Open();
-        Workbook book;
-        rows = writeArrangement(result, book.firstSheet());
-        book.saveAs(path);
+        std::optional<StreamedWorkbook> book;
+        rows = writeArrangement(result, [&]() -> StreamedWorkbook& { return book.emplace(); });
+        book->saveAs(path);
         programCpu.push_back(double(std::clock() - cpuStart) / CLOCKS_PER_SEC);
         programWall.push_back(secondsSince(start));
     };

@@ -17,8 +17,17 @@ void SpreadsheetApp::open(const QString& path, const ReadBounds& bounds)
 
 void SpreadsheetApp::add()
 {
+    streamed.reset();
     book.emplace();
     saved = false;
+}
+
+StreamedWorkbook& SpreadsheetApp::addStreamed()
+{
+    book.reset();
+    streamed = std::make_unique<StreamedWorkbook>();
+    saved = false;
+    return *streamed;
 }
 
 Worksheet& SpreadsheetApp::firstSheet()
@@ -30,9 +39,10 @@ Worksheet& SpreadsheetApp::firstSheet()
 
 void SpreadsheetApp::Quit()
 {
-    if (visible && book && !saved)
+    if (visible && (book || streamed) && !saved)
         offerToSave();
     book.reset();
+    streamed.reset();
 }
 
 // The save dialog stands for the spreadsheet program's "save changes?"
@@ -56,7 +66,10 @@ void SpreadsheetApp::offerToSave()
         if (QFileInfo(path).suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0)
             path += QStringLiteral(".xlsx");
         try {
-            book->saveAs(path);
+            if (book)
+                book->saveAs(path);
+            else
+                streamed->saveAs(path);
         } catch (const WorkbookError& e) {
             dialogs.information(e.message(), QStringLiteral("提示信息"));
             continue;
