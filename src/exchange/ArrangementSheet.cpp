@@ -40,8 +40,9 @@ public:
         framed = book.format(frame);
         for (size_t c = 0; c < exportColumns.size(); ++c) {
             const QString number = exportColumns[c].asText ? QStringLiteral("@ ") : QString();
-            cellFormat[c] = book.format(c < framedColumns ? CellStyle{number, frame.fontName, frame.border} : CellStyle{number, {}, {}});
-            unframedFormat[c] = book.format({number, {}, {}});
+            const CellStyle own{number, {}, {}};
+            cellFormat[c] = book.format(c < framedColumns ? CellStyle{number, frame.fontName, frame.border} : own);
+            unframedFormat[c] = book.format(own);
         }
         for (size_t c = 0; c < exportColumns.size(); ++c)
             book.write(1, int(c) + 1, QString::fromUtf8(exportColumns[c].title), nullptr);

@@ -11,6 +11,7 @@ std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
 
 void SpreadsheetApp::open(const QString& path, const ReadBounds& bounds)
 {
+    streamed.reset();
     book = Workbook::open(path, bounds);
     saved = true;
 }

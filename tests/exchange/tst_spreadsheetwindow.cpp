@@ -230,6 +230,7 @@ private Q_SLOTS:
     void exportFormatsAndBorders_data();
     void exportFormatsAndBorders();
     void exportOfMissingColumnKeepsTheWorkbook();
+    void exportOfATextTooLongForACell();
     void exportMatchesTheKeptWorkbook_data();
     void exportMatchesTheKeptWorkbook();
     void exitEmptiesThePath();
@@ -726,6 +727,25 @@ void SpreadsheetWindowTest::exportOfMissingColumnKeepsTheWorkbook()
     const Workbook book = Workbook::open(file);
     QCOMPARE(rowValues(book.firstSheet(), 2, 4),
              (QList<CellValue>{CellValue::fromText("2020001"), CellValue::fromText("1"), CellValue::fromText("K1"), CellValue()}));
+}
+
+// A cell holds at most 32,767 characters: the export stops there with its
+// message instead of reporting success for a workbook that cannot be saved,
+// the rows before it are the user's, and the database is not left locked by
+// the half-read result.
+void SpreadsheetWindowTest::exportOfATextTooLongForACell()
+{
+    Fixture f;
+    f.arrange();
+    f.db.exec(QStringLiteral("update t_bjgmd set kcmc = replace(hex(zeroblob(16384)), '0', '长') where xh = '2020003'"));
+    const QString file = f.path(QStringLiteral("部分.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{formatError});
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{file});
+    const Workbook book = Workbook::open(file);
+    QCOMPARE(cellText(book.firstSheet().cell(1, 1)), QStringLiteral("学号"));
+    QVERIFY_THROWS_NO_EXCEPTION(f.db.exec(QStringLiteral("update t_bjgmd set bz = '已导出'")));
 }
 
 void SpreadsheetWindowTest::exportMatchesTheKeptWorkbook_data()
