@@ -21,14 +21,24 @@ std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
 
 void SpreadsheetApp::open(const QString& path, const ReadBounds& bounds)
 {
+    streamed.reset();
     book = Workbook::open(path, bounds);
     saved = true;
 }
 
 void SpreadsheetApp::add()
 {
+    streamed.reset();
     book.emplace();
     saved = false;
+}
+
+StreamedWorkbook& SpreadsheetApp::addStreamed()
+{
+    book.reset();
+    streamed = std::make_unique<StreamedWorkbook>();
+    saved = false;
+    return *streamed;
 }
 
 Worksheet& SpreadsheetApp::firstSheet()
@@ -40,9 +50,10 @@ Worksheet& SpreadsheetApp::firstSheet()
 
 void SpreadsheetApp::Quit()
 {
-    if (visible && book && !saved)
+    if (visible && (book || streamed) && !saved)
         offerToSave();
     book.reset();
+    streamed.reset();
 }
 
 // The save dialog stands for the spreadsheet program's "save changes?"
@@ -60,7 +71,10 @@ void SpreadsheetApp::offerToSave()
         }
         path = xlsxFileName(path);
         try {
-            book->saveAs(path);
+            if (book)
+                book->saveAs(path);
+            else
+                streamed->saveAs(path);
         } catch (const WorkbookError& e) {
             dialogs.information(e.message(), QStringLiteral("提示信息"));
             continue;

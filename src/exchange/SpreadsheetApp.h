@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StreamedWorkbook.h"
 #include "Workbook.h"
 
 #include <functional>
@@ -35,6 +36,9 @@ public:
     void open(const QString& path, const ReadBounds& bounds = {});
     // Workbooks.Add: a new, unsaved workbook.
     void add();
+    // Workbooks.Add for a workbook that is written as it is filled, cell by
+    // cell, and cannot be read back.
+    StreamedWorkbook& addStreamed();
 
     // WorkSheets(1) of the active workbook.
     Worksheet& firstSheet();
@@ -52,5 +56,6 @@ private:
     Dialogs& dialogs;
     bool visible = false;
     std::optional<Workbook> book;
+    std::unique_ptr<StreamedWorkbook> streamed;
     bool saved = true;
 };
