@@ -43,7 +43,9 @@ QString cellText(const QList<CalendarPeriod>& periods)
 {
     QStringList parts;
     for (const CalendarPeriod& p : periods) {
-        QStringList lines{periodFigures(p)};
+        QStringList lines{QStringLiteral("第%1场　%2人").arg(p.period).arg(p.candidates),
+                          p.seats > 0 ? QStringLiteral("%1间教室，坐满 %2%").arg(p.rooms).arg(qRound(p.fullness() * 100))
+                                      : QStringLiteral("%1间教室").arg(p.rooms)};
         for (int i = 0; i < std::min<int>(shownCourses, int(p.courses.size())); ++i)
             lines.append(shortened(p.courses[i]));
         if (p.courses.size() > shownCourses)
@@ -72,6 +74,7 @@ QTableWidgetItem* periodItem(const QList<CalendarPeriod>& periods)
 {
     auto* item = new QTableWidgetItem(cellText(periods));
     item->setFlags(Qt::ItemIsEnabled);
+    item->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
     item->setBackground(shade(periods));
     item->setToolTip(cellTip(periods));
     QStringList numbers;

@@ -14,7 +14,7 @@ const ReportFont cellFont{family, 8, false};
 const ReportFont smallFont{family, 7, false};
 
 constexpr double pageWidth = 297, pageHeight = 210, margin = 12;
-constexpr double labelWidth = 30, headHeight = 11, figureHeight = 6.5, barHeight = 2;
+constexpr double labelWidth = 30, headHeight = 11, figureHeight = 6.5, barHeight = 2, maxRowHeight = 42;
 
 class PageWriter {
 public:
@@ -60,12 +60,17 @@ void drawPeriods(PageWriter& w, const QRectF& cell, const QList<CalendarPeriod>&
         const QRectF part(cell.left(), cell.top() + i * h, cell.width(), h);
         if (i > 0)
             w.rule(part.left(), part.top(), part.right(), part.top(), 0.1);
-        const QRectF inner = part.adjusted(1.2, 0.8, -1.2, -barHeight - 0.6);
+        const QRectF inner = part.adjusted(1.2, 0.8, -1.2, -barHeight - 1.2);
         w.lines(inner, QStringList{periodFigures(p)} + p.courses, cellFont);
         // How full its rooms are, as a bar along the foot of the period.
-        const double f = std::min(p.fullness(), 1.0);
-        if (f > 0)
-            w.page.shades.append(QRectF(part.left() + 0.3, part.bottom() - barHeight - 0.3, (part.width() - 0.6) * f, barHeight));
+        const QRectF bar(part.left() + 1.2, part.bottom() - barHeight - 0.8, part.width() - 2.4, barHeight);
+        if (p.rooms > 0) {
+            w.page.shades.append(QRectF(bar.topLeft(), QSizeF(bar.width() * std::min(p.fullness(), 1.0), bar.height())));
+            w.rule(bar.left(), bar.top(), bar.right(), bar.top(), 0.1);
+            w.rule(bar.left(), bar.bottom(), bar.right(), bar.bottom(), 0.1);
+            w.rule(bar.left(), bar.top(), bar.left(), bar.bottom(), 0.1);
+            w.rule(bar.right(), bar.top(), bar.right(), bar.bottom(), 0.1);
+        }
     }
 }
 
@@ -83,10 +88,12 @@ void weekPage(LaidOutReport& report, const ExamCalendar& c, const QList<int>& da
            QStringLiteral("考试日历　%1 至 %2").arg(first.toString(Qt::ISODate), last.toString(Qt::ISODate)), titleFont,
            Qt::AlignHCenter | Qt::AlignVCenter);
     const double top = margin + 12;
-    const double columnWidth = (pageWidth - 2 * margin - labelWidth) / double(days.size());
-    const double bottom = pageHeight - margin - 7;
-    const double figuresTop = bottom - 3 * figureHeight;
-    const double rowHeight = (figuresTop - top - headHeight) / double(std::max<qsizetype>(1, c.sittings.size()));
+    // A week of few days keeps the columns of a working week.
+    const double columnWidth = (pageWidth - 2 * margin - labelWidth) / double(std::max<qsizetype>(5, days.size()));
+    const double room = pageHeight - margin - 7 - 3 * figureHeight - top - headHeight;
+    const double rowHeight = std::min(maxRowHeight, room / double(std::max<qsizetype>(1, c.sittings.size())));
+    const double figuresTop = top + headHeight + rowHeight * double(c.sittings.size());
+    const double bottom = figuresTop + 3 * figureHeight;
     const double left = margin, right = margin + labelWidth + columnWidth * days.size();
 
     for (int d = 0; d < days.size(); ++d) {
@@ -123,7 +130,7 @@ void weekPage(LaidOutReport& report, const ExamCalendar& c, const QList<int>& da
         w.rule(left, top + headHeight + s * rowHeight, right, top + headHeight + s * rowHeight, s == c.sittings.size() ? 0.4 : 0.2);
     for (int r = 1; r <= 3; ++r)
         w.rule(left, figuresTop + r * figureHeight, right, figuresTop + r * figureHeight, r == 3 ? 0.4 : 0.1);
-    footer(w, QStringLiteral("格子底部的灰条是该场次所用教室坐满的程度"));
+    footer(w, QStringLiteral("格子底部的灰条是该场次所用教室坐满的程度（整条为坐满）"));
 }
 
 void undatedPages(LaidOutReport& report, const ExamCalendar& c)

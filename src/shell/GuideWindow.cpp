@@ -10,7 +10,8 @@
 GuideWindow::GuideWindow(Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("GuideWindow"), QStringLiteral("使用说明"), parent)
 {
-    resize(980, 760);
+    // Wide enough for the pictures of the widest windows.
+    resize(1200, 800);
     guideBrowser = named(new QTextBrowser(this), "guideBrowser");
     // Links within the guide are followed here; a web address is not opened.
     guideBrowser->setOpenExternalLinks(false);

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -166,7 +167,7 @@ void TestGlance::termWithoutDates()
         QVERIFY(w.calendarGrid->isHidden());
         QVERIFY(w.missingLabel->text().startsWith(QStringLiteral("场次还没有带日期的考试时间")));
         QCOMPARE(columnTitles(w.undatedGrid), (QStringList{"第1场", "第2场 补考周 上午", "第3场"}));
-        QVERIFY(w.undatedGrid->item(0, 2)->text().startsWith(QStringLiteral("第3场 1人 0间教室")));
+        QVERIFY(w.undatedGrid->item(0, 2)->text().startsWith(QStringLiteral("第3场　1人\n0间教室\n大学物理")));
         savePicture(p, w, QStringLiteral("calendar-undated.png"));
         const QString pdf = p.db.folder() + QStringLiteral("/undated.pdf");
         w.presetOutput = toPdf(pdf);
@@ -191,7 +192,7 @@ void TestGlance::termWithDates()
         QVERIFY(w.undatedGrid->isHidden());
         QCOMPARE(columnTitles(g), (QStringList{"2027-01-11\n星期一", "2027-01-18\n星期一"}));
         QCOMPARE(rowTitles(g), (QStringList{"08:00-10:00", "14:00-16:00", "考生人次", "一天两门的学生", "连着两门的学生"}));
-        QCOMPARE(g->item(0, 0)->text(), QStringLiteral("第1场 3人 1间教室 坐满 100%\n高等数学"));
+        QCOMPARE(g->item(0, 0)->text(), QStringLiteral("第1场　3人\n1间教室，坐满 100%\n高等数学"));
         // Long names are shortened in the cell and whole in the tooltip.
         QVERIFY(g->item(1, 0)->text().contains(QStringLiteral("思想道德修养与法…")));
         QVERIFY(g->item(1, 0)->toolTip().contains(longName));
@@ -269,6 +270,10 @@ void TestGlance::guide()
             QVERIFY2(!w.guideBrowser->loadResource(QTextDocument::ImageResource, url).isNull(), qPrintable(url.toString()));
         }
         QVERIFY(pictures >= 16);
+        const QString picture = p.db.folder() + QStringLiteral("/guide.png");
+        w.guideBrowser->verticalScrollBar()->setValue(w.guideBrowser->verticalScrollBar()->maximum() / 2);
+        QVERIFY(w.grab().save(picture));
+        keep(picture, QStringLiteral("guide-window.png"));
         QTest::keyClick(w.guideBrowser, Qt::Key_Escape);
     });
     p.windows.guideWindow->showGuide(file);
