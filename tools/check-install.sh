@@ -89,21 +89,23 @@ cmp -s "$scratch/own.rav" "$folder/Project2.rav" || fail "a later start replaced
 # The guide opens from the help menu (its key, F1) after the login, from
 # the installed files.
 cat >"$scratch/guide.sh" <<EOF
+window() { xwininfo -name "\$1 — 缓补考排考系统" 2>/dev/null; }
 shown() {
   for _ in \$(seq 50); do
-    xwininfo -name "\$1 — 缓补考排考系统" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+    window "\$1" | grep -q 'Map State: IsViewable' && return 0
     sleep 0.2
   done
   return 1
 }
+focus() { xdotool windowfocus --sync "\$(window "\$1" | awk '/Window id:/ {print \$4}')"; }
 "$root/usr/bin/paikao" & program=\$!
 opened=1
 if shown h; then
-  xdotool search --name '^h — ' windowfocus --sync
+  focus h
   xdotool key Tab type kqz
   xdotool key Return
   if shown 管理界面; then
-    xdotool search --name '^管理界面 — ' windowfocus --sync
+    focus 管理界面
     xdotool key F1
     shown 使用说明 && opened=0
   fi
