@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -112,29 +111,11 @@ class TestGlance : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void menuPlaces();
     void emptyTerm();
     void termWithoutDates();
     void termWithDates();
     void guide();
 };
-
-void TestGlance::menuPlaces()
-{
-    Program p;
-    TForm3& m = *p.windows.Form3;
-    QStringList menus, arrangement;
-    for (QAction* a : m.menuBar()->actions())
-        menus.append(a->menu()->objectName());
-    for (QAction* a : m.N6->actions())
-        arrangement.append(a->objectName());
-    QCOMPARE(menus, (QStringList{"N1", "N6", "N2", "N4", "N17", "N5", "helpMenu"}));
-    QCOMPARE(arrangement, (QStringList{"N14", "N7", "N3", "N16", "N13", "invigilationItem", "calendarItem"}));
-    QCOMPARE(m.calendarItem->text(), QStringLiteral("考试日历"));
-    QCOMPARE(m.helpMenu->title(), QStringLiteral("帮助"));
-    QCOMPARE(m.guideItem->text(), QStringLiteral("使用说明"));
-    QCOMPARE(m.guideItem->shortcut(), QKeySequence(Qt::Key_F1));
-}
 
 void TestGlance::emptyTerm()
 {
@@ -248,6 +229,7 @@ void TestGlance::termWithDates()
 void TestGlance::guide()
 {
     Program p;
+    QCOMPARE(p.windows.Form3->guideItem->shortcut(), QKeySequence(Qt::Key_F1));
     // The test's own folder has no guide beside it: the clerk is told.
     p.windows.Form3->guideItemClick();
     QVERIFY(p.dialogs.lastText().startsWith(QStringLiteral("找不到使用说明")));

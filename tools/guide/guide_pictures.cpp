@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -110,6 +111,9 @@ public:
     // Grabs a window that is already shown.
     bool grab(QWidget* window, const QString& picture)
     {
+        // Controls the window hid or showed as it filled take their places first.
+        if (window->layout())
+            window->layout()->activate();
         QApplication::processEvents();
         return window->grab().save(images + u'/' + picture, "PNG");
     }
