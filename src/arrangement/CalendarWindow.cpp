@@ -99,7 +99,7 @@ QTableWidget* grid(QWidget* parent, const char* name)
 
 // Fills the grids from the calendar; the same filling serves the window and
 // the exported picture.
-void fill(QTableWidget* days, QTableWidget* undated, const ExamCalendar& c)
+void fill(QTableWidget* days, QTableWidget* undated, const TermCalendar& c)
 {
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     days->clear();
@@ -200,7 +200,7 @@ void CalendarWindow::FormShow()
 
 void CalendarWindow::refresh()
 {
-    shown = readExamCalendar(dm);
+    shown = readTermCalendar(dm);
     fill(calendarGrid, undatedGrid, shown);
     const QString missing = shown.missing();
     if (!missing.isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExamCalendar.h"
+#include "TermCalendar.h"
 #include "Form.h"
 #include "ReportOutput.h"
 #include "ReportSettings.h"
@@ -38,7 +38,7 @@ public:
     // Set, printing goes straight to these options (how the tests print a PDF).
     std::optional<OutputOptions> presetOutput;
 
-    const ExamCalendar& calendar() const { return shown; }
+    const TermCalendar& calendar() const { return shown; }
     // The whole calendar as one picture, however large, as "导出图片" saves it.
     QPixmap picture() const;
 
@@ -56,5 +56,5 @@ private:
 
     DataModule& dm;
     std::function<void(const QString&)> openPeriod;
-    ExamCalendar shown;
+    TermCalendar shown;
 };

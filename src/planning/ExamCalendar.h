@@ -1,66 +1,36 @@
 #pragma once
 
+#include "Spreading.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
-class DataModule;
-
-// One exam period as the calendar shows it.
-struct CalendarPeriod {
-    QString period;      // the period number, trimmed
-    QString time;        // its exam time text, trimmed
-    QStringList courses; // course names of its papers, larger papers first
-    int papers = 0;
-    int candidates = 0;  // roster rows of its papers
-    int rooms = 0;       // existing rooms its papers sit in
-    int seats = 0;       // what those rooms hold
-    int seated = 0;      // candidates of its papers that have a room
-    // Seated candidates per seat of the rooms in use; 0 without rooms.
-    double fullness() const { return seats > 0 ? double(seated) / seats : 0.0; }
-};
-
-// The figures of one exam day.
-struct CalendarDay {
-    QDate date;
-    int candidates = 0; // roster rows sitting that day
-    int twoPapers = 0;  // students with two or more papers that day
-    int twoInARow = 0;  // students with papers in two neighbouring sittings
-};
-
-// The term as a calendar: days across, sittings down. Periods with the same
-// date and sitting share a cell; periods whose time names no date stand
-// apart, by period number.
+// The days and sittings the clerk offers for the exams.
 struct ExamCalendar {
-    int rosterRows = 0;
-    QList<CalendarDay> days; // in date order
-    QStringList sittings;    // in order of the time of day
-    // cells[sitting][day]: the periods held then, in period number order.
-    QList<QList<QList<CalendarPeriod>>> cells;
-    QList<CalendarPeriod> undated;
-
-    // What keeps the calendar empty, in the clerk's words ("还没有排考");
-    // empty when there is something to show.
-    QString missing() const;
-    // Every period, dated ones first.
-    QList<CalendarPeriod> periods() const;
+    QDate firstDate;
+    QList<int> skippedWeekdays; // 1 Monday .. 7 Sunday
+    QString skippedDates;       // as typed: dates apart by blanks, commas, "、" or ";"
+    QStringList sittings;       // clock texts of a day's sittings, e.g. "08:00-10:00"
+    int periods = 0;            // how many periods to lay out
 };
 
-// The date and sitting of an exam time text: the texts "5.指定时间" offers
-// ("2027-01-11 星期一 08:00-10:00") and any text that starts with a date
-// (2027-01-11, 2027/1/11 or 2027.1.11), a weekday word after it dropped;
-// nullopt for a text without a date.
-struct DatedTime {
-    QDate date;
-    QString sitting;
+// The periods the calendar gives, or why it gives none.
+struct ExamSlots {
+    QString fault;      // a message for the clerk; empty when the calendar is sound
+    QStringList times;  // per period, in time order: "2027-01-11 星期一 08:00-10:00"
+    PeriodLayout layout;
+    int days = 0;
+    QDate lastDate;
 };
-std::optional<DatedTime> datedTime(const QString& text);
 
-// The order of sittings within a day: by the first clock time in the text
-// (08:00 before 14:00), texts without one after, by text.
+// Lays the periods out day by day from the first date, leaving out the
+// skipped weekdays and dates, the sittings of each day in the order they
+// start. Refused: no sittings, an empty or repeated sitting, every weekday
+// left out, a date that cannot be read, fewer periods than `leastPeriods`.
+ExamSlots examSlots(const ExamCalendar& calendar, int leastPeriods);
+
+// Sittings in the order they start: "8:00-10:00" before "14:30-16:30";
+// a text that starts with no clock time comes after those that do.
 bool sittingBefore(const QString& a, const QString& b);
-
-// Reads the calendar through the store (slot ADOQuery22, closed again).
-ExamCalendar readExamCalendar(DataModule& dm);

@@ -79,7 +79,7 @@ void footer(PageWriter& w, const QString& note)
     w.text(QRectF(margin, pageHeight - margin - 5, pageWidth - 2 * margin, 5), note, smallFont);
 }
 
-void weekPage(LaidOutReport& report, const ExamCalendar& c, const QList<int>& days)
+void weekPage(LaidOutReport& report, const TermCalendar& c, const QList<int>& days)
 {
     LaidOutPage& page = report.pages.emplaceBack();
     PageWriter w(page);
@@ -133,7 +133,7 @@ void weekPage(LaidOutReport& report, const ExamCalendar& c, const QList<int>& da
     footer(w, QStringLiteral("格子底部的灰条是该场次所用教室坐满的程度（整条为坐满）"));
 }
 
-void undatedPages(LaidOutReport& report, const ExamCalendar& c)
+void undatedPages(LaidOutReport& report, const TermCalendar& c)
 {
     const QStringList titles{QStringLiteral("场次"), QStringLiteral("考试时间"), QStringLiteral("试卷"), QStringLiteral("考生"),
                              QStringLiteral("教室"), QStringLiteral("坐满"), QStringLiteral("课程")};
@@ -179,7 +179,7 @@ QString periodFigures(const CalendarPeriod& p)
     return line;
 }
 
-LaidOutReport layOutCalendar(const ExamCalendar& calendar)
+LaidOutReport layOutCalendar(const TermCalendar& calendar)
 {
     LaidOutReport report;
     report.pageLayout = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF());
@@ -204,7 +204,7 @@ LaidOutReport layOutCalendar(const ExamCalendar& calendar)
     return report;
 }
 
-void printCalendar(const PrintSetup& setup, const ExamCalendar& calendar)
+void printCalendar(const PrintSetup& setup, const TermCalendar& calendar)
 {
     printPages(setup, [&](const ReportProgress& progress, QString*) -> std::optional<LaidOutReport> {
         LaidOutReport report = layOutCalendar(calendar);

@@ -1,7 +1,7 @@
-// The exam calendar: where each period lands, its figures, the empty
+// The term's calendar: where each period lands, its figures, the empty
 // states, and the days' figures against counts made here from the raw rows.
 #include "DataModule.h"
-#include "ExamCalendar.h"
+#include "TermCalendar.h"
 #include "TestDatabase.h"
 
 #include <QHash>
@@ -74,7 +74,7 @@ QMap<QString, QList<int>> countedDays(TestDatabase& db)
     return days;
 }
 
-QMap<QString, QList<int>> readDays(const ExamCalendar& calendar)
+QMap<QString, QList<int>> readDays(const TermCalendar& calendar)
 {
     QMap<QString, QList<int>> days;
     for (const CalendarDay& d : calendar.days)
@@ -84,7 +84,7 @@ QMap<QString, QList<int>> readDays(const ExamCalendar& calendar)
 
 } // namespace
 
-class TestExamCalendar : public QObject {
+class TestTermCalendar : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -95,7 +95,7 @@ private Q_SLOTS:
     void dayFiguresOfADrawnTerm();
 };
 
-void TestExamCalendar::timeTexts_data()
+void TestTermCalendar::timeTexts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("date");
@@ -109,7 +109,7 @@ void TestExamCalendar::timeTexts_data()
     QTest::newRow("empty") << "" << "" << "";
 }
 
-void TestExamCalendar::timeTexts()
+void TestTermCalendar::timeTexts()
 {
     QFETCH(QString, text);
     QFETCH(QString, date);
@@ -120,27 +120,24 @@ void TestExamCalendar::timeTexts()
         QCOMPARE(t->date.toString(Qt::ISODate), date);
         QCOMPARE(t->sitting, sitting);
     }
-    QVERIFY(sittingBefore("8:00-10:00", "14:00-16:00"));
-    QVERIFY(!sittingBefore("14:00-16:00", "08:00-10:00"));
-    QVERIFY(sittingBefore("08:00", "上午"));
 }
 
-void TestExamCalendar::emptyStates()
+void TestTermCalendar::emptyStates()
 {
     TestDatabase db;
     DataModule dm;
     dm.reconfigure();
-    QCOMPARE(readExamCalendar(dm).missing(), QStringLiteral("还没有导入名单（系统 → 导入数据）"));
+    QCOMPARE(readTermCalendar(dm).missing(), QStringLiteral("还没有导入名单（系统 → 导入数据）"));
     db.addRoster(roster);
-    QCOMPARE(readExamCalendar(dm).missing(), QStringLiteral("还没有排考（编排 → 2.课程排考）"));
+    QCOMPARE(readTermCalendar(dm).missing(), QStringLiteral("还没有排考（编排 → 2.课程排考）"));
     db.exec("insert into t_kscs(cc, sjxh) values('1', '1'); insert into t_cc(cc) values('1')");
-    const ExamCalendar undated = readExamCalendar(dm);
+    const TermCalendar undated = readTermCalendar(dm);
     QCOMPARE(undated.missing(), QString());
     QVERIFY(undated.days.isEmpty());
     QCOMPARE(numbers(undated.undated), QStringList{"1"});
 }
 
-void TestExamCalendar::cellsOfATerm()
+void TestTermCalendar::cellsOfATerm()
 {
     TestDatabase db;
     db.addRoster(roster);
@@ -156,7 +153,7 @@ void TestExamCalendar::cellsOfATerm()
             " ('10', ''), ('9', '补考周 上午'), ('4', '2027-01-13 星期三 08:00-10:00')");
     DataModule dm;
     dm.reconfigure();
-    const ExamCalendar c = readExamCalendar(dm);
+    const TermCalendar c = readTermCalendar(dm);
 
     QCOMPARE(c.rosterRows, int(roster.size()));
     QCOMPARE(c.sittings, (QStringList{"08:00-10:00", "14:00-16:00"}));
@@ -196,7 +193,7 @@ void TestExamCalendar::cellsOfATerm()
     QCOMPARE(readDays(c), countedDays(db));
 }
 
-void TestExamCalendar::dayFiguresOfADrawnTerm()
+void TestTermCalendar::dayFiguresOfADrawnTerm()
 {
     // 300 students drawing 1 to 5 of 40 papers, the papers spread over 16
     // periods on 4 days of 4 sittings (some twice, so two periods share a
@@ -225,7 +222,7 @@ void TestExamCalendar::dayFiguresOfADrawnTerm()
         db.exec(QStringLiteral("insert into t_kscs(cc, sjxh) values('%1', '%2')").arg(1 + paper % 16).arg(paper));
     DataModule dm;
     dm.reconfigure();
-    const ExamCalendar c = readExamCalendar(dm);
+    const TermCalendar c = readTermCalendar(dm);
     const auto counted = countedDays(db);
     QCOMPARE(readDays(c), counted);
     int twoPapers = 0, inARow = 0;
@@ -237,5 +234,5 @@ void TestExamCalendar::dayFiguresOfADrawnTerm()
     QCOMPARE(c.periods().size(), 16);
 }
 
-QTEST_GUILESS_MAIN(TestExamCalendar)
-#include "tst_examcalendar.moc"
+QTEST_GUILESS_MAIN(TestTermCalendar)
+#include "tst_termcalendar.moc"
