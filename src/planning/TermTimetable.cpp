@@ -69,3 +69,14 @@ TermTimetable readTermTimetable(DataModule& dm)
     term.seats = usableSeats(dm);
     return term;
 }
+
+QString clashNow(const TermTimetable& term)
+{
+    const PlacedPapers& placed = term.placed;
+    for (int v = 0; v < int(placed.graph.size()); ++v)
+        for (int w : placed.graph[v])
+            if (placed.current[v] == placed.current[w])
+                return QStringLiteral("第 %1 场的试卷 %2 和 %3")
+                    .arg(placed.periodNumbers[placed.current[v]], placed.papers[v].first(), placed.papers[w].first());
+    return {};
+}

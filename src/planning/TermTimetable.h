@@ -31,3 +31,8 @@ TermTimetable readTermTimetable(DataModule& dm);
 // such a time lies on a day of its own, far from every other, so it neither
 // weighs in the cost nor crowds a day.
 PeriodLayout layoutOfTimes(const QStringList& times);
+
+// Two papers of one period that share a student now, as "第 1 场的试卷 A1 和 A2",
+// or an empty text. The spread keeps every period free of clashes, so it
+// must start from a placement without any.
+QString clashNow(const TermTimetable& term);

@@ -2,6 +2,7 @@
 // the written tables are checked with SQL of this test's own, apart from
 // the search and the code under test.
 #include "DataModule.h"
+#include "ExamCalendar.h"
 #include "Rosters.h"
 #include "Scheduling.h"
 #include "SpreadAdoption.h"
@@ -92,6 +93,7 @@ private Q_SLOTS:
     void readsPapersStudentsTimesAndSeats();
     void layoutFollowsTheTimeTexts_data();
     void layoutFollowsTheTimeTexts();
+    void calendarGivesTimesInOrder();
     void adoptionWritesPeriodsTimesAndRooms();
     void spreadAdoptedNeverClashesNorOverfills_data();
     void spreadAdoptedNeverClashesNorOverfills();
@@ -156,12 +158,35 @@ void TestTermTimetable::layoutFollowsTheTimeTexts()
     QCOMPARE(layout.day, day);
 }
 
+void TestTermTimetable::calendarGivesTimesInOrder()
+{
+    // Saturday 2027-01-09 is skipped, so is Monday the 11th; the sittings
+    // are given out of order and one with blanks.
+    ExamCalendar calendar;
+    calendar.firstDate = QDate(2027, 1, 9);
+    calendar.skippedWeekdays = {6, 7};
+    calendar.skippedDates = " 2027-01-11；2027/1/20 ";
+    calendar.sittings = {"14:30-16:30", " 8:00-10:00 "};
+    calendar.periods = 5;
+    const ExamSlots offered = examSlots(calendar, 5);
+    QCOMPARE(offered.fault, QString());
+    QCOMPARE(offered.times, QStringList({"2027-01-12 星期二 8:00-10:00", "2027-01-12 星期二 14:30-16:30",
+                                       "2027-01-13 星期三 8:00-10:00", "2027-01-13 星期三 14:30-16:30",
+                                       "2027-01-14 星期四 8:00-10:00"}));
+    QCOMPARE(offered.days, 3);
+    QCOMPARE(offered.lastDate, QDate(2027, 1, 14));
+    // The layout the spread works on is the one the written times give back.
+    QCOMPARE(offered.layout.position, layoutOfTimes(offered.times).position);
+    QCOMPARE(offered.layout.day, layoutOfTimes(offered.times).day);
+    QVERIFY(!examSlots(calendar, 6).fault.isEmpty());
+}
+
 void TestTermTimetable::adoptionWritesPeriodsTimesAndRooms()
 {
     Fixture f(handRoster);
     placeHandRoster(f.db);
     const TermTimetable term = readTermTimetable(f.dm);
-    // Six slots over two days. Period 2 (P2 with P2x, P4) moves whole to
+    // Six offered over two days. Period 2 (P2 with P2x, P4) moves whole to
     // slot 4; period 1 parts: P1, its larger paper, to slot 1, P3 to slot 0.
     Colouring spread(term.placed.papers.size());
     spread[vertexOf(term, "P1")] = 1;
@@ -174,7 +199,7 @@ void TestTermTimetable::adoptionWritesPeriodsTimesAndRooms()
 
     const SpreadAdoption adopted = adoptSpread(f.dm, term, spread, times);
     QCOMPARE(adopted.fault, QString());
-    // Slot 2 is empty and dropped: slots 0 1 3 4 5 become periods 1..5.
+    // Slot 2 is empty and dropped: offered 0 1 3 4 5 become periods 1..5.
     QCOMPARE(f.db.rows("select quote(cc), quote(kssj) from t_cc order by rowid"),
              QStringList({"'1'|'2027-01-11 星期一 08:00-10:00'", "'2'|'2027-01-11 星期一 10:30-12:30'",
                           "'3'|'2027-01-12 星期二 08:00-10:00'", "'4'|'2027-01-12 星期二 10:30-12:30'",

@@ -20,11 +20,14 @@
 #include "Unit13.h"
 #include "Unit3.h"
 #include "Unit4.h"
+#include "Unit6.h"
+#include "SpreadTimesDialog.h"
 #include "Unit7.h"
 #include "Unit9.h"
 #include "Windows.h"
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QLayout>
@@ -224,6 +227,22 @@ int main(int argc, char* argv[])
              return true;
          }},
         {QStringLiteral("07-split.png"), QStringLiteral("Form14"), {}, &TForm3::N16Click, {}},
+        // "自动安排时间" of the period-time window, shown with the term's
+        // periods and left without running.
+        {QStringLiteral("08-times-before.png"), QStringLiteral("Form6"), {}, &TForm3::N13Click,
+         [&](QWidget*) {
+             bool made = false;
+             QTimer::singleShot(0, [&] {
+                 QWidget* shown = QApplication::activeModalWidget();
+                 // The sample term's own first day, whatever day the guide is made.
+                 windows.Form6->spreadTimesDialog->firstDateEdit->setDate(QDate(2027, 1, 11));
+                 made = shown == windows.Form6->spreadTimesDialog && guide.grab(shown, QStringLiteral("08-spread-times.png"));
+                 if (shown)
+                     shown->close();
+             });
+             windows.Form6->spreadTimesButton->click();
+             return made;
+         }},
         {QStringLiteral("08-times.png"), QStringLiteral("Form6"), giveTimes, &TForm3::N13Click, {}},
         {QStringLiteral("09-invigilation.png"), QStringLiteral("InvigilationWindow"),
          [&] {
