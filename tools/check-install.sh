@@ -17,6 +17,7 @@ shipped=(
   usr/share/paikao/Project2.rav
   usr/share/applications/paikao.desktop
   usr/share/icons/hicolor/scalable/apps/paikao.svg
+  usr/share/doc/paikao/guide/index.html
 )
 
 # The files, installed into the scratch root.
@@ -33,6 +34,13 @@ grep -qx 'Icon=paikao' "$entry" || fail "the desktop entry names another icon"
 rsvg-convert -w 48 "$root/usr/share/icons/hicolor/scalable/apps/paikao.svg" >/dev/null || fail "the icon cannot be drawn"
 cmp -s data/schema.sql "$root/usr/share/paikao/schema.sql" || fail "the installed schema differs"
 cmp -s data/Project2.rav "$root/usr/share/paikao/Project2.rav" || fail "the installed report project differs"
+guide=$root/usr/share/doc/paikao/guide
+pictures=$(grep -o 'src="images/[^"]*"' "$guide/index.html" | sed 's/^src="//; s/"$//' | sort -u)
+[ -n "$pictures" ] || fail "the guide shows no pictures"
+for p in $pictures; do
+  [ -s "$guide/$p" ] || fail "the guide's picture $p was not installed"
+  file -b "$guide/$p" | grep -q '^PNG image' || fail "the guide's picture $p is no PNG"
+done
 
 # The package holds the same files and names what is loaded at run time.
 (cd "$build" && cpack -G DEB -B "$scratch/package" >/dev/null)
@@ -78,4 +86,33 @@ EOF
 (cd "$home" && "${user_env[@]}" timeout 60 xvfb-run -a bash "$scratch/login.sh") || fail "the login window did not show"
 cmp -s "$scratch/own.rav" "$folder/Project2.rav" || fail "a later start replaced the user's report project"
 
-echo "check-install: installed files, package and first start are as they should be"
+# The guide opens from the help menu (its key, F1) after the login, from
+# the installed files.
+cat >"$scratch/guide.sh" <<EOF
+window() { xwininfo -name "\$1 — 缓补考排考系统" 2>/dev/null; }
+shown() {
+  for _ in \$(seq 50); do
+    window "\$1" | grep -q 'Map State: IsViewable' && return 0
+    sleep 0.2
+  done
+  return 1
+}
+focus() { xdotool windowfocus --sync "\$(window "\$1" | awk '/Window id:/ {print \$4}')"; }
+"$root/usr/bin/paikao" & program=\$!
+opened=1
+if shown h; then
+  focus h
+  xdotool key Tab type kqz
+  xdotool key Return
+  if shown 管理界面; then
+    focus 管理界面
+    xdotool key F1
+    shown 使用说明 && opened=0
+  fi
+fi
+kill \$program
+exit \$opened
+EOF
+(cd "$home" && "${user_env[@]}" timeout 60 xvfb-run -a bash "$scratch/guide.sh") || fail "the guide did not open from the menu"
+
+echo "check-install: installed files, guide, package and first start are as they should be"

@@ -12,7 +12,7 @@ packages=(
   libgsf-1-dev libminizip-dev libxlsxwriter-dev
   libgtest-dev libbenchmark-dev
   poppler-utils xlsx2csv xvfb xauth
-  dpkg-dev file desktop-file-utils librsvg2-bin x11-utils
+  dpkg-dev file desktop-file-utils librsvg2-bin x11-utils xdotool
 )
 
 missing=()

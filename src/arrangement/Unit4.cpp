@@ -187,6 +187,18 @@ void TForm4::FormShow()
     openPlacementOverview();
     DBGrid1->setEnabled(false);
     Button1->setEnabled(false);
+    if (!openingPeriod.isEmpty()) {
+        ComboBox1->setEnabled(true);
+        ComboBox1->setEditText(openingPeriod);
+        ComboBox1Change();
+    }
+}
+
+void TForm4::execOnPeriod(const QString& period)
+{
+    openingPeriod = period;
+    exec();
+    openingPeriod.clear();
 }
 
 void TForm4::ComboBox1Change()

@@ -75,6 +75,10 @@ public:
     void Button2Click();
     void autoAssignRoomsClick();
 
+    // Shows the window with the period chosen, as if the clerk had picked it
+    // (how the calendar opens a period).
+    void execOnPeriod(const QString& period);
+
 protected:
     void FormShow() override;
 
@@ -87,4 +91,5 @@ private:
     void openRoomTotals(const char* tail);
 
     DataModule& dm;
+    QString openingPeriod;
 };

@@ -101,7 +101,9 @@ std::optional<LaidOutReport> layOutEveryRoom(const Report& report, const QList<E
     return job;
 }
 
-void print(const PrintSetup& setup, const PageMaker& pages)
+} // namespace
+
+void printPages(const PrintSetup& setup, const PageMaker& pages)
 {
     const ReportEngine engine(setup.settings);
     if (setup.preset) {
@@ -119,8 +121,6 @@ void print(const PrintSetup& setup, const PageMaker& pages)
     if (output.destination == OutputOptions::Destination::PdfFile && QFileInfo::exists(output.pdfPath))
         setup.dialogs.message(QStringLiteral("已生成 PDF 文件：%1").arg(QDir::toNativeSeparators(QFileInfo(output.pdfPath).absoluteFilePath())));
 }
-
-} // namespace
 
 void listRoom(QuerySlot& list, const QString& time, const QString& room)
 {
@@ -151,7 +151,7 @@ void printLastList(const PrintSetup& setup, QuerySlot& dataSet)
         setup.dialogs.message(QStringLiteral("没有可打印的考生，请先选择考试时间和教室"));
         return;
     }
-    print(setup, [&](const ReportProgress& progress, QString* error) {
+    printPages(setup, [&](const ReportProgress& progress, QString* error) {
         return layOutReport(*report, rows, progress, error);
     });
 }
@@ -169,7 +169,7 @@ int printEveryRoom(const PrintSetup& setup, const QString& time, QuerySlot& list
                                   : QStringLiteral("这个考试时间没有已安排教室的考生，无可打印的考场"));
         return 0;
     }
-    print(setup, [&](const ReportProgress& progress, QString* error) -> std::optional<LaidOutReport> {
+    printPages(setup, [&](const ReportProgress& progress, QString* error) -> std::optional<LaidOutReport> {
         // One transaction for the whole job: the print table is scratch, and
         // a commit per room (or per candidate) would cost syncs, not pages.
         std::optional<LaidOutReport> laidOut;

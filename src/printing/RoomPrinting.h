@@ -2,6 +2,7 @@
 
 #include "DataModule.h"
 #include "Dialogs.h"
+#include "ReportEngine.h"
 #include "ReportOutput.h"
 #include "ReportSettings.h"
 
@@ -35,6 +36,11 @@ struct PrintSetup {
     const std::optional<OutputOptions>& preset;
     QWidget* parent = nullptr;
 };
+
+// Runs a job through the report engine: the setup dialog (or the preset
+// output), the status window, the output; a problem is shown to the clerk,
+// and a PDF file the clerk chose is named.
+void printPages(const PrintSetup& setup, const PageMaker& pages);
 
 // Prints what t_print1 holds, read through `dataSet` while the report runs.
 void printLastList(const PrintSetup& setup, QuerySlot& dataSet);

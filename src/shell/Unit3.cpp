@@ -11,6 +11,8 @@
 #include "Unit4.h"
 #include "Unit5.h"
 #include "InvigilationWindow.h"
+#include "CalendarWindow.h"
+#include "GuideWindow.h"
 #include "Unit6.h"
 #include "Unit7.h"
 #include "Unit8.h"
@@ -20,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeySequence>
 #include <QMenuBar>
 
 namespace {
@@ -63,6 +66,7 @@ TForm3::TForm3(Windows& windows)
     N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), &TForm3::N16Click);
     N13 = item(N6, "N13", QStringLiteral("5.指定时间"), &TForm3::N13Click);
     invigilationItem = item(N6, "invigilationItem", QStringLiteral("6.监考安排"), &TForm3::invigilationItemClick);
+    calendarItem = item(N6, "calendarItem", QStringLiteral("考试日历"), &TForm3::calendarItemClick);
     N2 = menu(bar, "N2", QStringLiteral("查询"));
     N8 = item(N2, "N8", QStringLiteral("名单查询修改"), &TForm3::N8Click);
     N4 = menu(bar, "N4", QStringLiteral("打印"));
@@ -71,6 +75,9 @@ TForm3::TForm3(Windows& windows)
     N12 = item(N17, "N12", QStringLiteral("教室管理"), &TForm3::N12Click);
     N5 = menu(bar, "N5", QStringLiteral("备注"));
     N18 = item(N5, "N18", QStringLiteral("版本信息"), &TForm3::N18Click);
+    helpMenu = menu(bar, "helpMenu", QStringLiteral("帮助"));
+    guideItem = item(helpMenu, "guideItem", QStringLiteral("使用说明"), &TForm3::guideItemClick);
+    guideItem->setShortcut(QKeySequence::HelpContents);
     termSummary = new TermSummaryView(this);
     setCentralWidget(termSummary);
 }
@@ -101,10 +108,21 @@ void TForm3::N3Click() { windows.Form4->exec(); }
 void TForm3::N16Click() { windows.Form14->exec(); }
 void TForm3::N13Click() { windows.Form6->exec(); }
 void TForm3::invigilationItemClick() { windows.invigilationWindow->exec(); }
+void TForm3::calendarItemClick() { windows.calendarWindow->exec(); }
 void TForm3::N8Click() { windows.Form1->exec(); }
 void TForm3::N9Click() { windows.Form9->exec(); }
 void TForm3::N12Click() { windows.Form5->exec(); }
 void TForm3::N18Click() { windows.Form16->exec(); }
+
+void TForm3::guideItemClick()
+{
+    const QString guide = findGuide(QCoreApplication::applicationDirPath());
+    if (guide.isEmpty()) {
+        windows.dialogs.message(QStringLiteral("找不到使用说明：它应随程序安装在 share/doc/paikao/guide 中，请重新安装本程序"));
+        return;
+    }
+    windows.guideWindow->showGuide(guide);
+}
 
 void TForm3::N7Click()
 {

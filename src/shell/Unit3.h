@@ -28,6 +28,7 @@ public:
     QAction* N16;
     QAction* N13;
     QAction* invigilationItem;
+    QAction* calendarItem;
     QMenu* N2;
     QAction* N8;
     QMenu* N4;
@@ -36,6 +37,8 @@ public:
     QAction* N12;
     QMenu* N5;
     QAction* N18;
+    QMenu* helpMenu;
+    QAction* guideItem;
     TermSummaryView* termSummary;
 
     void FormActivate();
@@ -49,10 +52,12 @@ public:
     void N16Click();
     void N13Click();
     void invigilationItemClick();
+    void calendarItemClick();
     void N8Click();
     void N9Click();
     void N12Click();
     void N18Click();
+    void guideItemClick();
 
 protected:
     bool event(QEvent* event) override;

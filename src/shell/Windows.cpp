@@ -16,6 +16,8 @@
 #include "Unit9.h"
 #include "RestoreWindow.h"
 #include "InvigilationWindow.h"
+#include "CalendarWindow.h"
+#include "GuideWindow.h"
 
 namespace {
 
@@ -74,6 +76,10 @@ void Windows::createRest()
     Form22 = unusedForm(dialogs, 22);
     restoreWindow = std::make_unique<RestoreWindow>(dm, dialogs);
     invigilationWindow = std::make_unique<InvigilationWindow>(dm, dialogs);
+    calendarWindow = std::make_unique<CalendarWindow>(dm, dialogs, [form4 = Form4.get()](const QString& period) {
+        form4->execOnPeriod(period);
+    });
+    guideWindow = std::make_unique<GuideWindow>(dialogs);
 }
 
 // Windows go in the reverse order of their creation; the roster window, which

@@ -20,6 +20,8 @@ class TForm15;
 class TForm16;
 class RestoreWindow;
 class InvigilationWindow;
+class CalendarWindow;
+class GuideWindow;
 
 // Every window of the program, each created once in a fixed order and kept
 // until the end of the run.
@@ -58,6 +60,10 @@ public:
     std::unique_ptr<RestoreWindow> restoreWindow;
     // "监考安排", after the restore window.
     std::unique_ptr<InvigilationWindow> invigilationWindow;
+    // "考试日历", after the invigilation window.
+    std::unique_ptr<CalendarWindow> calendarWindow;
+    // "使用说明", last.
+    std::unique_ptr<GuideWindow> guideWindow;
 
 private:
     struct LoginOnly { };

@@ -186,11 +186,12 @@ void TestShell::menuHasEveryItemInOrder()
     }
     QCOMPARE(seen, (QStringList{
                        "N1=系统: N15=数据初始化, restoreDataItem=恢复数据, N10=导入数据, N11=退出",
-                       "N6=编排: N14=1.试卷管理, N7=2.课程排考, N3=3.指定教室, N16=4.考场拆分, N13=5.指定时间, invigilationItem=6.监考安排",
+                       "N6=编排: N14=1.试卷管理, N7=2.课程排考, N3=3.指定教室, N16=4.考场拆分, N13=5.指定时间, invigilationItem=6.监考安排, calendarItem=考试日历",
                        "N2=查询: N8=名单查询修改",
                        "N4=打印: N9=打印考场名单",
                        "N17=设置: N12=教室管理",
                        "N5=备注: N18=版本信息",
+                       "helpMenu=帮助: guideItem=使用说明",
                    }));
 }
 
@@ -206,6 +207,7 @@ void TestShell::menuItemsOpenTheirWindowsModally()
         {main.N12, &TForm3::N12Click, "Form5"}, {main.N18, &TForm3::N18Click, "Form16"},
         {main.restoreDataItem, &TForm3::restoreDataItemClick, "RestoreWindow"},
         {main.invigilationItem, &TForm3::invigilationItemClick, "InvigilationWindow"},
+        {main.calendarItem, &TForm3::calendarItemClick, "CalendarWindow"},
     };
     main.show();
     for (const auto& [action, handler, expected] : items) {
