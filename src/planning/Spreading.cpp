@@ -19,10 +19,15 @@ const QStringList weekdayNames = { QStringLiteral("星期一"), QStringLiteral("
 // How far the search has come through its budget: by iterations when they
 // bound it (so a budget gives the same run every time), else by time. With
 // no bound at all the cooling starts again every `unboundedCycle` moves.
+// The budget holds two coolings: a quick one, so that a good placement
+// comes early, and a long one from the top again over the rest.
 class Budget {
 public:
     explicit Budget(const SpreadSearch& search)
-        : search(search), began(now())
+        : search(search), began(now()),
+          quick(search.iterations < 0 && search.milliseconds > 0
+                    ? std::min(quickShare, double(quickMilliseconds) / search.milliseconds)
+                    : quickShare)
     {
     }
 
@@ -32,6 +37,19 @@ public:
             || (search.milliseconds >= 0 && now() - began >= std::chrono::milliseconds(search.milliseconds));
     }
 
+    // How far the current cooling has come, 0..1.
+    double cooling(long long iteration) const
+    {
+        const double used = fraction(iteration);
+        return used < quick ? used / quick : (used - quick) / (1 - quick);
+    }
+
+private:
+    static constexpr long long unboundedCycle = 200'000'000;
+    // The quick cooling takes a tenth of the budget, at most four seconds.
+    static constexpr double quickShare = 0.1;
+    static constexpr int quickMilliseconds = 4000;
+
     double fraction(long long iteration) const
     {
         if (search.iterations > 0)
@@ -40,9 +58,6 @@ public:
             return std::min(1.0, double((now() - began).count()) / 1e6 / search.milliseconds);
         return double(iteration % unboundedCycle) / double(unboundedCycle);
     }
-
-private:
-    static constexpr long long unboundedCycle = 200'000'000;
 
     std::chrono::nanoseconds now() const
     {
@@ -56,6 +71,7 @@ private:
 
     const SpreadSearch& search;
     std::chrono::nanoseconds began;
+    double quick; // the share of the budget for the quick cooling
 };
 
 // With a capacity, a move may not put more candidates in a period than it
@@ -71,8 +87,8 @@ bool fits(const SpreadState& state, const SpreadState::Chain& chain, const std::
 }
 
 // Simulated annealing over Kempe chains (mostly single papers) and period
-// exchanges; the temperature falls geometrically from `hot` to `cold` over
-// the budget.
+// exchanges; in each cooling the temperature falls geometrically from `hot`
+// to `cold`.
 class Annealing {
 public:
     Annealing(SpreadState& state, const SpreadSearch& search)
@@ -80,8 +96,8 @@ public:
           anyOtherPeriod(0, state.periods() - 2)
     {
         const double typical = typicalWorsening();
-        hot = typical * 0.5;
-        cold = typical * 0.002;
+        hot = typical * 0.2;
+        cold = typical * 0.0005;
         temperature = hot;
     }
 
@@ -256,7 +272,7 @@ Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, con
             keepIfBetter();
             if (budget.spent(iteration) || (search.cancelled && search.cancelled()))
                 break;
-            annealing.cool(budget.fraction(iteration));
+            annealing.cool(budget.cooling(iteration));
         }
         annealing.step();
     }
