@@ -1,199 +1,182 @@
 #include "Spreading.h"
+#include "SpreadState.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <ctime>
 #include <map>
 #include <random>
 
 namespace {
 
-// Weight of two papers `distance` positions apart.
-long long proximityWeight(int distance)
-{
-    static constexpr long long weights[] = { 0, 16, 8, 4, 2, 1 };
-    distance = distance < 0 ? -distance : distance;
-    return distance <= 5 ? weights[distance] : 0;
-}
-
 const QStringList weekdayNames = { QStringLiteral("星期一"), QStringLiteral("星期二"), QStringLiteral("星期三"),
                                    QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
                                    QStringLiteral("星期日") };
 
-// The weighted conflict graph in flat arrays: for vertex v its neighbours
-// are to[start[v] .. start[v+1]), each with the number of shared students.
-struct WeightedGraph {
-    std::vector<int> start;
-    std::vector<int> to;
-    std::vector<long long> shared;
-    std::vector<long long> size; // students per vertex
-
-    explicit WeightedGraph(const Enrolments& enrolments)
-        : size(enrolments.papers, 0)
-    {
-        std::vector<std::map<int, long long>> pairs(enrolments.papers);
-        for (const std::vector<int>& papers : enrolments.students)
-            for (std::size_t i = 0; i < papers.size(); ++i) {
-                ++size[papers[i]];
-                for (std::size_t j = i + 1; j < papers.size(); ++j) {
-                    ++pairs[papers[i]][papers[j]];
-                    ++pairs[papers[j]][papers[i]];
-                }
-            }
-        start.push_back(0);
-        for (const auto& row : pairs) {
-            for (const auto& [other, count] : row) {
-                to.push_back(other);
-                shared.push_back(count);
-            }
-            start.push_back(int(to.size()));
-        }
-    }
-};
-
-// The search state: a label (internal period) per vertex, a position per
-// label, the total weighted cost, the shared students between every two
-// labels (so two periods can exchange places in O(K)), and the load of
-// each label.
-class SpreadState {
-    const WeightedGraph& graph;
-    Colouring labels;
-    std::vector<int> positionOf;
-
+// How far the search has come through its budget: by iterations when they
+// bound it (so a budget gives the same run every time), else by time. With
+// no bound at all the cooling starts again every `unboundedCycle` moves.
+// The budget holds two coolings: a quick one, so that a good placement
+// comes early, and a long one from the top again over the rest.
+class Budget {
 public:
-    int periods;
-    long long total = 0;
+    explicit Budget(const SpreadSearch& search)
+        : search(search), began(now()),
+          quick(search.iterations < 0 && search.milliseconds > 0
+                    ? std::min(quickShare, double(quickMilliseconds) / search.milliseconds)
+                    : quickShare)
+    {
+    }
+
+    bool spent(long long iteration) const
+    {
+        return (search.iterations >= 0 && iteration >= search.iterations)
+            || (search.milliseconds >= 0 && now() - began >= std::chrono::milliseconds(search.milliseconds));
+    }
+
+    // How far the current cooling has come, 0..1.
+    double cooling(long long iteration) const
+    {
+        const double used = fraction(iteration);
+        return used < quick ? used / quick : (used - quick) / (1 - quick);
+    }
 
 private:
-    std::vector<long long> between;
-    std::vector<long long> load;
-    std::vector<char> inChain;
-    std::vector<int> chain;
-    std::vector<int> slotByLabel;
+    static constexpr long long unboundedCycle = 200'000'000;
+    // The quick cooling takes a tenth of the budget, at most four seconds.
+    static constexpr double quickShare = 0.1;
+    static constexpr int quickMilliseconds = 4000;
 
-public:
-    SpreadState(const WeightedGraph& graph, const Colouring& start, const PeriodLayout& layout)
-        : graph(graph), labels(start), positionOf(layout.position), periods(int(layout.position.size())),
-          between(std::size_t(periods) * periods, 0), load(periods, 0), inChain(start.size(), 0)
+    double fraction(long long iteration) const
     {
-        for (int v = 0; v < int(labels.size()); ++v) {
-            load[labels[v]] += graph.size[v];
-            for (int e = graph.start[v]; e < graph.start[v + 1]; ++e) {
-                between[std::size_t(labels[v]) * periods + labels[graph.to[e]]] += graph.shared[e];
-                if (v < graph.to[e])
-                    total += graph.shared[e] * pairWeight(labels[v], labels[graph.to[e]]);
-            }
+        if (search.iterations > 0)
+            return double(iteration) / double(search.iterations);
+        if (search.milliseconds > 0)
+            return std::min(1.0, double((now() - began).count()) / 1e6 / search.milliseconds);
+        return double(iteration % unboundedCycle) / double(unboundedCycle);
+    }
+
+    std::chrono::nanoseconds now() const
+    {
+        if (search.clock == SpreadSearch::Clock::ThreadCpu) {
+            timespec spent {};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &spent);
+            return std::chrono::seconds(spent.tv_sec) + std::chrono::nanoseconds(spent.tv_nsec);
         }
+        return std::chrono::steady_clock::now().time_since_epoch();
     }
 
-    long long pairWeight(int a, int b) const { return proximityWeight(positionOf[a] - positionOf[b]); }
-
-    // The Kempe chain of `v` between its label and `other`, and what moving
-    // it would change in cost; false when it would break the capacity.
-    bool evaluateChain(int v, int other, const std::optional<int>& capacity, long long& delta)
-    {
-        const int from = labels[v];
-        chain.clear();
-        chain.push_back(v);
-        inChain[v] = 1;
-        long long moveToOther = 0, moveToFrom = 0;
-        for (std::size_t i = 0; i < chain.size(); ++i) {
-            const int u = chain[i];
-            (labels[u] == from ? moveToOther : moveToFrom) += graph.size[u];
-            for (int e = graph.start[u]; e < graph.start[u + 1]; ++e) {
-                const int w = graph.to[e];
-                if (!inChain[w] && (labels[w] == from || labels[w] == other)) {
-                    inChain[w] = 1;
-                    chain.push_back(w);
-                }
-            }
-        }
-        delta = 0;
-        for (const int u : chain) {
-            const int now = labels[u];
-            const int next = now == from ? other : from;
-            for (int e = graph.start[u]; e < graph.start[u + 1]; ++e) {
-                const int w = graph.to[e];
-                if (!inChain[w])
-                    delta += graph.shared[e] * (pairWeight(next, labels[w]) - pairWeight(now, labels[w]));
-            }
-        }
-        for (const int u : chain)
-            inChain[u] = 0;
-        if (!capacity)
-            return true;
-        const long long newFrom = load[from] - moveToOther + moveToFrom;
-        const long long newOther = load[other] - moveToFrom + moveToOther;
-        return (newFrom <= *capacity || newFrom <= load[from]) && (newOther <= *capacity || newOther <= load[other]);
-    }
-
-    void applyChain(int from, int other, long long delta)
-    {
-        for (const int u : chain)
-            relabel(u, labels[u] == from ? other : from);
-        total += delta;
-    }
-
-    // What exchanging the places of two labels changes in cost.
-    long long swapDelta(int a, int b) const
-    {
-        long long delta = 0;
-        for (int q = 0; q < periods; ++q) {
-            if (q == a || q == b)
-                continue;
-            const long long ab = pairWeight(b, q) - pairWeight(a, q);
-            delta += (between[std::size_t(a) * periods + q] - between[std::size_t(b) * periods + q]) * ab;
-        }
-        return delta;
-    }
-
-    void applySwap(int a, int b, long long delta)
-    {
-        std::swap(positionOf[a], positionOf[b]);
-        std::swap(slotOfLabel(a), slotOfLabel(b));
-        total += delta;
-    }
-
-    // The placement as periods of the layout.
-    Colouring placement() const
-    {
-        Colouring result(labels.size());
-        for (std::size_t v = 0; v < labels.size(); ++v)
-            result[v] = slotByLabel[labels[v]];
-        return result;
-    }
-
-    void initSlots()
-    {
-        slotByLabel.resize(periods);
-        for (int p = 0; p < periods; ++p)
-            slotByLabel[p] = p;
-    }
-
-    const Colouring& current() const { return labels; }
-
-private:
-    int& slotOfLabel(int label) { return slotByLabel[label]; }
-
-    void relabel(int v, int next)
-    {
-        const int now = labels[v];
-        for (int e = graph.start[v]; e < graph.start[v + 1]; ++e) {
-            const int w = labels[graph.to[e]];
-            const long long s = graph.shared[e];
-            between[std::size_t(now) * periods + w] -= s;
-            between[std::size_t(w) * periods + now] -= s;
-            between[std::size_t(next) * periods + w] += s;
-            between[std::size_t(w) * periods + next] += s;
-        }
-        load[now] -= graph.size[v];
-        load[next] += graph.size[v];
-        labels[v] = next;
-    }
-
+    const SpreadSearch& search;
+    std::chrono::nanoseconds began;
+    double quick; // the share of the budget for the quick cooling
 };
 
+// With a capacity, a move may not put more candidates in a period than it
+// allows, unless the period had more before and loses some.
+bool fits(const SpreadState& state, const SpreadState::Chain& chain, const std::optional<int>& capacity)
+{
+    if (!capacity)
+        return true;
+    const long long gain = chain.toFrom - chain.toOther;
+    const long long from = state.load(chain.from) + gain;
+    const long long other = state.load(chain.other) - gain;
+    return (from <= *capacity || gain <= 0) && (other <= *capacity || gain >= 0);
+}
+
+// Simulated annealing over Kempe chains (mostly single papers) and period
+// exchanges; in each cooling the temperature falls geometrically from `hot`
+// to `cold`.
+class Annealing {
+public:
+    Annealing(SpreadState& state, const SpreadSearch& search)
+        : state(state), search(search), random(search.seed), anyPaper(0, int(state.placement().size()) - 1),
+          anyOtherPeriod(0, state.periods() - 2)
+    {
+        const double typical = typicalWorsening();
+        hot = typical * 0.2;
+        cold = typical * 0.0005;
+        temperature = hot;
+    }
+
+    void cool(double fraction) { temperature = hot * std::pow(cold / hot, fraction); }
+
+    void step()
+    {
+        const int paper = anyPaper(random);
+        const int other = otherPeriod(state.periodOf(paper));
+        if (unit(random) < exchangeShare) {
+            const int from = state.periodOf(paper);
+            const long long delta = state.exchangeDelta(from, other);
+            if (accepts(delta))
+                state.exchange(from, other, delta);
+            return;
+        }
+        const bool single = unit(random) >= chainShare;
+        const SpreadState::Chain chain = state.chain(paper, single ? freePeriod(paper, other) : other);
+        if (fits(state, chain, search.capacity) && accepts(chain.delta))
+            state.apply(chain);
+    }
+
+private:
+    static constexpr double exchangeShare = 0.01;
+    // Kempe chains cost a walk through the papers of two periods; a single
+    // paper's move costs a look-up, so most moves are single.
+    static constexpr double chainShare = 0.2;
+
+    // A random period where `paper` meets nobody (other than its own), or
+    // `fallback` when there is none.
+    int freePeriod(int paper, int fallback)
+    {
+        const int from = state.periodOf(paper);
+        int count = 0;
+        for (int p = 0; p < state.periods(); ++p)
+            count += p != from && state.meetsNobodyIn(paper, p);
+        if (count == 0)
+            return fallback;
+        int pick = std::uniform_int_distribution<int>(0, count - 1)(random);
+        for (int p = 0;; ++p)
+            if (p != from && state.meetsNobodyIn(paper, p) && pick-- == 0)
+                return p;
+    }
+
+    int otherPeriod(int from)
+    {
+        const int other = anyOtherPeriod(random);
+        return other >= from ? other + 1 : other;
+    }
+
+    bool accepts(long long delta)
+    {
+        return delta <= 0 || unit(random) < std::exp(-double(delta) / temperature);
+    }
+
+    // The mean worsening of random moves from the start, which sets the
+    // scale of the temperature.
+    double typicalWorsening()
+    {
+        long long sum = 0, count = 0;
+        for (int i = 0; i < 1000; ++i) {
+            const int paper = anyPaper(random);
+            const long long delta = state.chain(paper, otherPeriod(state.periodOf(paper))).delta;
+            if (delta > 0) {
+                sum += delta;
+                ++count;
+            }
+        }
+        return count > 0 ? double(sum) / double(count) : 1.0;
+    }
+
+    SpreadState& state;
+    const SpreadSearch& search;
+    std::mt19937_64 random;
+    std::uniform_int_distribution<int> anyPaper;
+    std::uniform_int_distribution<int> anyOtherPeriod;
+    std::uniform_real_distribution<double> unit { 0.0, 1.0 };
+    double hot = 1, cold = 1, temperature = 1;
+};
 } // namespace
 
 PeriodLayout singleDayLayout(int periods)
@@ -263,71 +246,39 @@ ConflictGraph conflictGraphOf(const Enrolments& enrolments)
 Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, const PeriodLayout& layout,
                        const SpreadSearch& search)
 {
-    const int periods = int(layout.position.size());
-    if (enrolments.papers == 0 || periods < 2)
+    if (enrolments.papers == 0 || layout.position.size() < 2)
         return start;
     const WeightedGraph graph(enrolments);
     SpreadState state(graph, start, layout);
-    state.initSlots();
+    Annealing annealing(state, search);
+    const Budget budget(search);
 
-    // Late acceptance: a move is kept when it is no worse than the current
-    // cost or than the cost this many moves ago.
-    constexpr std::size_t history = 5000;
-    std::vector<long long> past(history, state.total);
-    std::mt19937_64 random(search.seed);
-    std::uniform_int_distribution<int> anyPaper(0, enrolments.papers - 1);
-    std::uniform_int_distribution<int> anyOtherPeriod(0, periods - 2);
-    std::uniform_int_distribution<int> hundred(0, 99);
-
-    const auto began = std::chrono::steady_clock::now();
     Colouring best = state.placement();
-    long long bestTotal = state.total;
+    long long bestTotal = state.total();
     const double students = double(std::max<std::size_t>(1, enrolments.students.size()));
-    if (search.improved)
-        search.improved(double(bestTotal) / students);
-
-    for (long long iteration = 0; search.iterations < 0 || iteration < search.iterations; ++iteration) {
-        if ((iteration & 1023) == 0 && iteration > 0) {
-            if (state.total < bestTotal) {
-                bestTotal = state.total;
-                best = state.placement();
-                if (search.improved)
-                    search.improved(double(bestTotal) / students);
-            }
-            if (search.cancelled && search.cancelled())
-                break;
-            if (search.milliseconds >= 0
-                && std::chrono::steady_clock::now() - began >= std::chrono::milliseconds(search.milliseconds))
-                break;
-        }
-        long long delta = 0;
-        const bool exchange = hundred(random) < 5;
-        const int v = anyPaper(random);
-        const int from = state.current()[v];
-        int other = anyOtherPeriod(random);
-        if (other >= from)
-            ++other;
-        if (exchange) {
-            delta = state.swapDelta(from, other);
-            const long long next = state.total + delta;
-            if (delta <= 0 || next <= past[iteration % history])
-                state.applySwap(from, other, delta);
-        } else if (state.evaluateChain(v, other, search.capacity, delta)) {
-            const long long next = state.total + delta;
-            if (delta <= 0 || next <= past[iteration % history])
-                state.applyChain(from, other, delta);
-        }
-        past[iteration % history] = state.total;
-    }
-    if (state.total < bestTotal) {
-        bestTotal = state.total;
+    const auto keepIfBetter = [&] {
+        if (state.total() >= bestTotal)
+            return;
+        bestTotal = state.total();
         best = state.placement();
         if (search.improved)
             search.improved(double(bestTotal) / students);
+    };
+    if (search.improved)
+        search.improved(double(bestTotal) / students);
+
+    for (long long iteration = 0;; ++iteration) {
+        if ((iteration & 1023) == 0) {
+            keepIfBetter();
+            if (budget.spent(iteration) || (search.cancelled && search.cancelled()))
+                break;
+            annealing.cool(budget.cooling(iteration));
+        }
+        annealing.step();
     }
+    keepIfBetter();
     return best;
 }
-
 QString periodTimeText(const QDate& date, const QString& sitting)
 {
     return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + weekdayNames[date.dayOfWeek() - 1]

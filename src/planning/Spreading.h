@@ -57,6 +57,10 @@ struct SpreadSearch {
     std::uint64_t seed = 20270111;
     long long iterations = -1; // < 0: only the time bounds the search
     int milliseconds = 60000;  // < 0: only the iterations bound the search
+    // What `milliseconds` measures: the wall clock, or the processor time of
+    // the searching thread (for benchmarks on a shared machine).
+    enum class Clock { Wall, ThreadCpu };
+    Clock clock = Clock::Wall;
     // Per period the most candidates it may hold; empty: no limit. Each
     // paper counts its students.
     std::optional<int> capacity;
@@ -70,7 +74,8 @@ struct SpreadSearch {
 // `start`, which must be clash-free with periods 0..K-1 (K = layout size).
 // Every move keeps it clash-free (a Kempe chain between two periods, which
 // is a single-paper move when the paper meets nobody in the other period,
-// or two periods exchanging places); late acceptance decides which to keep.
+// or two periods exchanging places); simulated annealing, cooling over the
+// budget, decides which to keep.
 // With a capacity, no move puts more candidates in a period than it allows
 // (a period already over it may only lose candidates).
 Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, const PeriodLayout& layout,

@@ -1,6 +1,7 @@
 // The spread of each student's papers: the cost against figures worked out
 // by hand, and the search's result checked for clashes and loads here, apart
 // from the search's own bookkeeping, on a small roster and a Toronto set.
+#include "SpreadState.h"
 #include "Spreading.h"
 #include "TorontoRoster.h"
 
@@ -76,6 +77,7 @@ private slots:
     void searchKeepsClashFreeAndWithinCapacity_data();
     void searchKeepsClashFreeAndWithinCapacity();
     void torontoSetStaysClashFreeAndImproves();
+    void movedStateMatchesOneBuiltAfresh();
     void timeTextRoundTrip();
 };
 
@@ -156,6 +158,46 @@ void TestSpreading::torontoSetStaysClashFreeAndImproves()
     const double cost = proximityCost(enrolments, result, layout);
     QCOMPARE(cost, reported);
     QVERIFY(cost < proximityCost(enrolments, start, layout));
+}
+
+void TestSpreading::movedStateMatchesOneBuiltAfresh()
+{
+    // Moves of every kind, worse ones too, with a night in the layout; the
+    // penalties, neighbour counts, loads and cost kept move by move must
+    // equal those of a state built from the final placement.
+    const Enrolments enrolments = drawnRoster(40, 80, 3);
+    const Colouring start = dsaturColouring(conflictGraphOf(enrolments));
+    const int periods = colourCount(start) + 3;
+    const PeriodLayout layout = dailyLayout(periods, 3);
+    const WeightedGraph graph(enrolments);
+    SpreadState state(graph, start, layout);
+    std::mt19937 random(11);
+    int chains = 0;
+    for (int move = 0; move < 3000; ++move) {
+        const int paper = int(random() % enrolments.papers);
+        const int from = state.periodOf(paper);
+        const int other = (from + 1 + int(random() % (periods - 1))) % periods;
+        if (move % 50 == 0) {
+            state.exchange(from, other, state.exchangeDelta(from, other));
+            continue;
+        }
+        const SpreadState::Chain chain = state.chain(paper, other);
+        chains += !state.meetsNobodyIn(paper, other);
+        state.apply(chain);
+    }
+    QVERIFY(chains > 100);
+    QVERIFY(clashFree(enrolments, state.placement()));
+
+    const SpreadState fresh(graph, state.placement(), layout);
+    QCOMPARE(state.total(), fresh.total());
+    QCOMPARE(double(state.total()) / enrolments.students.size(), proximityCost(enrolments, state.placement(), layout));
+    for (int p = 0; p < periods; ++p) {
+        QCOMPARE(state.load(p), fresh.load(p));
+        for (int paper = 0; paper < enrolments.papers; ++paper) {
+            QCOMPARE(state.penalty(paper, p), fresh.penalty(paper, p));
+            QCOMPARE(state.meetsNobodyIn(paper, p), fresh.meetsNobodyIn(paper, p));
+        }
+    }
 }
 
 void TestSpreading::timeTextRoundTrip()
