@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
-#include <limits>
 
 WorkbookError::WorkbookError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
@@ -127,10 +126,14 @@ Worksheet::StoredCell Worksheet::stored(CellPos pos, const CellValue& value)
 {
     StoredCell cell{pos.row, quint16(pos.column), value.kind, {value.number}};
     if (value.kind == CellValue::Kind::Text || value.kind == CellValue::Kind::Error) {
-        if (texts.size() + value.text.size() > std::numeric_limits<quint32>::max())
-            throw WorkbookError(QStringLiteral("工作表中的文字过多。"));
-        cell.text = {quint32(texts.size()), quint32(value.text.size())};
-        texts += value.text;
+        const auto known = textIndex.constFind(value.text);
+        if (known != textIndex.cend()) {
+            cell.text = known.value();
+        } else {
+            cell.text = quint32(texts.size());
+            textIndex.insert(value.text, cell.text);
+            texts.push_back(value.text);
+        }
     }
     return cell;
 }
@@ -138,7 +141,7 @@ Worksheet::StoredCell Worksheet::stored(CellPos pos, const CellValue& value)
 CellValue Worksheet::valueOf(const StoredCell& cell) const
 {
     if (cell.kind == CellValue::Kind::Text || cell.kind == CellValue::Kind::Error)
-        return {cell.kind, texts.mid(cell.text.start, cell.text.length), 0};
+        return {cell.kind, texts[cell.text], 0};
     return {cell.kind, {}, cell.number};
 }
 

@@ -8,6 +8,7 @@
 // Rows and columns count from 1. Every failure is a WorkbookError; callers
 // catch it (it must never unwind through Qt's event loop).
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <deque>
@@ -16,6 +17,7 @@
 #include <stdexcept>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 // A failure to read or write a workbook. The message is Chinese, for the clerk.
 class WorkbookError : public std::runtime_error {
@@ -185,18 +187,14 @@ private:
     friend class CellValues;
 
     // One cell that holds a value, in 16 bytes: a roster of 100,000 rows
-    // is read whole. A text lies in `texts`; a number in `number`.
-    struct TextSpan {
-        quint32 start;
-        quint32 length;
-    };
+    // is read whole. A text is one of `texts`; a number is in `number`.
     struct StoredCell {
         int row;
         quint16 column;
         CellValue::Kind kind;
         union {
             double number;
-            TextSpan text;
+            quint32 text;
         };
 
         CellPos pos() const { return {row, column}; }
@@ -210,10 +208,12 @@ private:
     // Sorted by position; a deque grows without moving what it holds, so
     // reading never needs twice the room for a moment.
     std::deque<StoredCell> cells;
-    // The characters of every text cell, one after the other. A text
-    // replaced in place leaves its old characters here: sheets are filled
-    // once, cell by cell.
-    QString texts;
+    // Each distinct text once: a roster repeats its courses, teachers and
+    // departments on every row, and the cells hand out shared copies, so
+    // that the rows an import keeps share them too. A text no cell holds
+    // any more stays: sheets are filled once, cell by cell.
+    std::vector<QString> texts;
+    QHash<QString, quint32> textIndex;
     std::map<CellPos, CellStyle> cellStyles;
     std::map<int, QString> columnFormats;
     int pastKeyedEnd = 0;
