@@ -124,6 +124,7 @@ std::size_t Worksheet::indexOf(CellPos pos) const
 
 Worksheet::StoredCell Worksheet::stored(CellPos pos, const CellValue& value)
 {
+    static_assert(sizeof(StoredCell) == 16);
     StoredCell cell{pos.row, quint16(pos.column), value.kind, {value.number}};
     if (value.kind == CellValue::Kind::Text || value.kind == CellValue::Kind::Error) {
         const auto known = textIndex.constFind(value.text);
