@@ -5,6 +5,7 @@
 #include "DataModule.h"
 #include "Guard.h"
 #include "LabelledRows.h"
+#include "PeriodChange.h"
 #include "RoomAssignment.h"
 #include "RoomChoice.h"
 #include "SlotSteps.h"
@@ -249,7 +250,7 @@ void TForm4::Button4Click()
         dialogs.message(QStringLiteral("学生考试有冲突！！！"));
         return;
     }
-    executeOn(dm.ADOQuery26, SqlText("update t_kscs  set cc='") + target + "' where t_kscs.sjxh='" + Label20->text() + "'  ");
+    movePaperToPeriod(dm, Label20->text(), target);
     openOn(dm.ADOQuery28, SqlText("select * from t_cc where cc='") + target + "'");
     // A new period has no exam time, and the printing lists rooms by time:
     // its candidates would be left off every list without a word.

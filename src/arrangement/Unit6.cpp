@@ -4,6 +4,8 @@
 #include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
+#include "SpreadAdoption.h"
+#include "SpreadTimesDialog.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("Form6"), QStringLiteral("Form6"), parent), dm(dm)
@@ -26,6 +29,9 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button1 = named(new QPushButton(QStringLiteral("修改"), GroupBox1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
     setExitButton(Button2);
+    spreadTimesButton = named(new QPushButton(QStringLiteral("自动安排时间"), this), "spreadTimesButton");
+    spreadTimesButton->setToolTip(QStringLiteral("按日期和每天的场次自动给各场次安排时间，让每个学生的考试尽量分散"));
+    spreadTimesDialog = new SpreadTimesDialog(dialogs, this);
 
     DBGrid1->setDataSource(dm.DataSource11);
     DBGrid1->setColumns({{QStringLiteral("考试场次"), {}}, {QStringLiteral("考试时间"), {}}});
@@ -51,6 +57,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     group->addWidget(Button1, 0, Qt::AlignRight);
     auto* side = new QVBoxLayout;
     side->addWidget(GroupBox1);
+    side->addWidget(spreadTimesButton);
     side->addStretch();
     side->addWidget(Button2, 0, Qt::AlignRight);
     auto* layout = new QHBoxLayout(this);
@@ -61,6 +68,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this] { DBGrid1CellClick(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(spreadTimesButton, &QPushButton::clicked, this, guarded(dialogs, [this] { spreadTimesClick(); }));
 }
 
 void TForm6::openPeriods()
@@ -95,4 +103,48 @@ void TForm6::Button1Click()
 void TForm6::Button2Click()
 {
     close();
+}
+
+// Spreads each student's papers over the days and sittings the clerk gives,
+// and writes the new periods and times only when the clerk adopts them.
+void TForm6::spreadTimesClick()
+{
+    TermTimetable term = readTermTimetable(dm);
+    if (term.placed.papers.isEmpty()) {
+        dialogs.message(QStringLiteral("还没有排考的试卷，请先在“2.课程排考”中排考。"));
+        return;
+    }
+    const QString clash = clashNow(term);
+    if (!clash.isEmpty()) {
+        dialogs.message(QStringLiteral("%1有同一个学生，请先在“3.指定教室”中把其中一份换到别的场次，再自动安排时间。").arg(clash));
+        return;
+    }
+    spreadTimesDialog->prepare(std::move(term));
+    if (spreadTimesDialog->exec() != QDialog::Accepted || !spreadTimesDialog->outcome())
+        return;
+    const TermTimetable& planned = spreadTimesDialog->term();
+    const SpreadOutcome& outcome = *spreadTimesDialog->outcome();
+
+    // Times that all carry dates are the timetable the students have now.
+    const bool dated = std::all_of(planned.times.begin(), planned.times.end(),
+                                   [](const QString& time) { return parsePeriodTime(time).has_value(); });
+    const SpreadCounts before = spreadCounts(planned.enrolments, planned.placed.current,
+                                             dated ? planned.layout : outcome.periods.layout);
+    const SpreadCounts after = spreadCounts(planned.enrolments, outcome.spread, outcome.periods.layout);
+    if (!dialogs.confirm(spreadComparisonText(before, after, planned, outcome, dated)))
+        return;
+
+    const SpreadAdoption adopted = adoptSpread(dm, planned, outcome.spread, outcome.periods.times);
+    if (!adopted.fault.isEmpty()) {
+        dialogs.message(adopted.fault);
+        return;
+    }
+    openPeriods();
+    QString done = QStringLiteral("已采用新的考试时间，共 %1 场。").arg(dm.ADOQuery11.RecordCount());
+    if (!adopted.roomsCleared.isEmpty())
+        done += QStringLiteral("\n以下试卷换了场次，已取消原来的教室，请在“3.指定教室”中重新指定：%1")
+                    .arg(adopted.roomsCleared.join(QStringLiteral("、")));
+    if (adopted.dutiesDropped > 0)
+        done += QStringLiteral("\n原有 %1 条监考安排所在的场次已不存在，已删除，请重新安排监考。").arg(adopted.dutiesDropped);
+    dialogs.message(done);
 }

@@ -8,6 +8,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class SpreadTimesDialog;
 
 // Exam times of the periods.
 class TForm6 : public Form {
@@ -25,10 +26,13 @@ public:
     QLineEdit* Edit1;
     QPushButton* Button1;
     QPushButton* Button2;
+    QPushButton* spreadTimesButton;
+    SpreadTimesDialog* spreadTimesDialog;
 
     void DBGrid1CellClick();
     void Button1Click();
     void Button2Click();
+    void spreadTimesClick();
 
 protected:
     void FormShow() override;

@@ -1,11 +1,13 @@
 #include "PeriodReduction.h"
 
 #include "DataModule.h"
+#include "PeriodChange.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
+#include <map>
 #include <climits>
 #include <algorithm>
 #include <numeric>
@@ -39,16 +41,6 @@ int root(std::vector<int>& parent, int v)
     while (parent[v] != v)
         v = parent[v] = parent[parent[v]];
     return v;
-}
-
-// One student in two papers of the period, or an empty text.
-QString conflictIn(DataModule& dm, const QString& period)
-{
-    // The scheduling conflict test over the papers of the period alone.
-    openOn(dm.ADOQuery2, SqlText("  SELECT * FROM (select xh,count(*) from (select * from t_bjgmd where sjxh in "
-                                 "(select sjxh from t_kscs where cc='") + period
-                             + "') )  group by xh having count(*)>1)            ");
-    return dm.ADOQuery2.RecordCount() == 0 ? QString() : dm.ADOQuery2.value(0, 0).toString();
 }
 
 } // namespace
@@ -89,6 +81,7 @@ PlacedPapers readPlacedPapers(DataModule& dm)
 
     PlacedPapers placed;
     placed.periods = int(periodTexts.size());
+    placed.periodNumbers = periodTexts;
     QHash<int, int> vertexOfRoot;
     QHash<QString, int> vertexOfPaper;
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -107,7 +100,7 @@ PlacedPapers readPlacedPapers(DataModule& dm)
     // Two vertices conflict when a student (blanks around the number do not
     // make another student) sits a paper of each.
     openOn(q, "select sjxh,xh from t_bjgmd where sjxh in (select sjxh from t_kscs)");
-    QHash<QString, std::vector<int>> papersOfStudent;
+    std::map<QString, std::vector<int>> papersOfStudent;
     for (int r = 0; r < q.RecordCount(); ++r) {
         const int v = vertexOfPaper.value(asCompared(q.value(r, 0).toString()), -1);
         if (v >= 0)
@@ -115,13 +108,14 @@ PlacedPapers readPlacedPapers(DataModule& dm)
     }
     q.Close();
     placed.graph.assign(placed.papers.size(), {});
-    for (std::vector<int>& vertices : papersOfStudent) {
+    for (auto& [student, vertices] : papersOfStudent) {
         std::sort(vertices.begin(), vertices.end());
         vertices.erase(std::unique(vertices.begin(), vertices.end()), vertices.end());
         for (int a : vertices)
             for (int b : vertices)
                 if (a != b)
                     placed.graph[a].push_back(b);
+        placed.students.push_back(std::move(vertices));
     }
     for (std::vector<int>& neighbours : placed.graph) {
         std::sort(neighbours.begin(), neighbours.end());
@@ -170,8 +164,7 @@ QString writePeriods(DataModule& dm, const PlacedPapers& placed, const Colouring
     inTransaction(dm.ADOConnection1, [&] {
         for (std::size_t v = 0; v < periods.size(); ++v)
             for (const QString& paper : placed.papers[int(v)])
-                executeOn(dm.ADOQuery26, SqlText("update t_kscs  set cc='") + QString::number(number[periods[v]])
-                                             + "' where t_kscs.sjxh='" + paper + "'  ");
+                movePaperToPeriod(dm, paper, QString::number(number[periods[v]]));
         executeOn(dm.ADOQuery17, " delete * from t_cc          ");
         for (int p = 1; p <= count; ++p)
             executeOn(dm.ADOQuery20, SqlText("insert into t_cc(cc) values('") + QString::number(p) + "')       ");
@@ -185,7 +178,7 @@ QString writePeriods(DataModule& dm, const PlacedPapers& placed, const Colouring
             }
         }
         for (int p = 1; p <= count; ++p) {
-            const QString student = conflictIn(dm, QString::number(p));
+            const QString student = studentInTwoPapers(dm, QString::number(p));
             if (!student.isEmpty()) {
                 fault = QStringLiteral("第 %1 场中学号 %2 的学生有两份试卷，场次未作改动。").arg(p).arg(student);
                 return false;

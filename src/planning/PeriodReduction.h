@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class DataModule;
 
@@ -16,7 +17,10 @@ struct PlacedPapers {
     QList<QStringList> papers; // per vertex, the paper numbers as written in t_kscs
     Colouring current;         // per vertex, the index of its period now
     int periods = 0;           // distinct periods in use now
+    QStringList periodNumbers; // per period index, the period as written in t_kscs
     ConflictGraph graph;
+    // Per student (by 学号, trimmed, ordered), the vertices they sit, each once.
+    std::vector<std::vector<int>> students;
 };
 
 // Reads t_kscs and the roster rows of the placed papers.

@@ -420,6 +420,15 @@ private:
 
 } // namespace
 
+int usableSeats(DataModule& dm)
+{
+    int seats = 0;
+    for (const Room& room : usableRooms(dm.ADOQuery5))
+        seats += room.capacity;
+    dm.ADOQuery5.Close();
+    return seats;
+}
+
 RoomAssignmentRun planRooms(DataModule& dm, const std::optional<QString>& period)
 {
     RoomAssignmentRun run;

@@ -58,6 +58,9 @@ struct RoomAssignmentRun {
     bool writesNothing() const { return rooms.isEmpty() && splits.isEmpty(); }
 };
 
+// The seats of every room that can take candidates, one room per name.
+int usableSeats(DataModule& dm);
+
 // Plans a room for every paper of the period (of every period when none is
 // given) that has none, and writes nothing. A paper that fits a room goes
 // into the room that leaves the fewest seats over, largest paper first,

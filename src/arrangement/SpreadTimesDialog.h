@@ -1,0 +1,79 @@
+#pragma once
+
+#include "ExamCalendar.h"
+#include "TermTimetable.h"
+
+#include <QDialog>
+#include <optional>
+
+class Dialogs;
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+
+// What the spread found: the periods it laid out and, per paper of the
+// term, the period it gives it.
+struct SpreadOutcome {
+    ExamSlots periods;
+    Colouring spread;
+    bool stopped = false;
+};
+
+// The days and sittings of the automatic times, and the run of the spread
+// over them with its progress and a way to stop it.
+class SpreadTimesDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    SpreadTimesDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+
+    QDateEdit* firstDateEdit;
+    QList<QCheckBox*> skipWeekdayBoxes; // Monday .. Sunday
+    QCheckBox* skipSaturdayBox;
+    QCheckBox* skipSundayBox;
+    QLineEdit* skippedDatesEdit;
+    QListWidget* sittingsList;
+    QPushButton* addSittingButton;
+    QPushButton* removeSittingButton;
+    QSpinBox* periodCountBox;
+    QCheckBox* capacityLimitBox;
+    QSpinBox* timeLimitBox;
+    QLabel* calendarSummaryLabel;
+    QProgressBar* spreadProgressBar;
+    QLabel* spreadCostLabel;
+    QPushButton* startSpreadButton;
+    QPushButton* stopSpreadButton;
+    QPushButton* cancelSpreadButton;
+
+    // Sets the dialog up for the term: the number of periods is its own,
+    // the capacity limit offered when its rooms seat anybody.
+    void prepare(TermTimetable term);
+    const TermTimetable& term() const { return *forTerm; }
+    // The run's result once the dialog is accepted.
+    const std::optional<SpreadOutcome>& outcome() const { return found; }
+
+    void reject() override;
+
+private:
+    ExamCalendar calendar() const;
+    void showSummary();
+    void addSitting();
+    void removeSitting();
+    void startSpread();
+    void setRunning(bool running);
+
+    Dialogs& dialogs;
+    std::optional<TermTimetable> forTerm;
+    std::optional<SpreadOutcome> found;
+    bool running = false;
+    bool stopRequested = false;
+};
+
+// The figures before and after, and the question whether to adopt.
+QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& after, const TermTimetable& term,
+                             const SpreadOutcome& outcome, bool beforeHasDates);

@@ -1,0 +1,23 @@
+#include "PeriodChange.h"
+
+#include "DataModule.h"
+#include "SlotSteps.h"
+
+void movePaperToPeriod(DataModule& dm, const QString& paper, const QString& period)
+{
+    executeOn(dm.ADOQuery26, SqlText("update t_kscs  set cc='") + period + "' where t_kscs.sjxh='" + paper + "'  ");
+}
+
+QString studentInTwoPapers(DataModule& dm, const QString& period)
+{
+    // Students by trimmed number; a student listed on two courses of one
+    // paper sits it once. A part split off a paper is a paper of its own
+    // here: who sits both would be in two rooms at once.
+    openOn(dm.ADOQuery2,
+           SqlText("select trim(t_bjgmd.xh) as xh from t_bjgmd join t_kscs on t_kscs.sjxh=t_bjgmd.sjxh where t_kscs.cc='")
+               + period + "' group by trim(t_bjgmd.xh) collate nocase having count(distinct lower(t_kscs.sjxh))>1"
+                          " order by 1 limit 1");
+    const QString student = dm.ADOQuery2.RecordCount() == 0 ? QString() : dm.ADOQuery2.value(0, 0).toString();
+    dm.ADOQuery2.Close();
+    return student;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "TermTimetable.h"
+
+#include <QStringList>
+
+class DataModule;
+
+// What adopting a spread did, or why it did nothing.
+struct SpreadAdoption {
+    QString fault;            // empty on success; otherwise every table is as it was
+    QStringList roomsCleared; // papers that had a room and moved away from their period
+    int dutiesDropped = 0;    // invigilation duties of periods that no longer exist
+};
+
+// Writes a spread in one transaction. `spread` gives each vertex of
+// term.placed its slot, `slotTimes` each slot's time text, slots in time
+// order. Every placement gets its new period through the room window's
+// period change, numbered 1..K over the slots that hold papers (empty
+// slots are not kept), and t_cc is rebuilt with one row per period and its
+// time. A period whose papers end up together in one slot continues there
+// (the slot that takes the most of its candidates, largest first): its
+// papers keep their rooms and its invigilation duties follow it. Papers
+// that leave it lose their room; duties of a period that continues nowhere
+// go. Every period must pass the conflict test before the commit.
+SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colouring& spread,
+                           const QStringList& slotTimes);

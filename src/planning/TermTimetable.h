@@ -1,0 +1,38 @@
+#pragma once
+
+#include "PeriodReduction.h"
+#include "Spreading.h"
+
+#include <QStringList>
+
+class DataModule;
+
+// The term's timetable as the spread and the per-student figures see it.
+// Papers are the vertices of the placed papers: a paper of several courses
+// is one paper, a paper split off another stays with it while it is in that
+// paper's period, and a student listed on two courses of one paper sits it
+// once. Students are told apart by 学号, trimmed.
+struct TermTimetable {
+    PlacedPapers placed;   // vertices, their periods now, the conflict graph
+    QStringList times;     // per period index, its exam time in t_cc (empty when none)
+    Enrolments enrolments; // per student the vertices of `placed` they sit
+    PeriodLayout layout;   // per period index, where its time puts it
+    int seats = 0;         // the seats of all usable rooms; 0 without rooms
+};
+
+// Reads t_kscs, t_cc, the roster rows of the placed papers and the rooms.
+TermTimetable readTermTimetable(DataModule& dm);
+
+// Where periods with these time texts lie. Times that carry a date
+// ("2027-01-11 星期一 08:00-10:00") lie on their day, days in date order
+// with a night between two of them, the sittings of a day in the order of
+// their start among every sitting text of the term (so a day with an empty
+// sitting keeps its gap). Equal texts lie in one place. A period without
+// such a time lies on a day of its own, far from every other, so it neither
+// weighs in the cost nor crowds a day.
+PeriodLayout layoutOfTimes(const QStringList& times);
+
+// Two papers of one period that share a student now, as "第 1 场的试卷 A1 和 A2",
+// or an empty text. The spread keeps every period free of clashes, so it
+// must start from a placement without any.
+QString clashNow(const TermTimetable& term);
