@@ -3,9 +3,13 @@
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "Guard.h"
+#include "SameTime.h"
 #include "SlotSteps.h"
 #include "SpreadAdoption.h"
 #include "SpreadTimesDialog.h"
+#include "SpreadsheetApp.h"
+#include "StudentTimetable.h"
+#include "StudentTimetableSheet.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +32,8 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
     Button1 = named(new QPushButton(QStringLiteral("修改"), GroupBox1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
+    studentTimetableButton = named(new QPushButton(QStringLiteral("学生考试安排"), this), "studentTimetableButton");
+    studentTimetableButton->setToolTip(QStringLiteral("把每个学生的考试时间和教室导出到 Excel 文件"));
     setExitButton(Button2);
     spreadTimesButton = named(new QPushButton(QStringLiteral("自动安排时间"), this), "spreadTimesButton");
     spreadTimesButton->setToolTip(QStringLiteral("按日期和每天的场次自动给各场次安排时间，让每个学生的考试尽量分散"));
@@ -59,6 +65,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     side->addWidget(GroupBox1);
     side->addWidget(spreadTimesButton);
     side->addStretch();
+    side->addWidget(studentTimetableButton, 0, Qt::AlignRight);
     side->addWidget(Button2, 0, Qt::AlignRight);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
@@ -69,6 +76,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
     connect(spreadTimesButton, &QPushButton::clicked, this, guarded(dialogs, [this] { spreadTimesClick(); }));
+    connect(studentTimetableButton, &QPushButton::clicked, this, guarded(dialogs, [this] { studentTimetableClick(); }));
 }
 
 void TForm6::openPeriods()
@@ -92,6 +100,12 @@ void TForm6::Button1Click()
     // Without a clicked period no row would change, yet success be reported.
     if (Label2->text().isEmpty()) {
         dialogs.message(QStringLiteral("请先在列表中选择场次"));
+        return;
+    }
+    // Periods with one time are sat together: refused while they share a
+    // student, and the typed time stays for correcting.
+    if (const auto clash = sameTimeClash(dm, Label2->text(), Edit1->text())) {
+        dialogs.warning(clash->text());
         return;
     }
     executeOn(dm.ADOQuery12, SqlText("    update t_cc set kssj='") + Edit1->text() + "' where cc='" + Label2->text() + "'       ");
@@ -147,4 +161,26 @@ void TForm6::spreadTimesClick()
     if (adopted.dutiesDropped > 0)
         done += QStringLiteral("\n原有 %1 条监考安排所在的场次已不存在，已删除，请重新安排监考。").arg(adopted.dutiesDropped);
     dialogs.message(done);
+}
+
+void TForm6::studentTimetableClick()
+{
+    const StudentTimetable timetable = readStudentTimetable(dm);
+    if (timetable.papers.isEmpty()) {
+        dialogs.message(QStringLiteral("还没有排好场次的试卷，没有学生考试安排可导出。请先在“2.课程排考”中排考。"));
+        return;
+    }
+    const QString chosen = dialogs.saveFileName(QStringLiteral("导出学生考试安排"), QStringLiteral("Excel 工作簿(*.xlsx)"),
+                                                QStringLiteral("学生考试安排.xlsx"));
+    if (chosen.isEmpty())
+        return;
+    const QString path = xlsxFileName(chosen);
+    try {
+        studentTimetableWorkbook(timetable).saveAs(path);
+    } catch (const WorkbookError& e) {
+        dialogs.information(e.message(), QStringLiteral("提示信息"));
+        return;
+    }
+    dialogs.openDocument(path);
+    dialogs.message(QStringLiteral("导出成功：%1 名学生，%2 场考试").arg(timetable.students.size()).arg(timetable.papers.size()));
 }

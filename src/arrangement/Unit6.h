@@ -10,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class SpreadTimesDialog;
 
-// Exam times of the periods.
+// Exam times of the periods, and each student's exams as a workbook.
 class TForm6 : public Form {
     Q_OBJECT
 
@@ -28,11 +28,13 @@ public:
     QPushButton* Button2;
     QPushButton* spreadTimesButton;
     SpreadTimesDialog* spreadTimesDialog;
+    QPushButton* studentTimetableButton;
 
     void DBGrid1CellClick();
     void Button1Click();
     void Button2Click();
     void spreadTimesClick();
+    void studentTimetableClick();
 
 protected:
     void FormShow() override;

@@ -4,6 +4,16 @@
 
 #include <QFileInfo>
 
+QString xlsxFileName(QString chosen)
+{
+    const QString suffix = QFileInfo(chosen).suffix();
+    if (suffix.compare(u"xls", Qt::CaseInsensitive) == 0)
+        chosen.chop(suffix.size() + 1);
+    if (QFileInfo(chosen).suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0)
+        chosen += QStringLiteral(".xlsx");
+    return chosen;
+}
+
 std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
 {
     return std::make_unique<SpreadsheetApp>(dialogs);
@@ -11,14 +21,24 @@ std::unique_ptr<SpreadsheetApp> SpreadsheetApp::create(Dialogs& dialogs)
 
 void SpreadsheetApp::open(const QString& path, const ReadBounds& bounds)
 {
+    streamed.reset();
     book = Workbook::open(path, bounds);
     saved = true;
 }
 
 void SpreadsheetApp::add()
 {
+    streamed.reset();
     book.emplace();
     saved = false;
+}
+
+StreamedWorkbook& SpreadsheetApp::addStreamed()
+{
+    book.reset();
+    streamed = std::make_unique<StreamedWorkbook>();
+    saved = false;
+    return *streamed;
 }
 
 Worksheet& SpreadsheetApp::firstSheet()
@@ -30,9 +50,10 @@ Worksheet& SpreadsheetApp::firstSheet()
 
 void SpreadsheetApp::Quit()
 {
-    if (visible && book && !saved)
+    if (visible && (book || streamed) && !saved)
         offerToSave();
     book.reset();
+    streamed.reset();
 }
 
 // The save dialog stands for the spreadsheet program's "save changes?"
@@ -48,15 +69,12 @@ void SpreadsheetApp::offerToSave()
                 return;
             continue;
         }
-        // The workbook is written as .xlsx; a name ending in .xls would make
-        // the file look like the older format, which it is not.
-        const QString suffix = QFileInfo(path).suffix();
-        if (suffix.compare(u"xls", Qt::CaseInsensitive) == 0)
-            path.chop(suffix.size() + 1);
-        if (QFileInfo(path).suffix().compare(u"xlsx", Qt::CaseInsensitive) != 0)
-            path += QStringLiteral(".xlsx");
+        path = xlsxFileName(path);
         try {
-            book->saveAs(path);
+            if (book)
+                book->saveAs(path);
+            else
+                streamed->saveAs(path);
         } catch (const WorkbookError& e) {
             dialogs.information(e.message(), QStringLiteral("提示信息"));
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StreamedWorkbook.h"
 #include "Workbook.h"
 
 #include <functional>
@@ -7,6 +8,11 @@
 #include <optional>
 
 class Dialogs;
+
+// The name a workbook is saved under: the chosen one ending in .xlsx (a name
+// ending in .xls would make the file look like the older format, which it
+// is not).
+QString xlsxFileName(QString chosen);
 
 // What the window does with a spreadsheet, in the order it does it: create
 // the application, make it visible or not, open or add a workbook, work on
@@ -30,6 +36,9 @@ public:
     void open(const QString& path, const ReadBounds& bounds = {});
     // Workbooks.Add: a new, unsaved workbook.
     void add();
+    // Workbooks.Add for a workbook that is written as it is filled, cell by
+    // cell, and cannot be read back.
+    StreamedWorkbook& addStreamed();
 
     // WorkSheets(1) of the active workbook.
     Worksheet& firstSheet();
@@ -47,5 +56,6 @@ private:
     Dialogs& dialogs;
     bool visible = false;
     std::optional<Workbook> book;
+    std::unique_ptr<StreamedWorkbook> streamed;
     bool saved = true;
 };

@@ -259,10 +259,10 @@ void TForm8::Button2Click()
     if (!app)
         return;
     try {
-        openOn(ADOQuery1, arrangementStatement);
-        app->setVisible(true);
-        app->add();
-        writeArrangement(ADOQuery1, app->firstSheet());
+        writeArrangement(ADOQuery1, [&app]() -> StreamedWorkbook& {
+            app->setVisible(true);
+            return app->addStreamed();
+        });
         app->Quit();
     } catch (const std::exception&) {
         showFormatError();

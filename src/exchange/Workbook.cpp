@@ -180,6 +180,41 @@ void Worksheet::setColumnNumberFormat(int column, const QString& format)
     columnFormats[column] = format;
 }
 
+void Worksheet::setColumnWidth(int column, double width)
+{
+    checkPosition(1, column);
+    widths[column] = width;
+}
+
+namespace {
+
+// Columns a text takes in a sheet: wide (East Asian) characters two.
+int displayWidth(const QString& text)
+{
+    int width = 0;
+    for (const char32_t c : text.toUcs4())
+        width += c >= 0x1100 && (c <= 0x115F || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3)
+                                 || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F)
+                                 || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000)
+                     ? 2
+                     : 1;
+    return width;
+}
+
+} // namespace
+
+void Worksheet::fitColumnWidths(double widest)
+{
+    constexpr double defaultWidth = 8.43; // the spreadsheet programs' default
+    std::map<int, int> longest;
+    for (const StoredCell& cell : cells) {
+        const QString shown = cell.kind == CellValue::Kind::Number ? QString::number(cell.number) : valueOf(cell).text;
+        longest[cell.column] = std::max(longest[cell.column], displayWidth(shown));
+    }
+    for (const auto& [column, characters] : longest)
+        setColumnWidth(column, std::clamp(characters + 2.0, defaultWidth, widest)); // a little air either side
+}
+
 CellStyle& Worksheet::styleAt(CellPos pos)
 {
     checkPosition(pos.row, pos.column);

@@ -159,6 +159,14 @@ public:
     void setNumberFormat(int row, int column, const QString& format);
     // A whole column's number format; a cell's own format wins over it.
     void setColumnNumberFormat(int column, const QString& format);
+    // A column's width in characters of the default font; other columns
+    // keep the default width.
+    void setColumnWidth(int column, double width);
+    // Sets every column that holds a value as wide as its longest value (a Chinese
+    // character is two characters wide), never narrower than the default
+    // nor wider than `widest`, so that a long text does not push the others
+    // out of view.
+    void fitColumnWidths(double widest = 60);
 
     Range range(const QString& address) { return Range(*this, CellRange::fromAddress(address)); }
     Range range(CellRange area) { return Range(*this, area); }
@@ -179,6 +187,7 @@ public:
     CellValues values() const { return CellValues(*this); }
     const std::map<CellPos, CellStyle>& styles() const { return cellStyles; }
     const std::map<int, QString>& columnNumberFormats() const { return columnFormats; }
+    const std::map<int, double>& columnWidths() const { return widths; }
 
     static void checkPosition(int row, int column);
 
@@ -216,6 +225,7 @@ private:
     QHash<QString, quint32> textIndex;
     std::map<CellPos, CellStyle> cellStyles;
     std::map<int, QString> columnFormats;
+    std::map<int, double> widths;
     int pastKeyedEnd = 0;
 };
 

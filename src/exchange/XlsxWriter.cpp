@@ -3,16 +3,19 @@
 // failure never leaves half a workbook under the name the clerk chose.
 
 #include "ReaderParts.h"
+#include "StreamedWorkbook.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringEncoder>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <set>
 #include <xlsxwriter.h>
 
 namespace {
@@ -20,6 +23,55 @@ namespace {
 struct WorkbookFree {
     void operator()(lxw_workbook* book) const { lxw_workbook_free(book); }
 };
+
+// A text as UTF-8, in one buffer reused for every cell: the library copies
+// it at once. The library takes C strings, which end at a NUL; written as
+// the workbook's escape for it, the text after it is kept.
+const char* utf8Of(const QString& text, QStringEncoder& encoder, QByteArray& utf8)
+{
+    if (text.contains(QChar(0)))
+        return utf8Of(QString(text).replace(QChar(0), QLatin1String("_x0000_")), encoder, utf8);
+    utf8.resize(encoder.requiredSpace(text.size()) + 1);
+    *encoder.appendToBuffer(utf8.data(), text) = '\0';
+    return utf8.constData();
+}
+
+// A new format object for a style that is not the default.
+lxw_format* newFormat(lxw_workbook* book, const CellStyle& style)
+{
+    lxw_format* format = workbook_add_format(book);
+    if (!format)
+        throw WorkbookError(QStringLiteral("内存不足"));
+    if (!style.numberFormat.isEmpty())
+        format_set_num_format(format, style.numberFormat.toUtf8().constData());
+    if (!style.fontName.isEmpty())
+        format_set_font_name(format, style.fontName.toUtf8().constData());
+    if (style.border == BorderLine::Continuous)
+        format_set_border(format, LXW_BORDER_THIN);
+    return format;
+}
+
+// Has `write` make the file under a temporary name in the target folder and
+// renames it into place when complete.
+void writeInPlace(const QString& path, const std::function<void(const QByteArray& tempName)>& write)
+{
+    const QFileInfo target(path);
+    if (target.isDir())
+        throw WorkbookError::cannotSave(path, QStringLiteral("这是一个文件夹"));
+    if (!target.absoluteDir().exists())
+        throw WorkbookError::cannotSave(path, QStringLiteral("文件夹不存在"));
+    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".~%1.XXXXXX").arg(target.fileName())));
+    if (!temp.open())
+        throw WorkbookError::cannotSave(path, temp.errorString());
+    temp.close();  // kept (and removed when done) while it is written
+    const QByteArray tempName = QFile::encodeName(temp.fileName());
+    write(tempName);
+    if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+        throw WorkbookError::cannotSave(path, QString::fromLocal8Bit(std::strerror(errno)));
+    // The temporary file was private to this user; the workbook is an ordinary file.
+    QFile::setPermissions(target.absoluteFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                         | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+}
 
 class XlsxWriter {
 public:
@@ -31,8 +83,7 @@ public:
         lxw_worksheet* ws = workbook_add_worksheet(book, name.constData());
         if (!ws)
             throw WorkbookError::cannotSave(path, QStringLiteral("工作表名称无效：%1").arg(sheet.name()));
-        for (const auto& [column, format] : sheet.columnNumberFormats())
-            check(worksheet_set_column(ws, column - 1, column - 1, LXW_DEF_COL_WIDTH, formatFor({format, {}, {}})));
+        writeColumns(ws, sheet);
 
         // Every cell that has a value or a style of its own, in order.
         const CellValue empty;
@@ -62,6 +113,25 @@ public:
     }
 
 private:
+    // The columns with a width or a number format of their own.
+    void writeColumns(lxw_worksheet* ws, const Worksheet& sheet)
+    {
+        std::set<int> columns;
+        for (const auto& [column, format] : sheet.columnNumberFormats())
+            columns.insert(column);
+        for (const auto& [column, width] : sheet.columnWidths())
+            columns.insert(column);
+        for (const int column : columns) {
+            const auto width = sheet.columnWidths().find(column);
+            const auto format = sheet.columnNumberFormats().find(column);
+            check(worksheet_set_column(ws, lxw_col_t(column - 1), lxw_col_t(column - 1),
+                                       width == sheet.columnWidths().end() ? LXW_DEF_COL_WIDTH : width->second,
+                                       format == sheet.columnNumberFormats().end()
+                                           ? nullptr
+                                           : formatFor({format->second, {}, {}})));
+        }
+    }
+
     void writeCell(lxw_worksheet* ws, CellPos pos, const CellValue& cell, const CellStyle& style)
     {
         const lxw_row_t row = pos.row - 1;
@@ -74,7 +144,7 @@ private:
         // error value is kept as its text.
         case CellValue::Kind::Text:
         case CellValue::Kind::Error:
-            check(worksheet_write_string(ws, row, col, utf8Of(cell.text), formatFor(style)));
+            check(worksheet_write_string(ws, row, col, utf8Of(cell.text, encoder, utf8), formatFor(style)));
             break;
         case CellValue::Kind::Number:
             check(worksheet_write_number(ws, row, col, cell.number, formatFor(style)));
@@ -95,18 +165,6 @@ private:
         }
     }
 
-    // A text as UTF-8, in one buffer reused for every cell: the library
-    // copies it at once. The library takes C strings, which end at a NUL;
-    // written as the workbook's escape for it, the text after it is kept.
-    const char* utf8Of(const QString& text)
-    {
-        if (text.contains(QChar(0)))
-            return utf8Of(QString(text).replace(QChar(0), QLatin1String("_x0000_")));
-        utf8.resize(encoder.requiredSpace(text.size()) + 1);
-        *encoder.appendToBuffer(utf8.data(), text) = '\0';
-        return utf8.constData();
-    }
-
     // One format object per distinct style, as the library wants.
     lxw_format* formatFor(const CellStyle& style)
     {
@@ -116,17 +174,8 @@ private:
         if (lastFormat && style == lastStyle)
             return lastFormat;
         auto& format = formats[style];
-        if (!format) {
-            format = workbook_add_format(book);
-            if (!format)
-                throw WorkbookError::cannotSave(path, QStringLiteral("内存不足"));
-            if (!style.numberFormat.isEmpty())
-                format_set_num_format(format, style.numberFormat.toUtf8().constData());
-            if (!style.fontName.isEmpty())
-                format_set_font_name(format, style.fontName.toUtf8().constData());
-            if (style.border == BorderLine::Continuous)
-                format_set_border(format, LXW_BORDER_THIN);
-        }
+        if (!format)
+            format = newFormat(book, style);
         lastStyle = style;
         lastFormat = format;
         return format;
@@ -147,33 +196,84 @@ private:
     QByteArray utf8;
 };
 
+void checkStreamed(lxw_error error)
+{
+    if (error != LXW_NO_ERROR)
+        throw WorkbookError(QStringLiteral("无法写入工作簿（%1）").arg(QString::fromUtf8(lxw_strerror(error))));
+}
+
 }  // namespace
 
 void writeXlsx(const Workbook& workbook, const QString& path)
 {
-    const QFileInfo target(path);
-    if (target.isDir())
-        throw WorkbookError::cannotSave(path, QStringLiteral("这是一个文件夹"));
-    if (!target.absoluteDir().exists())
-        throw WorkbookError::cannotSave(path, QStringLiteral("文件夹不存在"));
-    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".~%1.XXXXXX").arg(target.fileName())));
-    if (!temp.open())
-        throw WorkbookError::cannotSave(path, temp.errorString());
-    temp.close();  // kept (and removed when done) while the library writes it
-    const QByteArray tempName = QFile::encodeName(temp.fileName());
+    writeInPlace(path, [&](const QByteArray& tempName) {
+        std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new(tempName.constData()));
+        if (!book)
+            throw WorkbookError::cannotSave(path, QStringLiteral("无法创建工作簿"));
+        XlsxWriter writer(book.get(), path);
+        for (const Worksheet& sheet : workbook.worksheets())
+            writer.writeSheet(sheet);
+        const lxw_error closed = workbook_close(book.release());  // writes and frees
+        if (closed != LXW_NO_ERROR)
+            throw WorkbookError::cannotSave(path, QString::fromUtf8(lxw_strerror(closed)));
+    });
+}
 
-    std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new(tempName.constData()));
+StreamedWorkbook::StreamedWorkbook()
+{
+    if (!folder.isValid())
+        throw WorkbookError(QStringLiteral("无法创建临时文件夹（%1）").arg(folder.errorString()));
+    fileName = QFile::encodeName(folder.filePath(QStringLiteral("workbook.xlsx")));
+    book = workbook_new(fileName.constData());
+    sheet = book ? workbook_add_worksheet(book, "Sheet1") : nullptr;
+    if (!sheet)
+        throw WorkbookError(QStringLiteral("无法创建工作簿"));
+}
+
+StreamedWorkbook::~StreamedWorkbook()
+{
+    lxw_workbook_free(book);
+}
+
+lxw_format* StreamedWorkbook::format(const CellStyle& style)
+{
+    if (style.isDefault())
+        return nullptr;
+    auto& format = formats[style];
+    if (!format)
+        format = newFormat(book, style);
+    return format;
+}
+
+void StreamedWorkbook::write(int row, int column, const QString& text, lxw_format* format)
+{
     if (!book)
-        throw WorkbookError::cannotSave(path, QStringLiteral("无法创建工作簿"));
-    XlsxWriter writer(book.get(), path);
-    for (const Worksheet& sheet : workbook.worksheets())
-        writer.writeSheet(sheet);
-    const lxw_error closed = workbook_close(book.release());  // writes and frees
-    if (closed != LXW_NO_ERROR)
-        throw WorkbookError::cannotSave(path, QString::fromUtf8(lxw_strerror(closed)));
-    if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-        throw WorkbookError::cannotSave(path, QString::fromLocal8Bit(std::strerror(errno)));
-    // The temporary file was private to this user; the workbook is an ordinary file.
-    QFile::setPermissions(target.absoluteFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                         | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        throw WorkbookError(QStringLiteral("工作簿已经写完。"));
+    const lxw_row_t r = lxw_row_t(row - 1);
+    const lxw_col_t c = lxw_col_t(column - 1);
+    checkStreamed(text.isEmpty() ? worksheet_write_blank(sheet, r, c, format)
+                                 : worksheet_write_string(sheet, r, c, utf8Of(text, encoder, utf8), format));
+}
+
+// The package is made once, in the private folder; every save copies it.
+void StreamedWorkbook::finish()
+{
+    if (!book)
+        return;
+    lxw_workbook* done = book;
+    book = nullptr;
+    sheet = nullptr;
+    checkStreamed(workbook_close(done));  // writes and frees
+}
+
+void StreamedWorkbook::saveAs(const QString& path)
+{
+    finish();
+    writeInPlace(path, [&](const QByteArray& tempName) {
+        std::error_code error;
+        std::filesystem::copy_file(fileName.constData(), tempName.constData(),
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        if (error)
+            throw WorkbookError::cannotSave(path, QString::fromLocal8Bit(error.message()));
+    });
 }

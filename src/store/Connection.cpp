@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -174,7 +175,7 @@ Connection::Prepared& Connection::preparedFor(const SqlText& text, const QString
     return kept.try_emplace(shape, Prepared{std::move(statement), std::move(query), ++uses}).first->second;
 }
 
-StatementResult Connection::run(const SqlText& text)
+StatementResult Connection::run(const SqlText& text, const RowReader& eachRow)
 {
     const QString shape = TranslatedStatement::shapeOf(text);
     Prepared& prepared = preparedFor(text, shape);
@@ -182,6 +183,9 @@ StatementResult Connection::run(const SqlText& text)
     const QVariantList values = prepared.statement.values(text);
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values[i]);
+    // Done with it however the reading ends: no lock or half-read result
+    // stays behind.
+    auto finished = qScopeGuard([&query] { query.finish(); });
     StatementResult result;
     if (query.exec()) {
         const QSqlRecord record = query.record();
@@ -192,6 +196,8 @@ StatementResult Connection::run(const SqlText& text)
             row.reserve(record.count());
             for (int i = 0; i < record.count(); ++i)
                 row.append(query.value(i));
+            if (eachRow)
+                eachRow(result.fields, row);
             result.rows.push_back(std::move(row));
         }
         result.rowsAffected = query.numRowsAffected();
@@ -199,12 +205,11 @@ StatementResult Connection::run(const SqlText& text)
     // A row that cannot be read fails the statement as a whole.
     if (query.lastError().isValid()) {
         const QSqlError error = query.lastError();
+        finished.dismiss(); // the query goes with its entry
         // Prepared afresh next time, in case the failure lingers in it.
         kept.erase(shape);
         fail(error);
     }
-    // Done with it: no lock or half-read result stays behind.
-    query.finish();
     return result;
 }
 

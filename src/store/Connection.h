@@ -48,9 +48,14 @@ public:
     // The database file the connection string names, with '/' separators.
     QString dataSource() const;
 
-    // Runs one statement and reads all it gives; throws DbError with the
-    // engine's text on failure.
-    StatementResult run(const SqlText& text);
+    // What sees each row of a result as it is read: the result's columns and
+    // the row's values.
+    using RowReader = std::function<void(const QStringList& fields, const QVariantList& row)>;
+
+    // Runs one statement and reads all it gives, handing each row to
+    // `eachRow` (when given) before the next one is read; throws DbError
+    // with the engine's text on failure, or what `eachRow` throws.
+    StatementResult run(const SqlText& text, const RowReader& eachRow = {});
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const SqlText& text);
 

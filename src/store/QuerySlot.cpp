@@ -65,8 +65,13 @@ void QuerySlot::Close()
 
 void QuerySlot::Open()
 {
+    Open({});
+}
+
+void QuerySlot::Open(const std::function<void(const QStringList& fields, const QVariantList& row)>& eachRow)
+{
     Close();
-    StatementResult result = connection.run(joinLines(SQL.lines()));
+    StatementResult result = connection.run(joinLines(SQL.lines()), eachRow);
     fields = std::move(result.fields);
     rows = std::move(result.rows);
     active = true;

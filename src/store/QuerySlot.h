@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -67,6 +68,10 @@ public:
 
     void Close();
     void Open();
+    // Open, handing each row to `eachRow` as it is read, so that long work
+    // on the result keeps pace with the reading. When `eachRow` throws, the
+    // slot stays closed.
+    void Open(const std::function<void(const QStringList& fields, const QVariantList& row)>& eachRow);
     void ExecSQL();
     int RowsAffected() const { return rowsAffected; }
 

@@ -108,6 +108,22 @@ QByteArray readZipPart(const QString& path, const QString& part)
     return data;
 }
 
+QStringList zipPartNames(const QString& path)
+{
+    QStringList names;
+    unzFile zip = unzOpen(QFile::encodeName(path).constData());
+    if (!zip)
+        return names;
+    for (int at = unzGoToFirstFile(zip); at == UNZ_OK; at = unzGoToNextFile(zip)) {
+        unz_file_info info;
+        char name[512];
+        if (unzGetCurrentFileInfo(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK)
+            names.append(QString::fromUtf8(name));
+    }
+    unzClose(zip);
+    return names;
+}
+
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 QByteArray le16(int v);
 QByteArray le32(quint32 v);
@@ -31,6 +32,8 @@ QByteArray cellHead(int row, int column, int xf = 0);
 void writeOle(const QString& path, const QString& streamName, const QByteArray& stream);
 void writeZip(const QString& path, const QMap<QString, QByteArray>& parts);
 QByteArray readZipPart(const QString& path, const QString& part);
+// The names of a zip package's parts, in the package's order.
+QStringList zipPartNames(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // The parts of a one-sheet .xlsx around the given sheet and shared strings.

@@ -11,8 +11,10 @@
 #include "StatusProgress.h"
 #include "TestDatabase.h"
 #include "Unit8.h"
+#include "StreamedWorkbook.h"
 #include "Workbook.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -20,8 +22,11 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
+#include <optional>
 
 namespace {
 
@@ -112,6 +117,72 @@ struct Fixture {
     }
 };
 
+QByteArray readFileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The style of each cell of a saved workbook's first sheet that has one,
+// by address ("B3"), from its styles part; the default font and border are
+// left empty.
+QMap<QString, CellStyle> cellStyles(const QString& file)
+{
+    QMap<int, QString> numberFormats;
+    QStringList fonts;
+    QList<bool> borders;
+    QList<CellStyle> xfs;
+    QXmlStreamReader styles(readZipPart(file, QStringLiteral("xl/styles.xml")));
+    QString list;
+    while (!styles.atEnd()) {
+        if (styles.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto name = styles.name();
+        const QXmlStreamAttributes a = styles.attributes();
+        if (name == u"numFmt")
+            numberFormats[a.value(QLatin1String("numFmtId")).toInt()] = a.value(QLatin1String("formatCode")).toString();
+        else if (name == u"fonts" || name == u"borders" || name == u"cellXfs" || name == u"cellStyleXfs")
+            list = name.toString();
+        else if (name == u"font" && list == u"fonts")
+            fonts.append(QString());
+        else if (name == u"name" && list == u"fonts")
+            fonts.last() = fonts.size() == 1 ? QString() : a.value(QLatin1String("val")).toString();
+        else if (name == u"border" && list == u"borders")
+            borders.append(false);
+        else if (name == u"left" && list == u"borders")
+            borders.last() = a.value(QLatin1String("style")) == u"thin";
+        else if (name == u"xf" && list == u"cellXfs")
+            xfs.append(CellStyle{numberFormats.value(a.value(QLatin1String("numFmtId")).toInt()), fonts.value(a.value(QLatin1String("fontId")).toInt()),
+                        borders.value(a.value(QLatin1String("borderId")).toInt()) ? BorderLine::Continuous : BorderLine::None});
+    }
+    QMap<QString, CellStyle> cells;
+    QXmlStreamReader sheet(readZipPart(file, QStringLiteral("xl/worksheets/sheet1.xml")));
+    while (!sheet.atEnd())
+        if (sheet.readNext() == QXmlStreamReader::StartElement && sheet.name() == u"c")
+            cells[sheet.attributes().value(QLatin1String("r")).toString()] = xfs.value(sheet.attributes().value(QLatin1String("s")).toInt());
+    return cells;
+}
+
+// A term whose values are all that a cell can make hard: blanks kept at
+// both ends, empty and null values, numbers that must stay text, characters
+// outside the basic plane, markup, control characters, a NUL, a long text.
+void arrangeHardValues(TestDatabase& db)
+{
+    const QStringList roster{
+        "1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考",
+        "007|0012|00123456|李四|1E5|3.0|12|-1|1,000|缓考",
+        "007|0012| 2020005 |䶮𪚥|C 2|𪚥龘 Ω ü 😀| |外语学院|=SUM(A1)|TRUE",
+        "2|K2|2020001||C2|<a&b>\"'|赵老师|_x0041_|0.10|补考",
+        "3|K3|2020003|王五|C3|" + QStringLiteral("长").repeated(2000) + "|钱老师|数学学院||补考",
+    };
+    db.addRoster(roster);
+    db.exec(QStringLiteral("update t_bjgmd set bz = 'a' || char(9) || 'b' || char(10) || 'c' || char(1) || 'd', "
+                           "kkyx = '甲' || char(0) || '乙' where xh = '2020003'"));
+    db.exec(QStringLiteral("insert into t_js(jsm, rnrs) values('A101', 40), (' B 2 ', 30)"));
+    db.exec(QStringLiteral("insert into t_kscs(cc, sjxh, sjxh1, jsid) values('1','1','1',1), ('2','007','007',2), ('2','2','2',0)"));
+    db.exec(QStringLiteral("insert into t_cc(cc, kssj) values('1','6月20日 8:00'), ('2','')"));
+}
+
 QList<CellValue> rowValues(const Worksheet& sheet, int row, int columns)
 {
     QList<CellValue> values;
@@ -159,6 +230,9 @@ private Q_SLOTS:
     void exportFormatsAndBorders_data();
     void exportFormatsAndBorders();
     void exportOfMissingColumnKeepsTheWorkbook();
+    void exportOfATextTooLongForACell();
+    void exportMatchesTheKeptWorkbook_data();
+    void exportMatchesTheKeptWorkbook();
     void exitEmptiesThePath();
     void hostileWorkbooksStaySmall_data();
     void hostileWorkbooksStaySmall();
@@ -599,7 +673,7 @@ void SpreadsheetWindowTest::exportFormatsAndBorders_data()
 }
 
 // Which cells get the text format, the font and the borders: checked on the
-// sheet the export writes, before it is saved.
+// styles of the saved workbook's cells, and on the slot the export leaves.
 void SpreadsheetWindowTest::exportFormatsAndBorders()
 {
     QFETCH(int, candidates);
@@ -609,14 +683,16 @@ void SpreadsheetWindowTest::exportFormatsAndBorders()
         roster.append(rosterRow(i).join(u'|'));
     f.db.addRoster(roster);
 
-    f.w.ADOQuery1.Close();
-    f.w.ADOQuery1.SQL.Clear();
-    f.w.ADOQuery1.SQL.Add(arrangementStatement);
-    f.w.ADOQuery1.Open();
-    Workbook book;
-    Worksheet& sheet = book.firstSheet();
-    QCOMPARE(writeArrangement(f.w.ADOQuery1, sheet), candidates);
-    QCOMPARE(sheet.lastRow(), candidates + 1);
+    std::optional<StreamedWorkbook> book;
+    QCOMPARE(writeArrangement(f.w.ADOQuery1, [&]() -> StreamedWorkbook& { return book.emplace(); }), candidates);
+    QCOMPARE(f.w.ADOQuery1.SQL.Text(), QString::fromLatin1(arrangementStatement));
+    QCOMPARE(f.w.ADOQuery1.RecordCount(), candidates);
+    QVERIFY(f.w.ADOQuery1.Eof());
+    QCOMPARE(f.w.ADOQuery1.currentRow(), candidates - 1);
+    const QString file = f.path(QStringLiteral("styles.xlsx"));
+    book->saveAs(file);
+    QCOMPARE(Workbook::open(file).firstSheet().lastRow(), candidates + 1);
+    const QMap<QString, CellStyle> styles = cellStyles(file);
 
     const QList<bool> asText{true, true, true, true, false, false, true, false, true, false, true, true, true};
     const CellStyle framed{{}, QStringLiteral("宋体"), BorderLine::Continuous};
@@ -627,7 +703,8 @@ void SpreadsheetWindowTest::exportFormatsAndBorders()
             CellStyle want = inBlock ? framed : CellStyle{};
             if (textFormat)
                 want.numberFormat = QStringLiteral("@ ");
-            QVERIFY2(sheet.style(r, c) == want, qPrintable(QStringLiteral("row %1 column %2").arg(r).arg(c)));
+            const QString cell = QChar(u'A' + c - 1) + QString::number(r);
+            QVERIFY2(styles.value(cell) == want, qPrintable(cell));
         }
 }
 
@@ -650,6 +727,72 @@ void SpreadsheetWindowTest::exportOfMissingColumnKeepsTheWorkbook()
     const Workbook book = Workbook::open(file);
     QCOMPARE(rowValues(book.firstSheet(), 2, 4),
              (QList<CellValue>{CellValue::fromText("2020001"), CellValue::fromText("1"), CellValue::fromText("K1"), CellValue()}));
+}
+
+// A cell holds at most 32,767 characters: the export stops there with its
+// message instead of reporting success for a workbook that cannot be saved,
+// the rows before it are the user's, and the database is not left locked by
+// the half-read result.
+void SpreadsheetWindowTest::exportOfATextTooLongForACell()
+{
+    Fixture f;
+    f.arrange();
+    f.db.exec(QStringLiteral("update t_bjgmd set kcmc = replace(hex(zeroblob(16384)), '0', '长') where xh = '2020003'"));
+    const QString file = f.path(QStringLiteral("部分.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{formatError});
+    QCOMPARE(f.dialogs.openedDocuments, QStringList{file});
+    const Workbook book = Workbook::open(file);
+    QCOMPARE(cellText(book.firstSheet().cell(1, 1)), QStringLiteral("学号"));
+    QVERIFY_THROWS_NO_EXCEPTION(f.db.exec(QStringLiteral("update t_bjgmd set bz = '已导出'")));
+}
+
+void SpreadsheetWindowTest::exportMatchesTheKeptWorkbook_data()
+{
+    QTest::addColumn<QString>("term");
+    QTest::newRow("hard values") << QStringLiteral("hard-values");
+    QTest::newRow("empty result") << QStringLiteral("empty");
+    QTest::newRow("missing column") << QStringLiteral("missing-column");
+}
+
+// The exported package part by part against the one kept beside this test,
+// written by the export as the clerks have had it: any change of a cell, a
+// shared string or a style shows. Only the time of writing may differ.
+void SpreadsheetWindowTest::exportMatchesTheKeptWorkbook()
+{
+    QFETCH(QString, term);
+    Fixture f;
+    if (term != u"empty")
+        arrangeHardValues(f.db);
+    if (term == u"missing-column") {
+        f.w.hide();
+        f.db.exec(QStringLiteral("drop view hbkap"));
+        f.db.exec(QStringLiteral("create view hbkap as select xh, sjxh, kcxh, kcdm, xm, kcmc from t_bjgmd"));
+        f.w.show();
+    }
+    const QString file = f.path(QStringLiteral("导出.xlsx"));
+    f.dialogs.saveAnswers = {file};
+    f.w.Button2->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{term == u"missing-column" ? formatError : QStringLiteral("导出成功!")});
+
+    const QDir kept(QStringLiteral(PAIKAO_EXPORT_EXPECTED) + u'/' + term);
+    const QStringList parts = zipPartNames(file);
+    QCOMPARE(parts.join(u'\n'), QString::fromUtf8(readFileBytes(kept.filePath(QStringLiteral("parts.txt")))).trimmed());
+    static const QRegularExpression written(QStringLiteral("(<dcterms:(?:created|modified)[^>]*>)[^<]*"));
+    for (const QString& part : parts) {
+        QString got = QString::fromUtf8(readZipPart(file, part));
+        QString want = QString::fromUtf8(readFileBytes(kept.filePath(part)));
+        if (part == u"docProps/core.xml") {
+            got.replace(written, QStringLiteral("\\1"));
+            want.replace(written, QStringLiteral("\\1"));
+        }
+        qsizetype at = 0;
+        while (at < got.size() && at < want.size() && got[at] == want[at])
+            ++at;
+        QVERIFY2(got == want, qPrintable(QStringLiteral("%1 differs at %2: %3 where %4 was kept")
+                                              .arg(part).arg(at).arg(got.mid(at, 60), want.mid(at, 60))));
+    }
 }
 
 void SpreadsheetWindowTest::exitEmptiesThePath()

@@ -1,6 +1,7 @@
 // The period-time window: the periods with their times, storing a time as
 // typed for the clicked period, and the second press that stores an empty
-// time.
+// time; a time another period has is refused while the two share a
+// student.
 #include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "TestDatabase.h"
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void storesTheTimeAsTypedForTheClickedPeriod();
     void secondPressStoresAnEmptyTime();
     void noClickedPeriodIsRefused();
+    void sameTimeRefusedWhileTheyShareAStudent();
 };
 
 namespace {
@@ -73,6 +75,43 @@ void TestPeriodTimes::noClickedPeriodIsRefused()
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"请先在列表中选择场次"});
     QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|''", "2|''", "3|''"}));
     QCOMPARE(f.w.Edit1->text(), QString("2027-01-10 14:00"));
+}
+
+void TestPeriodTimes::sameTimeRefusedWhileTheyShareAStudent()
+{
+    Fixture f;
+    // S1 sits papers 1 and 2; paper 3 shares nobody with paper 1.
+    f.db.addRoster({"1|K1|S1|甲|C1|高等数学|王|数学系||补考", "2|K2|S1|甲|C2|大学英语|赵|外语系||补考",
+                    "3|K3|S2|乙|C3|日语|钱|外语系||补考"});
+    f.db.exec("insert into t_kscs(cc,sjxh,sjxh1) values('1','1','1'),('2','2','2'),('3','3','3')");
+    f.db.exec("update t_cc set kssj='2027-01-11 星期一 08:00-10:00' where cc='1'");
+    f.reopen();
+    const QStringList before = f.db.rows(timesQuery);
+
+    clickRowShowing(f.w.DBGrid1, 0, "2");
+    typeInto(f.w.Edit1, "2027-01-11 星期一 08:00-10:00 ");
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    QCOMPARE(f.dialogs.boxes[0].kind, QString("warning"));
+    QVERIFY2(f.dialogs.boxes[0].text.contains("学号 S1 甲") && f.dialogs.boxes[0].text.contains("高等数学（试卷序号 1）")
+                 && f.dialogs.boxes[0].text.contains("大学英语（试卷序号 2）"),
+             qPrintable(f.dialogs.boxes[0].text));
+    f.dialogs.boxes.clear();
+    QCOMPARE(f.db.rows(timesQuery), before);
+    QCOMPARE(f.w.Edit1->text(), QString("2027-01-11 星期一 08:00-10:00 "));
+
+    // The window has no default button: Enter neither stores nor exports.
+    clickRowShowing(f.w.DBGrid1, 0, "3");
+    typeInto(f.w.Edit1, "2027-01-11 星期一 08:00-10:00");
+    QTest::keyClick(f.w.Edit1, Qt::Key_Return);
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    QCOMPARE(f.db.rows(timesQuery), before);
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"修改成功"});
+    QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|'2027-01-11 星期一 08:00-10:00'", "2|''",
+                                                 "3|'2027-01-11 星期一 08:00-10:00'"}));
+    QTest::keyClick(f.w.DBGrid1, Qt::Key_Escape);
+    QVERIFY(!f.w.isVisible());
 }
 
 QTEST_MAIN(TestPeriodTimes)
