@@ -49,8 +49,9 @@ int rowsLeftBelow(const Worksheet& sheet, int count)
     const int stop = count + 2;
     int rows = sheet.rowsPastKeyedEnd();
     int lastRow = 0;
-    for (auto cell = sheet.values().lower_bound({stop, 1}); cell != sheet.values().end(); ++cell) {
-        const auto& [pos, value] = *cell;
+    const CellValues values = sheet.values();
+    for (auto cell = values.lower_bound({stop, 1}); cell != values.end(); ++cell) {
+        const auto [pos, value] = *cell;
         if (pos.row != lastRow && pos.column <= int(rosterColumns.size()) && !trimBlanks(cellText(value)).isEmpty()) {
             lastRow = pos.row;
             ++rows;

@@ -112,24 +112,60 @@ void Worksheet::checkPosition(int row, int column)
         throw WorkbookError(QStringLiteral("单元格位置超出范围：第%1行第%2列").arg(row).arg(column));
 }
 
+std::size_t Worksheet::indexOf(CellPos pos) const
+{
+    // Cells are mostly asked for and set in order: past the last cell is the end.
+    if (cells.empty() || cells.back().pos() < pos)
+        return cells.size();
+    const auto at = std::lower_bound(cells.begin(), cells.end(), pos,
+                                     [](const StoredCell& cell, CellPos p) { return cell.pos() < p; });
+    return std::size_t(at - cells.begin());
+}
+
+Worksheet::StoredCell Worksheet::stored(CellPos pos, const CellValue& value)
+{
+    static_assert(sizeof(StoredCell) == 16);
+    StoredCell cell{pos.row, quint16(pos.column), value.kind, {value.number}};
+    if (value.kind == CellValue::Kind::Text || value.kind == CellValue::Kind::Error) {
+        const auto known = textIndex.constFind(value.text);
+        if (known != textIndex.cend()) {
+            cell.text = known.value();
+        } else {
+            cell.text = quint32(texts.size());
+            textIndex.insert(value.text, cell.text);
+            texts.push_back(value.text);
+        }
+    }
+    return cell;
+}
+
+CellValue Worksheet::valueOf(const StoredCell& cell) const
+{
+    if (cell.kind == CellValue::Kind::Text || cell.kind == CellValue::Kind::Error)
+        return {cell.kind, texts[cell.text], 0};
+    return {cell.kind, {}, cell.number};
+}
+
 CellValue Worksheet::cell(int row, int column) const
 {
-    const auto it = cellValues.find({row, column});
-    return it == cellValues.end() ? CellValue{} : it->second;
+    const std::size_t at = indexOf({row, column});
+    return at < cells.size() && cells[at].pos() == CellPos{row, column} ? valueOf(cells[at]) : CellValue{};
 }
 
 void Worksheet::setCell(int row, int column, const CellValue& value)
 {
     checkPosition(row, column);
     const CellPos pos{row, column};
-    // Sheets are mostly filled in order: a cell past the last one goes to the end.
-    if (cellValues.empty() || cellValues.rbegin()->first < pos) {
-        if (!value.isEmpty())
-            cellValues.emplace_hint(cellValues.end(), pos, value);
-    } else if (value.isEmpty()) {
-        cellValues.erase(pos);
+    const std::size_t at = indexOf(pos);
+    const auto place = cells.begin() + std::ptrdiff_t(at);
+    const bool held = at < cells.size() && cells[at].pos() == pos;
+    if (value.isEmpty()) {
+        if (held)
+            cells.erase(place);
+    } else if (held) {
+        cells[at] = stored(pos, value);
     } else {
-        cellValues[pos] = value;
+        cells.insert(place, stored(pos, value));
     }
 }
 
@@ -171,9 +207,9 @@ void Worksheet::fitColumnWidths(double widest)
 {
     constexpr double defaultWidth = 8.43; // the spreadsheet programs' default
     std::map<int, int> longest;
-    for (const auto& [pos, value] : cellValues) {
-        const QString shown = value.kind == CellValue::Kind::Number ? QString::number(value.number) : value.text;
-        longest[pos.column] = std::max(longest[pos.column], displayWidth(shown));
+    for (const StoredCell& cell : cells) {
+        const QString shown = cell.kind == CellValue::Kind::Number ? QString::number(cell.number) : valueOf(cell).text;
+        longest[cell.column] = std::max(longest[cell.column], displayWidth(shown));
     }
     for (const auto& [column, characters] : longest)
         setColumnWidth(column, std::clamp(characters + 2.0, defaultWidth, widest)); // a little air either side
@@ -201,15 +237,36 @@ CellStyle Worksheet::style(int row, int column) const
 
 int Worksheet::lastRow() const
 {
-    return cellValues.empty() ? 0 : cellValues.rbegin()->first.row;
+    return cells.empty() ? 0 : cells.back().row;
 }
 
 int Worksheet::lastColumn() const
 {
     int last = 0;
-    for (const auto& [pos, value] : cellValues)
-        last = std::max(last, pos.column);
+    for (const StoredCell& cell : cells)
+        last = std::max<int>(last, cell.column);
     return last;
+}
+
+CellValues::iterator::value_type CellValues::iterator::operator*() const
+{
+    const Worksheet::StoredCell& cell = sheet->cells[index];
+    return {cell.pos(), sheet->valueOf(cell)};
+}
+
+CellValues::iterator CellValues::end() const
+{
+    return {sheet, sheet.cells.size()};
+}
+
+CellValues::iterator CellValues::lower_bound(CellPos pos) const
+{
+    return {sheet, sheet.indexOf(pos)};
+}
+
+std::size_t CellValues::size() const
+{
+    return sheet.cells.size();
 }
 
 Workbook::Workbook() : sheets{Worksheet()} {}
@@ -230,14 +287,15 @@ Workbook Workbook::open(const QString& path, const ReadBounds& bounds)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw WorkbookError(QStringLiteral("无法打开文件：%1（%2）").arg(path, file.errorString()));
-    const QByteArray data = file.read(maxFileSize + 1);
+    // As much as the file holds, not a buffer of the largest size allowed.
+    const QByteArray data = file.read(std::min(file.size(), maxFileSize) + 1);
 
     // Told apart by the container's signature, so a renamed file still opens.
     static const QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     if (data.startsWith(ole))
-        return Workbook({readXls(data, path, bounds)});
+        return Workbook(readXls(data, path, bounds));
     if (data.startsWith("PK\x03\x04") || data.startsWith("PK\x05\x06"))
-        return Workbook({readXlsx(data, path, bounds)});
+        return Workbook(readXlsx(data, path, bounds));
     throw WorkbookError::invalidFile(path, data.isEmpty() ? QStringLiteral("文件为空")
                                                           : QStringLiteral("既不是.xls也不是.xlsx格式"));
 }
@@ -251,15 +309,16 @@ namespace {
 
 // Half of a character pair (an _xD800_ escape, a cut UTF-16 string) cannot
 // be stored as text: it becomes U+FFFD, as a text decoder does.
-QString withoutLoneSurrogates(QString text)
+QString withoutLoneSurrogates(const QString& text)
 {
+    QString out = text; // shares the characters until one is replaced
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i;
         else if (text[i].isSurrogate())
-            text[i] = QChar::ReplacementCharacter;
+            out[i] = QChar::ReplacementCharacter;
     }
-    return text;
+    return out;
 }
 
 // Far above any roster's shared strings, far below what fills the memory.

@@ -8,11 +8,16 @@
 // Rows and columns count from 1. Every failure is a WorkbookError; callers
 // catch it (it must never unwind through Qt's event loop).
 
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <deque>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 // A failure to read or write a workbook. The message is Chinese, for the clerk.
 class WorkbookError : public std::runtime_error {
@@ -29,7 +34,7 @@ public:
 
 // One cell's value as the file stores it.
 struct CellValue {
-    enum class Kind { Empty, Text, Number, Boolean, Error, DateTime };
+    enum class Kind : quint8 { Empty, Text, Number, Boolean, Error, DateTime };
 
     Kind kind = Kind::Empty;
     QString text;       // Text: the text; Error: its code, e.g. "#N/A"
@@ -97,6 +102,43 @@ private:
     CellRange area;
 };
 
+// The cells of a worksheet that hold a value, row by row and left to
+// right, each as its position and value.
+class CellValues {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = std::pair<CellPos, CellValue>;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = value_type;
+
+        iterator(const Worksheet& sheet, std::size_t index) : sheet(&sheet), index(index) {}
+        value_type operator*() const;
+        iterator& operator++()
+        {
+            ++index;
+            return *this;
+        }
+        bool operator==(const iterator& o) const { return index == o.index; }
+
+    private:
+        const Worksheet* sheet;
+        std::size_t index;
+    };
+
+    explicit CellValues(const Worksheet& sheet) : sheet(sheet) {}
+    iterator begin() const { return {sheet, 0}; }
+    iterator end() const;
+    // The first cell at or after `pos`.
+    iterator lower_bound(CellPos pos) const;
+    std::size_t size() const;
+
+private:
+    const Worksheet& sheet;
+};
+
 class Worksheet {
 public:
     // Largest position a workbook can hold (.xlsx limits).
@@ -142,7 +184,7 @@ public:
     void countRowPastKeyedEnd() { ++pastKeyedEnd; }
     int lastColumn() const;
 
-    const std::map<CellPos, CellValue>& values() const { return cellValues; }
+    CellValues values() const { return CellValues(*this); }
     const std::map<CellPos, CellStyle>& styles() const { return cellStyles; }
     const std::map<int, QString>& columnNumberFormats() const { return columnFormats; }
     const std::map<int, double>& columnWidths() const { return widths; }
@@ -151,9 +193,36 @@ public:
 
 private:
     friend class Range;
+    friend class CellValues;
+
+    // One cell that holds a value, in 16 bytes: a roster of 100,000 rows
+    // is read whole. A text is one of `texts`; a number is in `number`.
+    struct StoredCell {
+        int row;
+        quint16 column;
+        CellValue::Kind kind;
+        union {
+            double number;
+            quint32 text;
+        };
+
+        CellPos pos() const { return {row, column}; }
+    };
+
+    std::size_t indexOf(CellPos pos) const;  // of the first cell at or after pos
+    StoredCell stored(CellPos pos, const CellValue& value);
+    CellValue valueOf(const StoredCell& cell) const;
 
     QString sheetName;
-    std::map<CellPos, CellValue> cellValues;
+    // Sorted by position; a deque grows without moving what it holds, so
+    // reading never needs twice the room for a moment.
+    std::deque<StoredCell> cells;
+    // Each distinct text once: a roster repeats its courses, teachers and
+    // departments on every row, and the cells hand out shared copies, so
+    // that the rows an import keeps share them too. A text no cell holds
+    // any more stays: sheets are filled once, cell by cell.
+    std::vector<QString> texts;
+    QHash<QString, quint32> textIndex;
     std::map<CellPos, CellStyle> cellStyles;
     std::map<int, QString> columnFormats;
     std::map<int, double> widths;
@@ -195,7 +264,8 @@ public:
     void saveAs(const QString& path) const;
 
 private:
-    explicit Workbook(QList<Worksheet> sheets) : sheets(std::move(sheets)) {}
+    // Takes the sheet over: a sheet read from a file is never copied.
+    explicit Workbook(Worksheet&& sheet) { sheets.append(std::move(sheet)); }
 
     QList<Worksheet> sheets;
 };

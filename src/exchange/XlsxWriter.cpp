@@ -88,15 +88,18 @@ public:
         // Every cell that has a value or a style of its own, in order.
         const CellValue empty;
         const CellStyle plain;
-        auto value = sheet.values().begin();
+        const CellValues values = sheet.values();
+        auto value = values.begin();
         auto style = sheet.styles().begin();
-        const auto valuesEnd = sheet.values().end();
+        const auto valuesEnd = values.end();
         const auto stylesEnd = sheet.styles().end();
         while (value != valuesEnd || style != stylesEnd) {
-            const bool hasValue = value != valuesEnd && (style == stylesEnd || value->first <= style->first);
-            const bool hasStyle = style != stylesEnd && (value == valuesEnd || style->first <= value->first);
-            const CellPos pos = hasValue ? value->first : style->first;
-            const CellValue& cell = hasValue ? value->second : empty;
+            const bool valueLeft = value != valuesEnd;
+            const std::pair<CellPos, CellValue> next = valueLeft ? *value : std::pair<CellPos, CellValue>{};
+            const bool hasValue = valueLeft && (style == stylesEnd || next.first <= style->first);
+            const bool hasStyle = style != stylesEnd && (!valueLeft || style->first <= next.first);
+            const CellPos pos = hasValue ? next.first : style->first;
+            const CellValue& cell = hasValue ? next.second : empty;
             const CellStyle& own = hasStyle ? style->second : plain;
             if (own.numberFormat.isEmpty() && !sheet.columnNumberFormats().empty())
                 writeCell(ws, pos, cell, sheet.style(pos.row, pos.column));  // with its column's number format

@@ -213,6 +213,35 @@ TEST(Worksheet, PositionsOutsideTheSheetAreRefused)
     EXPECT_NO_THROW(sheet.setCell(Worksheet::maxRows, Worksheet::maxColumns, QStringLiteral("x")));
 }
 
+// Cells set in any order, replaced by another kind, or emptied, read back
+// in row order with the last value each was given.
+TEST(Worksheet, CellsKeepTheLastValueGivenInAnyOrder)
+{
+    Worksheet sheet;
+    sheet.setCell(3, 2, QStringLiteral("丙"));
+    sheet.setCell(1, 5, CellValue::fromNumber(7));
+    sheet.setCell(3, 1, QStringLiteral("乙"));
+    sheet.setCell(2, 4, CellValue::fromError(QStringLiteral("#N/A")));
+    sheet.setCell(1, 5, QStringLiteral("甲甲"));
+    sheet.setCell(3, 2, CellValue::fromBoolean(true));
+    sheet.setCell(2, 4, CellValue{});
+    sheet.setCell(4, 3, CellValue{});
+    sheet.setCell(2, 6, CellValue::fromDateSerial(44197.5));
+
+    QStringList cells;
+    for (const auto& [pos, value] : sheet.values())
+        cells << QStringLiteral("%1,%2=%3").arg(pos.row).arg(pos.column).arg(cellText(value));
+    EXPECT_EQ(cells.join(' '), QStringLiteral("1,5=甲甲 2,6=2021-01-01 12:00:00 3,1=乙 3,2=TRUE"));
+    EXPECT_EQ(sheet.cell(1, 5), CellValue::fromText(QStringLiteral("甲甲")));
+    EXPECT_EQ(sheet.cell(3, 2), CellValue::fromBoolean(true));
+    EXPECT_TRUE(sheet.cell(2, 4).isEmpty());
+    EXPECT_TRUE(sheet.cell(9, 9).isEmpty());
+    EXPECT_EQ((*sheet.values().lower_bound({2, 7})).first, (CellPos{3, 1}));
+    EXPECT_EQ(sheet.values().lower_bound({3, 3}), sheet.values().end());
+    EXPECT_EQ(sheet.lastRow(), 3);
+    EXPECT_EQ(sheet.lastColumn(), 6);
+}
+
 TEST(Worksheet, RangeAddresses)
 {
     const CellRange r = CellRange::fromAddress(QStringLiteral("A2:f12"));
