@@ -226,6 +226,13 @@ void SpreadTimesDialog::removeSitting()
     delete sittingsList->currentItem();
 }
 
+// The sittings list empties its model while it is destroyed, after other
+// boxes the summary reads are gone: the summary must not hear of it.
+SpreadTimesDialog::~SpreadTimesDialog()
+{
+    sittingsList->model()->disconnect(this);
+}
+
 void SpreadTimesDialog::setRunning(bool on)
 {
     running = on;

@@ -31,6 +31,7 @@ class SpreadTimesDialog : public QDialog {
 
 public:
     SpreadTimesDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~SpreadTimesDialog() override;
 
     QDateEdit* firstDateEdit;
     QList<QCheckBox*> skipWeekdayBoxes; // Monday .. Sunday
