@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DataModule.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "TestDatabase.h"
 #include "TorontoRoster.h"
 

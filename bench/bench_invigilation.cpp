@@ -6,8 +6,8 @@
 // Times the whole run (plan and adoption) and prints the spread of duties
 // and the rooms left short against what is possible: the places each time needs against who is
 // free then.
-#include "Invigilation.h"
-#include "RoomAssignment.h"
+#include "people/Invigilation.h"
+#include "rooms/RoomAssignment.h"
 #include "ScheduledToronto.h"
 
 #include <QRandomGenerator>

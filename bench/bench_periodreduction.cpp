@@ -5,7 +5,7 @@
 // periods found, the data's best known colouring (proved = 1 when that is
 // the optimum), seconds to the best, the whole search, and reading and
 // writing the placements.
-#include "PeriodReduction.h"
+#include "periods/PeriodReduction.h"
 #include "ScheduledToronto.h"
 
 #include <benchmark/benchmark.h>

@@ -8,7 +8,7 @@
 // Prints the rooms in use and the empty seats against a lower bound (per
 // period, candidates over the largest room), the papers split, and the
 // candidates left without a seat.
-#include "RoomAssignment.h"
+#include "rooms/RoomAssignment.h"
 #include "ScheduledToronto.h"
 
 #include <QRandomGenerator>

@@ -3,7 +3,7 @@
 // number of conflict tests, and the run's work as a share of the 25 ms per
 // paper that the window waits anyway.
 #include "DataModule.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "TestDatabase.h"
 #include "TorontoRoster.h"
 

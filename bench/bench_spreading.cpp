@@ -6,8 +6,8 @@
 // machine gets the same budget as on an idle one.
 // Each set's final timetable goes to <folder>/<set>.sol: one line per exam,
 // its id as in the .crs file, then its period 0..K-1.
-#include "Colouring.h"
-#include "Spreading.h"
+#include "periods/Colouring.h"
+#include "periods/Spreading.h"
 
 #include <algorithm>
 #include <ctime>

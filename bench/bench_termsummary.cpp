@@ -1,7 +1,7 @@
 // The main window's term summary on the largest Toronto set, scheduled by
 // first fit: the time to read every figure, as each activation does.
 #include "ScheduledToronto.h"
-#include "TermSummary.h"
+#include "overview/TermSummary.h"
 
 #include <benchmark/benchmark.h>
 

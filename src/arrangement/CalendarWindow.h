@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TermCalendar.h"
+#include "overview/TermCalendar.h"
 #include "Form.h"
 #include "ReportOutput.h"
 #include "ReportSettings.h"

@@ -2,7 +2,7 @@
 
 #include "DataModule.h"
 #include "Guard.h"
-#include "Invigilation.h"
+#include "people/Invigilation.h"
 #include "InvigilationPrinting.h"
 #include "InvigilatorSheet.h"
 #include "SlotSteps.h"

@@ -3,8 +3,8 @@
 #include "ComboBox.h"
 #include "DataModule.h"
 #include "Dialogs.h"
-#include "RoomAssignment.h"
-#include "RoomCapacity.h"
+#include "rooms/RoomAssignment.h"
+#include "rooms/RoomCapacity.h"
 #include "SlotSteps.h"
 
 void openRoomList(DataModule& dm, ComboBox& choice)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ExamCalendar.h"
-#include "TermTimetable.h"
+#include "time/ExamCalendar.h"
+#include "periods/TermTimetable.h"
 
 #include <QDialog>
 #include <optional>

@@ -3,7 +3,7 @@
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "Guard.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "SlotSteps.h"
 #include "StatusProgress.h"
 

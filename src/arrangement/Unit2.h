@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Form.h"
-#include "PeriodReduction.h"
+#include "periods/PeriodReduction.h"
 
 class DBGrid;
 class DataModule;

@@ -5,8 +5,8 @@
 #include "DataModule.h"
 #include "Guard.h"
 #include "LabelledRows.h"
-#include "PeriodChange.h"
-#include "RoomAssignment.h"
+#include "periods/PeriodChange.h"
+#include "rooms/RoomAssignment.h"
 #include "RoomChoice.h"
 #include "SlotSteps.h"
 

@@ -3,12 +3,12 @@
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "Guard.h"
-#include "SameTime.h"
+#include "time/SameTime.h"
 #include "SlotSteps.h"
-#include "SpreadAdoption.h"
+#include "periods/SpreadAdoption.h"
 #include "SpreadTimesDialog.h"
 #include "SpreadsheetApp.h"
-#include "StudentTimetable.h"
+#include "overview/StudentTimetable.h"
 #include "StudentTimetableSheet.h"
 
 #include <QGroupBox>

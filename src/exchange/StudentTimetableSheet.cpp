@@ -1,6 +1,6 @@
 #include "StudentTimetableSheet.h"
 
-#include "StudentTimetable.h"
+#include "overview/StudentTimetable.h"
 #include "Workbook.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Invigilation.h"
+#include "people/Invigilation.h"
 #include "RoomPrinting.h"
 
 // The invigilation lists without a window, through the report engine and

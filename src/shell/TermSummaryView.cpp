@@ -1,6 +1,6 @@
 #include "TermSummaryView.h"
 
-#include "TermSummary.h"
+#include "overview/TermSummary.h"
 
 TermSummaryView::TermSummaryView(QWidget* parent)
     : QLabel(parent)

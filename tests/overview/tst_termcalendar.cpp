@@ -1,7 +1,7 @@
 // The term's calendar: where each period lands, its figures, the empty
 // states, and the days' figures against counts made here from the raw rows.
 #include "DataModule.h"
-#include "TermCalendar.h"
+#include "overview/TermCalendar.h"
 #include "TestDatabase.h"
 
 #include <QHash>

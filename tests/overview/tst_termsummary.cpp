@@ -2,9 +2,9 @@
 // here from the raw tables, on one term taken through every state.
 #include "Backup.h"
 #include "DataModule.h"
-#include "RoomAssignment.h"
-#include "Scheduling.h"
-#include "TermSummary.h"
+#include "rooms/RoomAssignment.h"
+#include "periods/Scheduling.h"
+#include "overview/TermSummary.h"
 #include "TestDatabase.h"
 
 #include <QSet>

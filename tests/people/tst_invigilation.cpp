@@ -4,7 +4,7 @@
 // changes the duty grid makes.
 #include "DataModule.h"
 #include "DbError.h"
-#include "Invigilation.h"
+#include "people/Invigilation.h"
 #include "TestDatabase.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
 // The colouring search on graphs whose chromatic number is known: the result
 // is checked edge by edge here, apart from the search's own check.
-#include "Colouring.h"
+#include "periods/Colouring.h"
 
 #include <QTest>
 #include <random>

@@ -2,9 +2,9 @@
 // back, on small rosters and on a Toronto set with a proved optimum. The
 // result is checked in the raw tables, apart from the code under test.
 #include "DataModule.h"
-#include "PeriodReduction.h"
+#include "periods/PeriodReduction.h"
 #include "Rosters.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "TorontoRoster.h"
 
 #include <QTest>

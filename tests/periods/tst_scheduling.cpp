@@ -5,7 +5,7 @@
 #include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "Rosters.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "StatusProgress.h"
 #include "Unit1.h"
 #include "Unit2.h"

@@ -1,8 +1,8 @@
 // The spread of each student's papers: the cost against figures worked out
 // by hand, and the search's result checked for clashes and loads here, apart
 // from the search's own bookkeeping, on a small roster and a Toronto set.
-#include "SpreadState.h"
-#include "Spreading.h"
+#include "periods/SpreadState.h"
+#include "periods/Spreading.h"
 #include "TorontoRoster.h"
 
 #include <QHash>

@@ -8,7 +8,7 @@
 #include "PdfText.h"
 #include "RecordingDialogs.h"
 #include "Rosters.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "SpreadTimesDialog.h"
 #include "Unit4.h"
 #include "Unit6.h"

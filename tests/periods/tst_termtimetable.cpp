@@ -2,11 +2,11 @@
 // the written tables are checked with SQL of this test's own, apart from
 // the search and the code under test.
 #include "DataModule.h"
-#include "ExamCalendar.h"
+#include "time/ExamCalendar.h"
 #include "Rosters.h"
-#include "Scheduling.h"
-#include "SpreadAdoption.h"
-#include "TermTimetable.h"
+#include "periods/Scheduling.h"
+#include "periods/SpreadAdoption.h"
+#include "periods/TermTimetable.h"
 #include "TorontoRoster.h"
 
 #include <QTest>

@@ -3,7 +3,7 @@
 // and against the window's own conflict test asked period by period.
 #include "DataModule.h"
 #include "Rosters.h"
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 #include "SlotSteps.h"
 #include "TorontoRoster.h"
 #include "Transaction.h"

@@ -4,7 +4,7 @@
 // changes nothing. Checked in the raw tables.
 #include "DataModule.h"
 #include "RecordingDialogs.h"
-#include "RoomAssignment.h"
+#include "rooms/RoomAssignment.h"
 #include "RoomTerms.h"
 #include "TestDatabase.h"
 #include "Unit4.h"

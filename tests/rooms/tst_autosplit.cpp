@@ -4,7 +4,7 @@
 // raw tables and in what the other windows read.
 #include "DataModule.h"
 #include "RecordingDialogs.h"
-#include "RoomAssignment.h"
+#include "rooms/RoomAssignment.h"
 #include "RoomTerms.h"
 #include "TestDatabase.h"
 #include "Unit4.h"

@@ -1,7 +1,7 @@
 // Giving a period the time another period has: which student and papers
 // make it a clash, and when it is none.
 #include "DataModule.h"
-#include "SameTime.h"
+#include "time/SameTime.h"
 #include "TestDatabase.h"
 
 #include <QTest>

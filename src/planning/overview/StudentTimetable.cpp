@@ -1,9 +1,9 @@
-#include "StudentTimetable.h"
+#include "overview/StudentTimetable.h"
 
 #include "Blanks.h"
 #include "DataModule.h"
 #include "SlotSteps.h"
-#include "TermTimetable.h"
+#include "periods/TermTimetable.h"
 
 #include <QCollator>
 #include <QHash>

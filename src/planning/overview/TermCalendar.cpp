@@ -1,11 +1,11 @@
-#include "TermCalendar.h"
+#include "overview/TermCalendar.h"
 
-#include "ExamCalendar.h"
+#include "time/ExamCalendar.h"
 
 #include "DataModule.h"
 #include "SlotSteps.h"
-#include "Spreading.h"
-#include "TermTimetable.h"
+#include "periods/Spreading.h"
+#include "periods/TermTimetable.h"
 
 #include <QHash>
 #include <QMap>

@@ -1,4 +1,4 @@
-#include "TermSummary.h"
+#include "overview/TermSummary.h"
 
 #include "Backup.h"
 #include "DataModule.h"

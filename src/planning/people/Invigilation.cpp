@@ -1,4 +1,4 @@
-#include "Invigilation.h"
+#include "people/Invigilation.h"
 
 #include "DataModule.h"
 #include "SlotSteps.h"

@@ -1,4 +1,4 @@
-#include "Colouring.h"
+#include "periods/Colouring.h"
 
 #include <algorithm>
 #include <random>

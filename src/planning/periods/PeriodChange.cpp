@@ -1,4 +1,4 @@
-#include "PeriodChange.h"
+#include "periods/PeriodChange.h"
 
 #include "DataModule.h"
 #include "SlotSteps.h"

@@ -1,7 +1,7 @@
-#include "PeriodReduction.h"
+#include "periods/PeriodReduction.h"
 
 #include "DataModule.h"
-#include "PeriodChange.h"
+#include "periods/PeriodChange.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Colouring.h"
+#include "periods/Colouring.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "Scheduling.h"
+#include "periods/Scheduling.h"
 
 #include "DataModule.h"
 #include "SlotSteps.h"

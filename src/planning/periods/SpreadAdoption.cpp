@@ -1,7 +1,7 @@
-#include "SpreadAdoption.h"
+#include "periods/SpreadAdoption.h"
 
 #include "DataModule.h"
-#include "PeriodChange.h"
+#include "periods/PeriodChange.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
 

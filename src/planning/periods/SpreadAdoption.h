@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TermTimetable.h"
+#include "periods/TermTimetable.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "SpreadState.h"
+#include "periods/SpreadState.h"
 
 #include <algorithm>
 #include <map>

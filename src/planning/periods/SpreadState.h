@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Spreading.h"
+#include "periods/Spreading.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
-#include "Spreading.h"
-#include "SpreadState.h"
+#include "periods/Spreading.h"
+#include "periods/SpreadState.h"
 
 #include <QRegularExpression>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "TermTimetable.h"
+#include "periods/TermTimetable.h"
 
 #include "DataModule.h"
-#include "ExamCalendar.h"
-#include "RoomAssignment.h"
+#include "time/ExamCalendar.h"
+#include "rooms/RoomAssignment.h"
 #include "SlotSteps.h"
 
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PeriodReduction.h"
-#include "Spreading.h"
+#include "periods/PeriodReduction.h"
+#include "periods/Spreading.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "RoomAssignment.h"
+#include "rooms/RoomAssignment.h"
 
 #include "DataModule.h"
 #include "SlotSteps.h"

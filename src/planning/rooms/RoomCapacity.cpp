@@ -1,4 +1,4 @@
-#include "RoomCapacity.h"
+#include "rooms/RoomCapacity.h"
 
 #include "DataModule.h"
 #include "SlotSteps.h"

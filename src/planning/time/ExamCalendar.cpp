@@ -1,4 +1,4 @@
-#include "ExamCalendar.h"
+#include "time/ExamCalendar.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "SameTime.h"
+#include "time/SameTime.h"
 
 #include "Blanks.h"
 #include "DataModule.h"
