@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   poppler-utils xlsx2csv xvfb xauth
   dpkg-dev file desktop-file-utils librsvg2-bin x11-utils xdotool
+  ccache
 )
 
 missing=()
@@ -29,7 +30,14 @@ fi
 # The test run (what CI runs) fails on any compiler warning.
 werror=OFF
 [ "${1:-run}" = test ] && werror=ON
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAIKAO_WERROR=$werror
+# A compiler cache when there is one, shared by both builds and by every
+# checkout of the project: paths are hashed relative to the checkout.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAIKAO_WERROR=$werror "${launcher[@]}"
 cmake --build build -j 2
 
 case "${1:-run}" in
@@ -44,7 +52,7 @@ case "${1:-run}" in
     # The windowless tests and the workbook readers' seed corpus again, built
     # with AddressSanitizer and UndefinedBehaviorSanitizer: the first fault
     # fails the test.
-    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAIKAO_WERROR=ON -DPAIKAO_SANITIZE=ON
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAIKAO_WERROR=ON -DPAIKAO_SANITIZE=ON "${launcher[@]}"
     cmake --build build-asan -j 2 --target windowless_tests
     (cd build-asan && ASAN_OPTIONS=halt_on_error=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 -L windowless)
