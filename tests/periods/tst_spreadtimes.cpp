@@ -121,6 +121,7 @@ private Q_SLOTS:
     void datesStayWithinATerm();
     void enterAndEscInEveryBox();
     void decliningChangesNothing();
+    void beforeFiguresReadTheTimesAsSpelled();
     void stoppingKeepsTheBestSoFar_data();
     void stoppingKeepsTheBestSoFar();
     void theAdoptedTermGoesOn();
@@ -330,6 +331,31 @@ void TestSpreadTimes::decliningChangesNothing()
     for (const QString line : {"\n同一天考两场及以上的学生：", "\n同一天考三场及以上的学生：", "\n代价（越小越分散）："})
         QVERIFY2(text.contains(line), qPrintable(line));
     QVERIFY(text.endsWith(resultQuestion));
+    QCOMPARE(f.everything(), before);
+}
+
+void TestSpreadTimes::beforeFiguresReadTheTimesAsSpelled()
+{
+    // The four periods on one Monday, each time spelled its own way: the
+    // figures before are those of that day.
+    Fixture f;
+    const QStringList times = {"2027/1/11 8:00-10:00", "2027-01-11\u300010：30 - 12：30", "2027年1月11日 14:30-16:30",
+                               "2027-01-11 星期一 16:40-18:40"};
+    for (int p = 0; p < times.size(); ++p)
+        f.db.exec(QString("update t_cc set kssj='%1' where cc='%2'").arg(times[p]).arg(p + 1));
+    const QString twoOrMore = f.db.scalar("select count(*) from (select trim(b.xh) from t_bjgmd b join t_kscs k"
+                                          " on k.sjxh = b.sjxh group by trim(b.xh) having count(distinct k.cc) >= 2)");
+    QVERIFY(twoOrMore.toInt() > 0);
+    const QStringList before = f.everything();
+    f.dialogs.confirmAnswers = {false};
+    f.withDialog([](SpreadTimesDialog* d) {
+        fillIn(d);
+        d->startSpreadButton->click();
+    });
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    const QString text = f.dialogs.boxes[0].text;
+    QVERIFY2(text.contains("\n安排前按现有的考试时间计，安排后按新的时间计：\n\n"), qPrintable(text));
+    QVERIFY2(text.contains("\n同一天考两场及以上的学生：" + twoOrMore + " 人 → "), qPrintable(text));
     QCOMPARE(f.everything(), before);
 }
 
