@@ -5,6 +5,7 @@
 #include "TestDatabase.h"
 #include "overview/StudentTimetable.h"
 #include "overview/TermCalendar.h"
+#include "time/ExamTime.h"
 
 #include <QTest>
 
@@ -49,6 +50,8 @@ void TestTimeReaders::calendarAndTimetableAgree()
     QCOMPARE(numbers(calendar.cells[0][0]), (QStringList{"1", "4"}));
     QCOMPARE(numbers(calendar.cells[1][0]), QStringList{"2"});
     QCOMPARE(numbers(calendar.undated), QStringList{"3"});
+    QCOMPARE(calendar.undated[0].timeFault, readExamTime(calendar.undated[0].time).fault);
+    QVERIFY(calendar.undated[0].timeFault.contains("2027-01-11 是星期一，不是星期二"));
     QCOMPARE(calendar.days[0].candidates, 4); // S1 twice, S2 and S3 once
     QCOMPARE(calendar.days[0].twoPapers, 1);
     QCOMPARE(calendar.days[0].twoInARow, 1);

@@ -106,11 +106,14 @@ TermCalendar readTermCalendar(DataModule& dm)
     QMap<QDate, int> dayIndex;
     std::vector<Sitting> sittings;
     QHash<QString, ExamTime> when;
-    for (const CalendarPeriod& p : periods) {
-        if (const auto t = readExamTime(p.time).time) {
+    for (CalendarPeriod& p : periods) {
+        const ExamTimeReading reading = readExamTime(p.time);
+        if (const auto& t = reading.time) {
             when.insert(p.period, *t);
             dayIndex.insert(t->date, 0);
             sittings.push_back(t->sitting);
+        } else if (!p.time.isEmpty()) {
+            p.timeFault = reading.fault;
         }
     }
     std::sort(sittings.begin(), sittings.end());

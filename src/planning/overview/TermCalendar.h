@@ -11,6 +11,7 @@ class DataModule;
 struct CalendarPeriod {
     QString period;      // the period number, trimmed
     QString time;        // its exam time text, trimmed
+    QString timeFault;   // why a time given cannot be read, as time/ExamTime.h says it
     QStringList courses; // course names of its papers, larger papers first
     int papers = 0;
     int candidates = 0;  // roster rows of its papers
