@@ -8,6 +8,7 @@
 #include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "RestoreWindow.h"
+#include "SyncRecord.h"
 #include "TestDatabase.h"
 #include "Unit12.h"
 #include "Unit5.h"
@@ -123,6 +124,7 @@ private Q_SLOTS:
     void busyDatabaseIsWaitedFor();
     void lockedDatabaseIsLeftAlone();
     void newerCopyIsRefused();
+    void newNamesReachTheDisk();
 };
 
 void TestDurability::crashBetweenStatementsLeavesEveryCommittedRowInTheFile()
@@ -464,6 +466,44 @@ void TestDurability::newerCopyIsRefused()
         dm.ADOConnection1.Close();
     }
     QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files), copies);
+}
+
+// A power cut after a copy is made or a file is renamed into place keeps the
+// new name: each folder that took a name is synced after it.
+void TestDurability::newNamesReachTheDisk()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    const QString database = QFileInfo(db.file()).absoluteFilePath();
+    QString copy;
+    {
+        const SyncRecord record;
+        copy = backupDatabase(dm.ADOConnection1);
+        QVERIFY2(record.syncedWithItsName(copy), qPrintable(record.events().join(u'\n')));
+    }
+    dm.ADOConnection1.Close();
+    overwrite(db.file(), 0, QByteArray(100, 'x'));
+    QFile journal(db.file() + "-journal");
+    QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write(QByteArray(512, 'j')) == 512);
+    journal.close();
+    {
+        const SyncRecord record;
+        const RestoreResult result = restoreDatabase(dm.ADOConnection1, copy);
+        QVERIFY(result.keptDamaged);
+        QVERIFY(record.syncedWithItsName(result.saved));
+        QVERIFY(record.events().contains("rename " + database));
+        QVERIFY(record.events().contains("rename " + result.saved + "-journal"));
+        QCOMPARE(record.unsyncedRenames(), QStringList());
+    }
+    QVERIFY(QFile::remove(db.file()));
+    {
+        const SyncRecord record;
+        restoreDatabase(dm.ADOConnection1, copy);
+        QVERIFY(record.events().contains("rename " + database));
+        QCOMPARE(record.unsyncedRenames(), QStringList());
+    }
 }
 
 QTEST_MAIN(TestDurability)
