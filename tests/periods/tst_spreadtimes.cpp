@@ -118,6 +118,7 @@ private Q_SLOTS:
     void aClashNowIsNamedBeforeAnything();
     void badInputIsRefused_data();
     void badInputIsRefused();
+    void datesStayWithinATerm();
     void enterAndEscInEveryBox();
     void decliningChangesNothing();
     void stoppingKeepsTheBestSoFar_data();
@@ -198,7 +199,16 @@ void TestSpreadTimes::badInputIsRefused_data()
     QTest::newRow("an empty sitting") << QStringList{"08:00-10:00", "  "} << QList<int>() << "" << 4
                                       << "第 2 个场次时间是空的，请填写（如 08:00-10:00）或删除它。";
     QTest::newRow("a sitting twice") << QStringList{"08:00-10:00", " 08:00-10:00"} << QList<int>() << "" << 4
-                                     << "场次时间“08:00-10:00”重复了，请修改或删除其中一个。";
+                                     << "场次时间“08:00-10:00”和“08:00-10:00”是同一个时间，请修改或删除其中一个。";
+    QTest::newRow("one sitting spelled twice") << QStringList{"08:00-10:00", "10:30-12:30", "8:00 - 10:00"} << QList<int>()
+                                               << "" << 4 << "场次时间“08:00-10:00”和“8:00 - 10:00”是同一个时间，请修改或删除其中一个。";
+    QTest::newRow("full-width colon") << QStringList{"08：00-10：00", "08:00-10:00"} << QList<int>() << "" << 4
+                                      << "场次时间“08：00-10：00”和“08:00-10:00”是同一个时间，请修改或删除其中一个。";
+    QTest::newRow("overlapping sittings")
+        << QStringList{"08:00-10:00", "09:00-11:00"} << QList<int>() << "" << 4
+        << "场次时间“08:00-10:00”和“09:00-11:00”有重叠的时间，同一时间不能考两场，请修改或删除其中一个。";
+    QTest::newRow("an unreadable sitting") << QStringList{"08:00-10:00", "上午"} << QList<int>() << "" << 4
+                                           << "场次时间“上午”无法识别：起止时间应写成 08:00-10:00 这样。";
     QTest::newRow("every weekday left out") << three << QList<int>{1, 2, 3, 4, 5, 6, 7} << "" << 4
                                             << "一周七天都被排除了，没有可以考试的日子。";
     QTest::newRow("a date unread") << three << QList<int>() << "2027-01-15、1月18日" << 4
@@ -232,13 +242,36 @@ void TestSpreadTimes::badInputIsRefused()
     QCOMPARE(f.everything(), before);
 }
 
+void TestSpreadTimes::datesStayWithinATerm()
+{
+    Fixture f;
+    f.withDialog([&](SpreadTimesDialog* d) {
+        QCOMPARE(d->firstDateEdit->minimumDate(), QDate(2000, 1, 1));
+        QCOMPARE(d->firstDateEdit->maximumDate(), QDate(2099, 12, 31));
+        // Every day of 10,000 from the first date is off, pasted as one text
+        // of over 100,000 characters: read whole, the exams come after it.
+        fillIn(d);
+        QStringList days;
+        for (int i = 0; i < 10000; ++i)
+            days.append(QDate(2027, 1, 11).addDays(i).toString(Qt::ISODate));
+        const QString pasted = days.join(QStringLiteral(", "));
+        d->skippedDatesEdit->setText(pasted);
+        QCOMPARE(d->skippedDatesEdit->text(), pasted);
+        d->skipSaturdayBox->setChecked(false);
+        d->skipSundayBox->setChecked(false);
+        QCOMPARE(d->calendarSummaryLabel->text(), QString("共 4 场，每天 3 场，需要 2 天；最后一天考试：2054-05-30 星期六"));
+        d->cancelSpreadButton->click();
+    });
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+}
+
 void TestSpreadTimes::enterAndEscInEveryBox()
 {
     Fixture f;
     const QStringList before = f.everything();
     const QStringList boxes = {"firstDateEdit", "skipMondayBox", "skipSaturdayBox", "skipSundayBox", "skippedDatesEdit",
                                "sittingsList", "periodCountBox", "capacityLimitBox", "timeLimitBox"};
-    const QString refused = "场次时间“08:00-10:00”重复了，请修改或删除其中一个。";
+    const QString refused = "场次时间“08:00-10:00”和“08:00-10:00”是同一个时间，请修改或删除其中一个。";
     for (const QString& name : boxes) {
         // Enter starts (here refused, the dialog stays); Esc closes it.
         f.withDialog([&](SpreadTimesDialog* d) {

@@ -30,15 +30,6 @@ QByteArray spreadStamp(DataModule& dm);
 // with the stamp of what it read.
 TermTimetable readTermTimetable(DataModule& dm);
 
-// Where periods with these time texts lie. Times that carry a date
-// ("2027-01-11 星期一 08:00-10:00") lie on their day, days in date order
-// with a night between two of them, the sittings of a day in the order of
-// their start among every sitting text of the term (so a day with an empty
-// sitting keeps its gap). Equal texts lie in one place. A period without
-// such a time lies on a day of its own, far from every other, so it neither
-// weighs in the cost nor crowds a day.
-PeriodLayout layoutOfTimes(const QStringList& times);
-
 // A period where a student sits two papers now, as "第 1 场的试卷 A1 和 A2有同一个学生"
 // or, for a part split off a paper and the paper (one paper to the spread),
 // as the adoption's own check finds it: "第 1 场中学号 S1 的学生有两份试卷";

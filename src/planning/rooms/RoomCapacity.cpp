@@ -2,20 +2,9 @@
 
 #include "DataModule.h"
 #include "SlotSteps.h"
-#include "periods/Spreading.h"
+#include "time/ExamTime.h"
 
 #include <QHash>
-
-namespace {
-bool examTimesMeet(const QString& a, const QString& b)
-{
-    const auto ta = parsePeriodTime(a);
-    const auto tb = parsePeriodTime(b);
-    if (ta && tb)
-        return ta->date == tb->date && ta->sitting == tb->sitting;
-    return !a.trimmed().isEmpty() && a.simplified().compare(b.simplified(), Qt::CaseInsensitive) == 0;
-}
-} // namespace
 
 std::vector<std::vector<int>> periodsAtOnce(const QStringList& times)
 {
