@@ -36,8 +36,8 @@ QHash<QString, int> heldByPeriod(QuerySlot& q, const QString& room, const QStrin
 // placement or a time, and whether it meets the paper's.
 QStringList periodsWithPaper(QuerySlot& q, const QString& paper)
 {
-    openOn(q, SqlText("select lower(k.cc),coalesce((select t.kssj from t_cc t where t.cc=k.cc order by t.rowid limit 1),'')"
-                      " from (select distinct cc from t_kscs) k"));
+    openOn(q, "select lower(cc),coalesce((select kssj from t_cc where t_cc.cc=t_kscs.cc order by rowid limit 1),'')"
+              " from t_kscs group by lower(cc)");
     QStringList periods;
     QStringList times;
     for (int r = 0; r < q.RecordCount(); ++r) {
