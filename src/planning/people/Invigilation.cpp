@@ -202,11 +202,13 @@ void readTeachers(QuerySlot& q, Term& term)
     }
 }
 
-// Hand duties count as given; ones of a room no longer in use still keep
-// their invigilator busy at that time.
-void readHandDuties(QuerySlot& q, Term& term)
+// Hand duties count against their invigilator's most and keep them busy at
+// that time; those that break a rule fill no place and become conflicts.
+void readHandDuties(QuerySlot& q, Term& term, QList<DutyConflict>& conflicts)
 {
-    openOn(q, "select cc,jsid,jkid from t_jkap where sg=1 order by cc,jsid,jkid");
+    openOn(q, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkap.jkid as jkid,coalesce(t_js.jsm,'') as jsm from t_jkap"
+              " left join t_js on t_js.jsid=t_jkap.jsid where t_jkap.sg=1 order by t_jkap.cc,t_jkap.jsid,t_jkap.jkid");
+    QHash<QPair<int, int>, QString> roomOfPersonAt; // (time, person) -> the room of their first hand duty
     for (q.First(); !q.Eof(); q.Next()) {
         const auto person = term.personOf.constFind(q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt());
         if (person == term.personOf.constEnd())
@@ -218,10 +220,24 @@ void readHandDuties(QuerySlot& q, Term& term)
                 p.blocked.resize(term.times.size(), 0);
         }
         ++term.handDuties;
-        term.give(*person, time);
+        const QString roomName = q.FieldByName(QStringLiteral("jsm")).AsString().trimmed();
         const auto slot = term.slotAt.find({time, q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()});
-        if (slot != term.slotAt.end())
-            term.roomSlots[slot->second].given.push_back(*person);
+        QString reason;
+        if (term.people[*person].blocked[time])
+            reason = QStringLiteral("不能参加该场次的监考");
+        else if (const auto other = roomOfPersonAt.constFind({time, *person}); other != roomOfPersonAt.constEnd())
+            reason = QStringLiteral("同一时间已在 %1 监考").arg(*other);
+        else if (slot == term.slotAt.end())
+            reason = QStringLiteral("该考场此时没有考生");
+        if (!reason.isEmpty()) {
+            // Still in the table: nobody else may give them another room then.
+            conflicts.append({term.times[time].text, roomName, term.people[*person].name, reason});
+            term.give(*person, time);
+            continue;
+        }
+        roomOfPersonAt.insert({time, *person}, roomName);
+        term.give(*person, time);
+        term.roomSlots[slot->second].given.push_back(*person);
     }
 }
 
@@ -287,9 +303,9 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
     readRooms(dm.ADOQuery22, term, terms);
     readPeople(dm.ADOQuery22, term);
     readTeachers(dm.ADOQuery22, term);
-    readHandDuties(dm.ADOQuery22, term);
-
     InvigilationPlan plan;
+    readHandDuties(dm.ADOQuery22, term, plan.conflicts);
+
     plan.handDuties = term.handDuties;
     plan.rooms = int(term.roomSlots.size());
     auto place = [&](RoomSlot& slot, int person) {
@@ -297,12 +313,13 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
         slot.given.push_back(person);
         plan.duties.push_back({slot.period, slot.room, term.people[person].id});
     };
-    // A paper's own teachers first, each once in its room.
+    // A paper's own teachers first, each once in its room, up to its minimum.
     for (RoomSlot& slot : term.roomSlots) {
         for (const QString& paper : slot.papers) {
             for (int teacher : term.teachersOfPaper.value(paper)) {
                 const Invigilator& p = term.people[teacher];
-                if (int(slot.given.size()) >= slot.needed || p.duties >= p.most || !term.free(teacher, slot.time))
+                if (int(slot.given.size()) >= std::min(slot.needed, terms.perRoom) || p.duties >= p.most
+                    || !term.free(teacher, slot.time))
                     continue;
                 place(slot, teacher);
                 ++plan.ownTeachers;
@@ -310,23 +327,35 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
         }
     }
     std::vector<int> placesAt(term.times.size(), 0);
-    for (const RoomSlot& slot : term.roomSlots)
+    for (const RoomSlot& slot : term.roomSlots) {
         placesAt[slot.time] += slot.needed;
+        plan.places += slot.needed;
+    }
     for (int t = 0; t < int(term.times.size()); ++t)
         if (placesAt[size_t(t)] > 0)
             plan.times.push_back({term.times[size_t(t)].text, placesAt[size_t(t)], canCome(term, t)});
+    // Rounds over every room, largest first: round k gives each room that
+    // needs a k-th invigilator one more.
+    std::vector<RoomSlot*> bySize;
+    int rounds = 0;
     for (RoomSlot& slot : term.roomSlots) {
-        plan.places += slot.needed;
-        while (int(slot.given.size()) < slot.needed) {
-            const int person = bestFree(term, slot.time);
-            if (person < 0)
-                break;
-            place(slot, person);
+        bySize.push_back(&slot);
+        rounds = std::max(rounds, slot.needed);
+    }
+    std::stable_sort(bySize.begin(), bySize.end(), [](const RoomSlot* a, const RoomSlot* b) { return a->candidates > b->candidates; });
+    for (int round = 1; round <= rounds; ++round) {
+        for (RoomSlot* slot : bySize) {
+            if (slot->needed < round || int(slot->given.size()) >= round)
+                continue;
+            const int person = bestFree(term, slot->time);
+            if (person >= 0)
+                place(*slot, person);
         }
+    }
+    for (const RoomSlot& slot : term.roomSlots)
         if (int(slot.given.size()) < slot.needed)
             plan.shortRooms.append({term.times[slot.time].text, slot.roomName, slot.needed, int(slot.given.size()),
                 shortReason(term, slot.time, placesAt[slot.time])});
-    }
     bool first = true;
     for (const Invigilator& p : term.people) {
         if (p.most <= 0)
@@ -375,9 +404,18 @@ QString invigilationReport(const InvigilationPlan& plan)
                        .arg(plan.handDuties)
                        .arg(plan.fewest)
                        .arg(plan.most);
-    if (plan.shortRooms.isEmpty())
-        return text + QStringLiteral("\n每个考场的监考教师都已安排足够。");
     constexpr int shown = 30;
+    if (!plan.conflicts.isEmpty()) {
+        text += QStringLiteral("\n以下 %1 条手工监考安排已不符合要求，请在监考安排中移出或改正：").arg(plan.conflicts.size());
+        for (qsizetype i = 0; i < std::min<qsizetype>(shown, plan.conflicts.size()); ++i) {
+            const DutyConflict& c = plan.conflicts[i];
+            text += QStringLiteral("\n%1 %2 %3：%4").arg(c.time, c.room, c.invigilator, c.reason);
+        }
+        if (plan.conflicts.size() > shown)
+            text += QStringLiteral("\n……另有 %1 条。").arg(plan.conflicts.size() - shown);
+    }
+    if (plan.shortRooms.isEmpty())
+        return plan.conflicts.isEmpty() ? text + QStringLiteral("\n每个考场的监考教师都已安排足够。") : text;
     text += QStringLiteral("\n以下 %1 个考场监考教师不足：").arg(plan.shortRooms.size());
     for (qsizetype i = 0; i < std::min<qsizetype>(shown, plan.shortRooms.size()); ++i) {
         const ShortRoom& r = plan.shortRooms[i];
@@ -458,12 +496,20 @@ InvigilationList dutyTable(DataModule& dm)
     for (auto at = papers.cbegin(); at != papers.cend(); ++at)
         papersAt[{term.timeOf(at.key().first), at.key().second}].append(at.value());
     QHash<QPair<int, int>, QStringList> namesAt;
-    openOn(dm.ADOQuery22, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkjs.xm as xm from t_jkap"
-                          " join t_jkjs on t_jkjs.jkid=t_jkap.jkid order by t_jkap.cc,t_jkap.jsid,t_jkap.sg desc,t_jkjs.jkid");
-    for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
-        namesAt[{term.timeOf(dm.ADOQuery22.FieldByName(QStringLiteral("cc")).AsString().trimmed()),
-                 dm.ADOQuery22.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()}]
-            .append(dm.ADOQuery22.FieldByName(QStringLiteral("xm")).AsString().trimmed());
+    QuerySlot& q = dm.ADOQuery22;
+    openOn(q, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkjs.xm as xm,coalesce(t_js.jsm,'') as jsm from t_jkap"
+              " join t_jkjs on t_jkjs.jkid=t_jkap.jkid left join t_js on t_js.jsid=t_jkap.jsid"
+              " order by t_jkap.cc,t_jkap.jsid,t_jkap.sg desc,t_jkjs.jkid");
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
+        const int time = term.timeOf(period);
+        const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
+        // A duty in a room that holds nobody then gets a row of its own, so
+        // that it can be seen and taken out.
+        if (term.slotAt.try_emplace({time, room}, int(term.roomSlots.size())).second)
+            term.roomSlots.push_back({time, period, room, q.FieldByName(QStringLiteral("jsm")).AsString().trimmed(), 0, {}, 0, {}});
+        namesAt[{time, room}].append(q.FieldByName(QStringLiteral("xm")).AsString().trimmed());
+    }
 
     std::vector<const RoomSlot*> roomSlots;
     for (const RoomSlot& slot : term.roomSlots)

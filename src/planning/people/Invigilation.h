@@ -34,6 +34,15 @@ struct ShortRoom {
     QString reason;
 };
 
+// A duty entered by hand that breaks a rule now (the times or rooms changed
+// after it was entered): the clerk has to take it out or move it.
+struct DutyConflict {
+    QString time;
+    QString room;
+    QString invigilator;
+    QString reason;
+};
+
 // What one time asks and has: the places its rooms need, and how many
 // invigilators may come then (not ruled out, most duties above 0).
 struct TimeLoad {
@@ -50,6 +59,7 @@ struct InvigilationPlan {
     int places = 0;       // invigilators all rooms need together
     int ownTeachers = 0;  // duties of a teacher in a room of their own course
     QList<ShortRoom> shortRooms;
+    QList<DutyConflict> conflicts; // hand duties that break a rule; they fill no place
     std::vector<TimeLoad> times; // in order of their periods
     int fewest = 0;       // duties per invigilator who may take any
     int most = 0;
@@ -62,8 +72,15 @@ struct InvigilationPlan {
 // duties. Then, in this order: a paper's own teachers (the roster's teacher
 // of its courses, by name) in its room, duties as even as the most duties
 // allow (fewest duties for one's most first), few days per invigilator (a
-// day is the exam time's first word). Duties entered by hand are kept and
-// count. Reads only; the same data always gives the same plan.
+// day is the exam time's first word). Places are given in rounds: every
+// room its first invigilator, largest rooms first over all times, then every
+// room its second, and so on, so that every room has its minimum before any
+// room gets its extras and a shortage falls on many sittings, not on whole
+// rooms. Duties entered by hand are kept and count against their
+// invigilator's most; one that breaks a rule (its invigilator in another
+// room at that time or unable to take the sitting, or its room holding
+// nobody then) fills no place and is listed as a conflict. Reads only; the
+// same data always gives the same plan.
 InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms);
 
 // Replaces the automatic duties by the plan's in one transaction; an error
