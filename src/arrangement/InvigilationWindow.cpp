@@ -30,18 +30,25 @@ QTableWidget* grid(QWidget* parent, const QStringList& titles)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
 }
 
-void fill(QTableWidget* table, const std::vector<QStringList>& rows)
+// Fills the grid, then sizes its columns once: sizing while filling reads
+// every row again for every cell. A column is never wider than `widest`, so
+// the columns after it stay in view.
+void fill(QTableWidget* table, const std::vector<QStringList>& rows, int widest)
 {
+    table->setUpdatesEnabled(false);
     table->clearContents();
     table->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r)
         for (int c = 0; c < table->columnCount(); ++c)
             table->setItem(r, c, new QTableWidgetItem(rows[size_t(r)].value(c)));
+    table->resizeColumnsToContents();
+    for (int c = 0; c < table->columnCount(); ++c)
+        table->setColumnWidth(c, std::min(table->columnWidth(c), widest));
+    table->setUpdatesEnabled(true);
 }
 
 QString cellOf(const QTableWidget* table, int column)
@@ -180,13 +187,13 @@ void InvigilationWindow::showInvigilators()
         rows.push_back(row);
     }
     q.Close();
-    fill(invigilatorGrid, rows);
+    fill(invigilatorGrid, rows, 160);
 }
 
 void InvigilationWindow::showDuties()
 {
     const int row = dutyGrid->currentRow();
-    fill(dutyGrid, dutyTable(dm).rows);
+    fill(dutyGrid, dutyTable(dm).rows, 240);
     if (row >= 0 && row < dutyGrid->rowCount())
         dutyGrid->selectRow(row);
 }
@@ -206,15 +213,12 @@ int InvigilationWindow::chosenInvigilator() const
 
 void InvigilationWindow::addInvigilatorClick()
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
     if (nameEdit->text().trimmed().isEmpty()) {
         dialogs.message(QStringLiteral("请输入监考教师的姓名"));
         return;
     }
-    if (!digits.match(mostDutiesEdit->text().trimmed()).hasMatch()) {
-        dialogs.message(QStringLiteral("最多场次应是不小于 0 的整数"));
+    if (!typedValuesFit(0))
         return;
-    }
     addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(),
                    tidyUnavailable(unavailableEdit->text()));
     showInvigilators();
@@ -223,21 +227,33 @@ void InvigilationWindow::addInvigilatorClick()
 
 void InvigilationWindow::changeInvigilatorClick()
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
     const int id = chosenInvigilator();
     if (id == 0) {
         dialogs.message(QStringLiteral("请先在列表中选择监考教师"));
         return;
     }
+    if (!typedValuesFit(id))
+        return;
+    const int row = invigilatorGrid->currentRow();
+    changeInvigilator(dm, id, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(),
+                      tidyUnavailable(unavailableEdit->text()));
+    showInvigilators();
+    showDuties();
+    invigilatorGrid->selectRow(row);
+}
+
+bool InvigilationWindow::typedValuesFit(int invigilator)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+    if (const QString problem = handNameProblem(dm, nameEdit->text(), invigilator); !problem.isEmpty()) {
+        dialogs.message(problem);
+        return false;
+    }
     if (!digits.match(mostDutiesEdit->text().trimmed()).hasMatch()) {
         dialogs.message(QStringLiteral("最多场次应是不小于 0 的整数"));
-        return;
+        return false;
     }
-    const int row = invigilatorGrid->currentRow();
-    executeOn(dm.ADOQuery8, SqlText("update t_jkjs set zdcs='") + mostDutiesEdit->text().trimmed() + "',bkcc='"
-                                + tidyUnavailable(unavailableEdit->text()) + "' where jkid='" + QString::number(id) + "'");
-    showInvigilators();
-    invigilatorGrid->selectRow(row);
+    return true;
 }
 
 void InvigilationWindow::deleteInvigilatorClick()
@@ -316,10 +332,12 @@ void InvigilationWindow::printList(bool duties)
 
 void InvigilationWindow::exportList(bool duties)
 {
-    const QString path = dialogs.saveFileName(QStringLiteral("导出到Excel文件"), QStringLiteral("Excel(*.xlsx)"),
+    QString path = dialogs.saveFileName(QStringLiteral("导出到Excel文件"), QStringLiteral("Excel(*.xlsx)"),
                                               duties ? QStringLiteral("监考安排表.xlsx") : QStringLiteral("监考通知.xlsx"));
     if (path.isEmpty())
         return;
+    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
     try {
         exportInvigilationList(duties ? dutyTable(dm) : invigilatorNotices(dm), path);
         dialogs.message(QStringLiteral("导出成功"));

@@ -58,6 +58,7 @@ private:
     int chosenInvigilator() const;
     void addInvigilatorClick();
     void changeInvigilatorClick();
+    bool typedValuesFit(int invigilator);
     void deleteInvigilatorClick();
     void importInvigilatorsClick();
     void changeDuty(bool add);

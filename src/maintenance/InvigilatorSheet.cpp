@@ -1,6 +1,7 @@
 #include "InvigilatorSheet.h"
 
 #include "DataModule.h"
+#include "people/Invigilation.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
 #include "Workbook.h"
@@ -42,8 +43,8 @@ void storeInvigilators(DataModule& dm, const Worksheet& sheet, InvigilatorImport
         const QString most = trimmedCell(sheet, row, 3);
         if (name.isEmpty() && department.isEmpty() && most.isEmpty())
             continue;
-        if (name.isEmpty()) {
-            result.skipped.append({row, QStringLiteral("姓名为空")});
+        if (const QString problem = invigilatorNameProblem(name); !problem.isEmpty()) {
+            result.skipped.append({row, problem});
             continue;
         }
         if (const QString problem = mostDutiesProblem(most); !problem.isEmpty()) {
@@ -76,6 +77,24 @@ void addInvigilator(DataModule& dm, const QString& name, const QString& departme
 {
     executeOn(dm.ADOQuery10, SqlText("insert into t_jkjs(xm,yx,zdcs,bkcc) values('") + name.trimmed() + "','"
                                  + department.trimmed() + "','" + mostDuties.trimmed() + "','" + unavailable.trimmed() + "')");
+}
+
+QString handNameProblem(DataModule& dm, const QString& name, int invigilator)
+{
+    if (const QString problem = invigilatorNameProblem(name); !problem.isEmpty())
+        return problem;
+    const QStringList sameName = invigilatorsByName(dm.ADOQuery10).value(nameKey(name.trimmed()));
+    if (!sameName.isEmpty() && sameName != QStringList{QString::number(invigilator)})
+        return QStringLiteral("名单中已有监考教师“%1”，同名的人请加以区分（如“%1（数学系）”）").arg(name.trimmed());
+    return {};
+}
+
+void changeInvigilator(DataModule& dm, int invigilator, const QString& name, const QString& department,
+                       const QString& mostDuties, const QString& unavailable)
+{
+    executeOn(dm.ADOQuery10, SqlText("update t_jkjs set xm='") + name.trimmed() + "',yx='" + department.trimmed()
+                                 + "',zdcs='" + mostDuties.trimmed() + "',bkcc='" + unavailable.trimmed()
+                                 + "' where jkid='" + QString::number(invigilator) + "'");
 }
 
 InvigilatorImport importInvigilators(DataModule& dm, const Worksheet& sheet)

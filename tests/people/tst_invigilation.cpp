@@ -56,6 +56,7 @@ private Q_SLOTS:
     void handDutiesRefuseClashes();
     void handDutiesThatBreakARuleAreConflicts_data();
     void handDutiesThatBreakARuleAreConflicts();
+    void coTeachersWatchTheirPaper();
     void everyRoomItsMinimumFirst_data();
     void everyRoomItsMinimumFirst();
 };
@@ -245,6 +246,24 @@ void TestInvigilation::handDutiesThatBreakARuleAreConflicts()
     for (const QStringList& row : dutyTable(dm).rows)
         shown = shown || (row[1] == "C303" && row[4].split("、").contains(name));
     QVERIFY(shown);
+}
+
+// A course taught by two: each of them is its own teacher.
+void TestInvigilation::coTeachersWatchTheirPaper()
+{
+    TestDatabase db;
+    db.addRoster(candidates("P1", "王老师、 李老师", 30));
+    db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','2025-01-06 08:30-10:30');"
+            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1);"
+            "INSERT INTO t_jkjs(xm,zdcs) VALUES('赵老师',3),('孙老师',3),('王老师',3),('李老师',3);");
+    DataModule dm;
+    dm.reconfigure();
+    const InvigilationPlan plan = planInvigilation(dm, {});
+    QCOMPARE(plan.ownTeachers, 2);
+    adoptInvigilation(dm, plan);
+    QCOMPARE(db.rows("SELECT t.xm FROM t_jkap d JOIN t_jkjs t ON t.jkid = d.jkid ORDER BY t.jkid"),
+             (QStringList{"王老师", "李老师"}));
 }
 
 // Fewer invigilators than places: rooms get their first invigilator, largest

@@ -185,7 +185,7 @@ void readPeople(QuerySlot& q, Term& term)
 }
 
 // Each placed paper's teachers who are on the list, by name (the first of a
-// name when it is listed twice).
+// name when it is listed twice); a course taught by several has them all.
 void readTeachers(QuerySlot& q, Term& term)
 {
     QHash<QString, int> byName;
@@ -193,12 +193,14 @@ void readTeachers(QuerySlot& q, Term& term)
         byName.insert(term.people[i].name.toLower(), i);
     openOn(q, "select distinct sjxh,skjs from t_bjgmd where sjxh in (select sjxh from t_kscs where jsid<>0) order by sjxh,skjs");
     for (q.First(); !q.Eof(); q.Next()) {
-        const auto at = byName.constFind(q.FieldByName(QStringLiteral("skjs")).AsString().trimmed().toLower());
-        if (at == byName.constEnd())
-            continue;
-        std::vector<int>& teachers = term.teachersOfPaper[q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed()];
-        if (std::find(teachers.begin(), teachers.end(), *at) == teachers.end())
-            teachers.push_back(*at);
+        for (const QString& name : namesIn(q.FieldByName(QStringLiteral("skjs")).AsString())) {
+            const auto at = byName.constFind(name.toLower());
+            if (at == byName.constEnd())
+                continue;
+            std::vector<int>& teachers = term.teachersOfPaper[q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed()];
+            if (std::find(teachers.begin(), teachers.end(), *at) == teachers.end())
+                teachers.push_back(*at);
+        }
     }
 }
 
@@ -288,6 +290,26 @@ QString shortReason(const Term& term, int time, int placesThen)
 }
 
 } // namespace
+
+QStringList namesIn(const QString& text)
+{
+    static const QRegularExpression separators(QStringLiteral("[,，、;；]"));
+    QStringList names;
+    for (const QString& part : text.split(separators, Qt::SkipEmptyParts))
+        if (const QString name = part.trimmed(); !name.isEmpty())
+            names.append(name);
+    return names;
+}
+
+QString invigilatorNameProblem(const QString& name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("姓名为空");
+    if (namesIn(trimmed) != QStringList{trimmed})
+        return QStringLiteral("姓名“%1”中有逗号、顿号或分号，会被当作几个人，请只写一个人的姓名").arg(trimmed);
+    return {};
+}
 
 int InvigilationTerms::needed(int candidates) const
 {

@@ -65,6 +65,15 @@ struct InvigilationPlan {
     int most = 0;
 };
 
+// The names in a text that may hold several ("王老师、李老师"), split where
+// the roster's teacher column and lists of names are split; blanks stay
+// inside a name.
+QStringList namesIn(const QString& text);
+
+// Why the text cannot be one invigilator's name (empty, or it would read as
+// several names), or an empty text.
+QString invigilatorNameProblem(const QString& name);
+
 // Proposes invigilators for every room in use at every exam time: a time is
 // the exam time text of a period (periods of one time are one sitting), a
 // room in use is a room some placement of the time has. Hard: nobody twice
