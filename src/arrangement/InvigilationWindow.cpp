@@ -22,7 +22,9 @@
 
 namespace {
 
-QTableWidget* grid(QWidget* parent, const QStringList& titles)
+// A read-only grid of rows; column `stretched` takes the width the others
+// leave, so that every column stays in view.
+QTableWidget* grid(QWidget* parent, const QStringList& titles, int stretched)
 {
     auto* table = new QTableWidget(0, int(titles.size()), parent);
     table->setHorizontalHeaderLabels(titles);
@@ -30,7 +32,7 @@ QTableWidget* grid(QWidget* parent, const QStringList& titles)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(stretched, QHeaderView::Stretch);
     return table;
 }
 
@@ -73,7 +75,8 @@ InvigilationWindow::InvigilationWindow(DataModule& dm, Dialogs& dialogs, QWidget
     auto* people = new QGroupBox(QStringLiteral("监考教师"), this);
     invigilatorGrid = named(grid(people, {QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("院系"),
                                           QStringLiteral("最多场次"), QStringLiteral("不能监考的场次或日期"),
-                                          QStringLiteral("已安排")}),
+                                          QStringLiteral("已安排")},
+                                 4),
                             "invigilatorGrid");
     nameEdit = named(new QLineEdit(people), "nameEdit");
     departmentEdit = named(new QLineEdit(people), "departmentEdit");
@@ -102,7 +105,8 @@ InvigilationWindow::InvigilationWindow(DataModule& dm, Dialogs& dialogs, QWidget
     auto* duties = new QGroupBox(QStringLiteral("监考安排"), this);
     dutyGrid = named(grid(duties, {QStringLiteral("考试时间"), QStringLiteral("考场"), QStringLiteral("试卷"),
                                    QStringLiteral("考生人数"), QStringLiteral("监考教师"), QStringLiteral("场次"),
-                                   QStringLiteral("教室编号")}),
+                                   QStringLiteral("教室编号")},
+                          4),
                      "dutyGrid");
     // The period and room of a row, read by the hand change.
     dutyGrid->setColumnHidden(5, true);
