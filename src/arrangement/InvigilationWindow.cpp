@@ -60,13 +60,6 @@ QString cellOf(const QTableWidget* table, int column)
     return item ? item->text() : QString();
 }
 
-// Unavailable sittings as stored: the items, trimmed, one blank between.
-QString tidyUnavailable(const QString& text)
-{
-    static const QRegularExpression separators(QStringLiteral("[\\s,，、;；]+"));
-    return text.split(separators, Qt::SkipEmptyParts).join(u' ');
-}
-
 } // namespace
 
 InvigilationWindow::InvigilationWindow(DataModule& dm, Dialogs& dialogs, QWidget* parent)
@@ -223,10 +216,11 @@ void InvigilationWindow::addInvigilatorClick()
     }
     if (!typedValuesFit(0))
         return;
-    addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(),
-                   tidyUnavailable(unavailableEdit->text()));
+    const UnavailableList unavailable = storedUnavailable(dm, unavailableEdit->text());
+    addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(), unavailable.text);
     showInvigilators();
     invigilatorGrid->selectRow(invigilatorGrid->rowCount() - 1);
+    tellUnmatched(unavailable);
 }
 
 void InvigilationWindow::changeInvigilatorClick()
@@ -239,11 +233,12 @@ void InvigilationWindow::changeInvigilatorClick()
     if (!typedValuesFit(id))
         return;
     const int row = invigilatorGrid->currentRow();
-    changeInvigilator(dm, id, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(),
-                      tidyUnavailable(unavailableEdit->text()));
+    const UnavailableList unavailable = storedUnavailable(dm, unavailableEdit->text());
+    changeInvigilator(dm, id, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(), unavailable.text);
     showInvigilators();
     showDuties();
     invigilatorGrid->selectRow(row);
+    tellUnmatched(unavailable);
 }
 
 bool InvigilationWindow::typedValuesFit(int invigilator)
@@ -258,6 +253,13 @@ bool InvigilationWindow::typedValuesFit(int invigilator)
         return false;
     }
     return true;
+}
+
+void InvigilationWindow::tellUnmatched(const UnavailableList& unavailable)
+{
+    if (!unavailable.unmatched.isEmpty())
+        dialogs.message(QStringLiteral("已保存。以下不能监考的场次或日期与任何考试时间都不符，目前不起作用：%1")
+                            .arg(unavailable.unmatched.join(QStringLiteral("、"))));
 }
 
 void InvigilationWindow::deleteInvigilatorClick()

@@ -57,6 +57,8 @@ private Q_SLOTS:
     void handDutiesThatBreakARuleAreConflicts_data();
     void handDutiesThatBreakARuleAreConflicts();
     void coTeachersWatchTheirPaper();
+    void cannotTakeWholeItems_data();
+    void cannotTakeWholeItems();
     void everyRoomItsMinimumFirst_data();
     void everyRoomItsMinimumFirst();
 };
@@ -202,6 +204,10 @@ void TestInvigilation::handDutiesThatBreakARuleAreConflicts_data()
         << "('4',3,3,1)" << "UPDATE t_cc SET kssj = '2025-01-06 14:00-16:00' WHERE cc = '4'"
         << "2025-01-06 14:00-16:00 C303 赵老师：同一时间已在 A101 监考"
         << QStringList{"1|1|1", "2|2|1", "3|1|1", "4|3|2"};
+    QTest::newRow("two rooms at overlapping times")
+        << "('4',3,3,1)" << "UPDATE t_cc SET kssj = '2025-01-06 15:00-17:00' WHERE cc = '4'"
+        << "2025-01-06 15:00-17:00 C303 赵老师：同一时间已在 A101 监考"
+        << QStringList{"1|1|1", "2|2|1", "3|1|1", "4|3|2"};
     QTest::newRow("a sitting they cannot take")
         << "('4',3,5,1)" << "UPDATE t_jkjs SET bkcc = '4' WHERE xm = '孙老师'"
         << "2025-01-07 08:30-10:30 C303 孙老师：不能参加该场次的监考"
@@ -246,6 +252,45 @@ void TestInvigilation::handDutiesThatBreakARuleAreConflicts()
     for (const QStringList& row : dutyTable(dm).rows)
         shown = shown || (row[1] == "C303" && row[4].split("、").contains(name));
     QVERIFY(shown);
+}
+
+// A cannot-take item rules out what it says as a whole: a period number its
+// time, a date that day, a date and clock time the sittings it overlaps.
+void TestInvigilation::cannotTakeWholeItems_data()
+{
+    QTest::addColumn<QString>("items");
+    QTest::addColumn<QStringList>("refused");
+    QTest::addColumn<QStringList>("unmatched");
+    QTest::newRow("a period number") << "2" << QStringList{"2"} << QStringList();
+    QTest::newRow("no such period") << "20" << QStringList() << QStringList{"甲：20"};
+    QTest::newRow("part of a date") << "2027-01-1" << QStringList() << QStringList{"甲：2027-01-1"};
+    QTest::newRow("a day") << "2027-01-11" << QStringList{"1", "2"} << QStringList();
+    QTest::newRow("a sitting, written loosely") << "2027/1/11 8:00-10:00" << QStringList{"1"} << QStringList();
+    QTest::newRow("a sitting as the program writes it") << "2027-01-12 星期二 08:00-10:00" << QStringList{"3"} << QStringList();
+    QTest::newRow("an overlapping clock time") << "2027-01-11、09:00-11:00" << QStringList{"1"} << QStringList();
+    QTest::newRow("a clock time alone") << "08:00-10:00" << QStringList() << QStringList{"甲：08:00-10:00"};
+}
+
+void TestInvigilation::cannotTakeWholeItems()
+{
+    QFETCH(QString, items);
+    QFETCH(QStringList, refused);
+    QFETCH(QStringList, unmatched);
+    TestDatabase db;
+    db.addRoster(candidates("P1", "", 5) + candidates("P2", "", 5) + candidates("P3", "", 5));
+    db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','2027-01-11 星期一 08:00-10:00'),('2','2027-01-11 星期一 14:00-16:00'),"
+            "('3','2027-01-12 星期二 08:00-10:00');"
+            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1),('2','P2','P2',1),('3','P3','P3',1);");
+    db.exec("INSERT INTO t_jkjs(xm,zdcs,bkcc) VALUES('甲',9,'" + items + "')");
+    DataModule dm;
+    dm.reconfigure();
+    QCOMPARE(planInvigilation(dm, {}).unmatched, unmatched);
+    QStringList refusedNow;
+    for (const QString period : {"1", "2", "3"})
+        if (addHandDuty(dm, {period, 1, 1}).contains("不能参加"))
+            refusedNow.append(period);
+    QCOMPARE(refusedNow, refused);
 }
 
 // A course taught by two: each of them is its own teacher.

@@ -96,18 +96,21 @@ void TestInvigilationWindow::importAssignChangeAndPrint()
     f.w.mostDutiesEdit->setText("2");
     f.w.addInvigilatorButton->click();
     QCOMPARE(f.db.rows("SELECT jkid, quote(xm), quote(yx), quote(zdcs), quote(bkcc) FROM t_jkjs WHERE jkid = 5"),
-             QStringList{"5|'周老师'|'化学系'|2|'2025-01-07 1'"});
+             QStringList{"5|'周老师'|'化学系'|2|'2025-01-07 2025-01-06 星期一 08:30-10:30'"});
     QCOMPARE(f.w.invigilatorGrid->currentRow(), 4);
     f.w.deleteInvigilatorButton->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"是否删除监考教师“周老师”及其监考安排？"});
     QCOMPARE(f.db.scalar("SELECT count(*) FROM t_jkjs"), QString("4"));
 
-    // 钱 cannot come in period 1: typed with a Chinese comma and blanks.
+    // 钱 cannot come in period 1: typed with a Chinese comma and blanks,
+    // kept as its time; a day of no exam is kept and named.
     f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "钱老师"));
     QCOMPARE(f.w.nameEdit->text(), QString("钱老师"));
     f.w.unavailableEdit->setText(" 1， 2025-01-09 ");
     f.w.changeInvigilatorButton->click();
-    QCOMPARE(f.db.scalar("SELECT quote(bkcc) FROM t_jkjs WHERE jkid = 4"), QString("'1 2025-01-09'"));
+    QCOMPARE(f.db.scalar("SELECT quote(bkcc) FROM t_jkjs WHERE jkid = 4"), QString("'2025-01-06 星期一 08:30-10:30 2025-01-09'"));
+    QCOMPARE(f.dialogs.takeTexts(),
+             QStringList{"已保存。以下不能监考的场次或日期与任何考试时间都不符，目前不起作用：2025-01-09"});
 
     // The morning needs four, only 王, 李 and 赵 can come: the preview says so.
     f.w.autoAssignButton->click();

@@ -1,6 +1,7 @@
 #include "people/Invigilation.h"
 
 #include "DataModule.h"
+#include "time/ExamTime.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
 
@@ -36,6 +37,8 @@ struct Time {
     QString text; // what the clerk sees
     QString day;
     QStringList periods;
+    std::optional<ExamTime> when; // unset while the text cannot be read
+    std::vector<int> meets;       // the times sat at once with this one, itself too
 };
 
 int periodOrder(const QString& a, const QString& b)
@@ -58,6 +61,7 @@ struct Term {
     QHash<QString, std::vector<int>> teachersOfPaper; // paper -> indexes
     std::vector<std::vector<char>> busy;        // [time][person]
     int handDuties = 0;
+    QStringList unmatched; // "name：item" of cannot-take items that rule out no time
 
     int timeOf(const QString& period)
     {
@@ -65,16 +69,18 @@ struct Term {
         if (at != timeOfPeriod.constEnd())
             return *at;
         // A period without a row of its own is a time of its own.
-        times.push_back({QStringLiteral("第%1场").arg(period), {}, {period}});
-        timeOfPeriod.insert(period, int(times.size()) - 1);
-        return int(times.size()) - 1;
+        const int time = int(times.size());
+        times.push_back({QStringLiteral("第%1场").arg(period), {}, {period}, {}, {time}});
+        timeOfPeriod.insert(period, time);
+        return time;
     }
 
-    bool free(int person, int time) const
+    bool busyAt(int person, int time) const
     {
-        const Invigilator& p = people[person];
-        return !p.blocked[time] && !busy[time][person];
+        return std::any_of(times[time].meets.begin(), times[time].meets.end(), [&](int t) { return busy[t][person] != 0; });
     }
+
+    bool free(int person, int time) const { return !people[person].blocked[time] && !busyAt(person, time); }
 
     void give(int person, int time)
     {
@@ -86,13 +92,54 @@ struct Term {
     }
 };
 
-QStringList unavailableItems(const QString& bkcc)
+// One item of a cannot-take list: a period number, a day, or a sitting
+// (a day with its clock time, written in two or three words).
+struct UnavailableItem {
+    QString text;
+    QDate day;
+    std::optional<ExamTime> sitting;
+};
+
+std::vector<UnavailableItem> unavailableItems(const QString& bkcc)
 {
     static const QRegularExpression separators(QStringLiteral("[\\s,，、;；]+"));
-    return bkcc.split(separators, Qt::SkipEmptyParts);
+    const QStringList words = bkcc.split(separators, Qt::SkipEmptyParts);
+    std::vector<UnavailableItem> items;
+    for (int i = 0; i < int(words.size()); ++i) {
+        UnavailableItem item{words[i], readExamDate(words[i]), {}};
+        if (item.day.isValid()) {
+            for (int more : {1, 2}) {
+                if (i + more >= int(words.size()))
+                    break;
+                const QString joined = words.mid(i, more + 1).join(u' ');
+                if (const ExamTimeReading read = readExamTime(joined); read.time) {
+                    item = {joined, {}, read.time};
+                    i += more;
+                    break;
+                }
+            }
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
-// Times by exam time text; periods without a time are times of their own.
+// The times an item rules out: its period's time, every time on its day,
+// every time sat at once with its sitting.
+std::vector<int> timesRuledOut(const Term& term, const UnavailableItem& item)
+{
+    std::vector<int> out;
+    if (const auto at = term.timeOfPeriod.constFind(item.text); at != term.timeOfPeriod.constEnd())
+        out.push_back(*at);
+    for (int t = 0; t < int(term.times.size()); ++t) {
+        const std::optional<ExamTime>& when = term.times[size_t(t)].when;
+        if (when && ((item.day.isValid() && when->date == item.day) || (item.sitting && when->overlaps(*item.sitting))))
+            out.push_back(t);
+    }
+    return out;
+}
+
+// Times by exam time; periods without a time are times of their own.
 void readTimes(QuerySlot& q, Term& term)
 {
     openOn(q, "select cc,kssj from t_cc");
@@ -101,7 +148,6 @@ void readTimes(QuerySlot& q, Term& term)
         periods.push_back({q.FieldByName(QStringLiteral("cc")).AsString().trimmed(),
                            q.FieldByName(QStringLiteral("kssj")).AsString().trimmed()});
     std::sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) { return periodOrder(a.first, b.first) < 0; });
-    QHash<QString, int> byText;
     for (const auto& [cc, kssj] : periods) {
         if (term.timeOfPeriod.contains(cc))
             continue;
@@ -109,15 +155,22 @@ void readTimes(QuerySlot& q, Term& term)
             term.timeOf(cc);
             continue;
         }
-        const QString key = kssj.toLower();
-        auto at = byText.find(key);
-        if (at == byText.end()) {
-            term.times.push_back({kssj, kssj.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0), {}});
-            at = byText.insert(key, int(term.times.size()) - 1);
+        const std::optional<ExamTime> when = readExamTime(kssj).time;
+        auto same = std::find_if(term.times.begin(), term.times.end(), [&](const Time& t) {
+            return !t.day.isEmpty() && (when && t.when ? *when == *t.when : examTimesMeet(t.text, kssj));
+        });
+        if (same == term.times.end()) {
+            const QString day = when ? when->date.toString(Qt::ISODate) : kssj.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
+            term.times.push_back({kssj, day, {}, when, {}});
+            same = term.times.end() - 1;
         }
-        term.times[*at].periods.append(cc);
-        term.timeOfPeriod.insert(cc, *at);
+        same->periods.append(cc);
+        term.timeOfPeriod.insert(cc, int(same - term.times.begin()));
     }
+    for (int a = 0; a < int(term.times.size()); ++a)
+        for (int b = 0; b < int(term.times.size()); ++b)
+            if (a == b || (term.times[size_t(a)].when && examTimesMeet(term.times[size_t(a)].text, term.times[size_t(b)].text)))
+                term.times[size_t(a)].meets.push_back(b);
 }
 
 // The rooms in use: placements with a room that exists, one slot per time
@@ -162,21 +215,18 @@ void readRooms(QuerySlot& q, Term& term, const InvigilationTerms& terms)
 void readPeople(QuerySlot& q, Term& term)
 {
     openOn(q, "select jkid,xm,zdcs,bkcc from t_jkjs order by jkid");
-    QHash<QString, QList<int>> timesStarting;
     for (q.First(); !q.Eof(); q.Next()) {
         Invigilator person;
         person.id = q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt();
         person.name = q.FieldByName(QStringLiteral("xm")).AsString().trimmed();
         person.most = q.FieldByName(QStringLiteral("zdcs")).AsVariant().toInt();
         person.blocked.assign(term.times.size(), 0);
-        for (const QString& item : unavailableItems(q.FieldByName(QStringLiteral("bkcc")).AsString())) {
-            if (term.timeOfPeriod.contains(item)) {
-                person.blocked[term.timeOfPeriod.value(item)] = 1;
-                continue;
-            }
-            for (size_t t = 0; t < term.times.size(); ++t)
-                if (term.times[t].text.startsWith(item, Qt::CaseInsensitive))
-                    person.blocked[t] = 1;
+        for (const UnavailableItem& item : unavailableItems(q.FieldByName(QStringLiteral("bkcc")).AsString())) {
+            const std::vector<int> ruledOut = timesRuledOut(term, item);
+            for (int t : ruledOut)
+                person.blocked[size_t(t)] = 1;
+            if (ruledOut.empty())
+                term.unmatched.append(QStringLiteral("%1：%2").arg(person.name, item.text));
         }
         term.personOf.insert(person.id, int(term.people.size()));
         term.people.push_back(std::move(person));
@@ -211,6 +261,12 @@ void readHandDuties(QuerySlot& q, Term& term, QList<DutyConflict>& conflicts)
     openOn(q, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkap.jkid as jkid,coalesce(t_js.jsm,'') as jsm from t_jkap"
               " left join t_js on t_js.jsid=t_jkap.jsid where t_jkap.sg=1 order by t_jkap.cc,t_jkap.jsid,t_jkap.jkid");
     QHash<QPair<int, int>, QString> roomOfPersonAt; // (time, person) -> the room of their first hand duty
+    const auto roomAtOnce = [&](int time, int person) {
+        for (int t : term.times[size_t(time)].meets)
+            if (const auto at = roomOfPersonAt.constFind({t, person}); at != roomOfPersonAt.constEnd())
+                return *at;
+        return QString();
+    };
     for (q.First(); !q.Eof(); q.Next()) {
         const auto person = term.personOf.constFind(q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt());
         if (person == term.personOf.constEnd())
@@ -227,8 +283,8 @@ void readHandDuties(QuerySlot& q, Term& term, QList<DutyConflict>& conflicts)
         QString reason;
         if (term.people[*person].blocked[time])
             reason = QStringLiteral("不能参加该场次的监考");
-        else if (const auto other = roomOfPersonAt.constFind({time, *person}); other != roomOfPersonAt.constEnd())
-            reason = QStringLiteral("同一时间已在 %1 监考").arg(*other);
+        else if (const QString other = roomAtOnce(time, *person); !other.isEmpty())
+            reason = QStringLiteral("同一时间已在 %1 监考").arg(other);
         else if (slot == term.slotAt.end())
             reason = QStringLiteral("该考场此时没有考生");
         if (!reason.isEmpty()) {
@@ -311,6 +367,23 @@ QString invigilatorNameProblem(const QString& name)
     return {};
 }
 
+UnavailableList storedUnavailable(DataModule& dm, const QString& typed)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    UnavailableList list;
+    QStringList items;
+    for (const UnavailableItem& item : unavailableItems(typed)) {
+        const auto period = term.timeOfPeriod.constFind(item.text);
+        const std::optional<ExamTime>& when = period == term.timeOfPeriod.constEnd() ? std::nullopt : term.times[size_t(*period)].when;
+        items.append(when ? when->text() : item.text);
+        if (timesRuledOut(term, item).empty())
+            list.unmatched.append(item.text);
+    }
+    list.text = items.join(u' ');
+    return list;
+}
+
 int InvigilationTerms::needed(int candidates) const
 {
     if (perExtra <= 0 || candidates <= perExtra)
@@ -329,6 +402,7 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
     readHandDuties(dm.ADOQuery22, term, plan.conflicts);
 
     plan.handDuties = term.handDuties;
+    plan.unmatched = term.unmatched;
     plan.rooms = int(term.roomSlots.size());
     auto place = [&](RoomSlot& slot, int person) {
         term.give(person, slot.time);
@@ -436,6 +510,8 @@ QString invigilationReport(const InvigilationPlan& plan)
         if (plan.conflicts.size() > shown)
             text += QStringLiteral("\n……另有 %1 条。").arg(plan.conflicts.size() - shown);
     }
+    if (!plan.unmatched.isEmpty())
+        text += QStringLiteral("\n以下不能监考的场次或日期与任何考试时间都不符，没有起作用：\n") + plan.unmatched.join(u'\n');
     if (plan.shortRooms.isEmpty())
         return plan.conflicts.isEmpty() ? text + QStringLiteral("\n每个考场的监考教师都已安排足够。") : text;
     text += QStringLiteral("\n以下 %1 个考场监考教师不足：").arg(plan.shortRooms.size());
@@ -467,7 +543,8 @@ QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
     for (q.First(); !q.Eof(); q.Next()) {
         const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
         const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
-        if (term.timeOf(period) != time)
+        const std::vector<int>& meets = term.times[size_t(time)].meets;
+        if (std::find(meets.begin(), meets.end(), term.timeOf(period)) == meets.end())
             continue;
         if (room == duty.room)
             return QStringLiteral("%1 已在该考场监考。").arg(p.name);

@@ -60,6 +60,7 @@ struct InvigilationPlan {
     int ownTeachers = 0;  // duties of a teacher in a room of their own course
     QList<ShortRoom> shortRooms;
     QList<DutyConflict> conflicts; // hand duties that break a rule; they fill no place
+    QStringList unmatched;          // "name：item" of cannot-take items that rule out no time
     std::vector<TimeLoad> times; // in order of their periods
     int fewest = 0;       // duties per invigilator who may take any
     int most = 0;
@@ -74,10 +75,23 @@ QStringList namesIn(const QString& text);
 // several names), or an empty text.
 QString invigilatorNameProblem(const QString& name);
 
+// A cannot-take list as it is stored, and its items that rule out no time.
+struct UnavailableList {
+    QString text;
+    QStringList unmatched;
+};
+
+// The typed list as stored: items one blank apart, a period number whose
+// period has a readable time written as that time, so that the item keeps
+// its meaning when the periods are numbered anew.
+UnavailableList storedUnavailable(DataModule& dm, const QString& typed);
+
 // Proposes invigilators for every room in use at every exam time: a time is
-// the exam time text of a period (periods of one time are one sitting), a
-// room in use is a room some placement of the time has. Hard: nobody twice
-// at one time, nobody at a sitting they cannot take, nobody over their most
+// the exam time of a period (periods of one time are one sitting), a room in
+// use is a room some placement of the time has. Hard: nobody in two rooms at
+// times that overlap, nobody at a sitting they cannot take (a whole item of
+// their list: a period number its time, a date that day, a date and clock
+// time the sittings it overlaps), nobody over their most
 // duties. Then, in this order: a paper's own teachers (the roster's teacher
 // of its courses, by name) in its room, duties as even as the most duties
 // allow (fewest duties for one's most first), few days per invigilator (a
