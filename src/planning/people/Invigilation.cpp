@@ -367,10 +367,10 @@ QString invigilatorNameProblem(const QString& name)
     return {};
 }
 
-UnavailableList storedUnavailable(DataModule& dm, const QString& typed)
+namespace {
+
+UnavailableList storedUnavailable(const Term& term, const QString& typed)
 {
-    Term term;
-    readTimes(dm.ADOQuery22, term);
     UnavailableList list;
     QStringList items;
     for (const UnavailableItem& item : unavailableItems(typed)) {
@@ -382,6 +382,30 @@ UnavailableList storedUnavailable(DataModule& dm, const QString& typed)
     }
     list.text = items.join(u' ');
     return list;
+}
+
+} // namespace
+
+UnavailableList storedUnavailable(DataModule& dm, const QString& typed)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    return storedUnavailable(term, typed);
+}
+
+void writeUnavailableAsTimes(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    openOn(dm.ADOQuery22, "select jkid,bkcc from t_jkjs where bkcc<>''");
+    std::vector<std::pair<QString, QString>> lists;
+    for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
+        lists.push_back({dm.ADOQuery22.FieldByName(QStringLiteral("jkid")).AsString(),
+                         dm.ADOQuery22.FieldByName(QStringLiteral("bkcc")).AsString()});
+    dm.ADOQuery22.Close();
+    for (const auto& [id, bkcc] : lists)
+        if (const QString stored = storedUnavailable(term, bkcc).text; stored != bkcc)
+            executeOn(dm.ADOQuery8, SqlText("update t_jkjs set bkcc='") + stored + "' where jkid='" + id + "'");
 }
 
 int InvigilationTerms::needed(int candidates) const

@@ -86,6 +86,11 @@ struct UnavailableList {
 // its meaning when the periods are numbered anew.
 UnavailableList storedUnavailable(DataModule& dm, const QString& typed);
 
+// Stores every cannot-take list so (period numbers of timed periods as their
+// times). Called inside the transaction of a step that numbers the periods
+// anew, before it does.
+void writeUnavailableAsTimes(DataModule& dm);
+
 // Proposes invigilators for every room in use at every exam time: a time is
 // the exam time of a period (periods of one time are one sitting), a room in
 // use is a room some placement of the time has. Hard: nobody in two rooms at

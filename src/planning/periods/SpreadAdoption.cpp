@@ -1,6 +1,7 @@
 #include "periods/SpreadAdoption.h"
 
 #include "DataModule.h"
+#include "people/Invigilation.h"
 #include "periods/PeriodChange.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
@@ -60,6 +61,7 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
     const std::vector<int> continuation = continuations(term, spread, slotCount);
 
     inTransaction(dm.ADOConnection1, [&] {
+        writeUnavailableAsTimes(dm);
         openOn(dm.ADOQuery13, "select distinct sjxh from t_kscs where jsid<>0");
         QSet<QString> withRoom;
         for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)

@@ -22,6 +22,8 @@ struct SpreadAdoption {
 // (the slot that takes the most of its candidates, largest first): its
 // papers keep their rooms and its invigilation duties follow it. Papers
 // that leave it lose their room; duties of a period that continues nowhere,
-// and of a room that holds nobody in its new period, go. Every period must pass the conflict test before the commit.
+// and of a room that holds nobody in its new period, go. Invigilators'
+// cannot-take numbers of timed periods are written as their times first.
+// Every period must pass the conflict test before the commit.
 SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colouring& spread,
                            const QStringList& slotTimes);
