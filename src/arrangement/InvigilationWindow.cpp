@@ -22,7 +22,9 @@
 
 namespace {
 
-QTableWidget* grid(QWidget* parent, const QStringList& titles)
+// A read-only grid of rows; column `stretched` takes the width the others
+// leave, so that every column stays in view.
+QTableWidget* grid(QWidget* parent, const QStringList& titles, int stretched)
 {
     auto* table = new QTableWidget(0, int(titles.size()), parent);
     table->setHorizontalHeaderLabels(titles);
@@ -30,18 +32,25 @@ QTableWidget* grid(QWidget* parent, const QStringList& titles)
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(stretched, QHeaderView::Stretch);
     return table;
 }
 
-void fill(QTableWidget* table, const std::vector<QStringList>& rows)
+// Fills the grid, then sizes its columns once: sizing while filling reads
+// every row again for every cell. A column is never wider than `widest`, so
+// the columns after it stay in view.
+void fill(QTableWidget* table, const std::vector<QStringList>& rows, int widest)
 {
+    table->setUpdatesEnabled(false);
     table->clearContents();
     table->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r)
         for (int c = 0; c < table->columnCount(); ++c)
             table->setItem(r, c, new QTableWidgetItem(rows[size_t(r)].value(c)));
+    table->resizeColumnsToContents();
+    for (int c = 0; c < table->columnCount(); ++c)
+        table->setColumnWidth(c, std::min(table->columnWidth(c), widest));
+    table->setUpdatesEnabled(true);
 }
 
 QString cellOf(const QTableWidget* table, int column)
@@ -49,13 +58,6 @@ QString cellOf(const QTableWidget* table, int column)
     const int row = table->currentRow();
     const QTableWidgetItem* item = row < 0 ? nullptr : table->item(row, column);
     return item ? item->text() : QString();
-}
-
-// Unavailable sittings as stored: the items, trimmed, one blank between.
-QString tidyUnavailable(const QString& text)
-{
-    static const QRegularExpression separators(QStringLiteral("[\\s,，、;；]+"));
-    return text.split(separators, Qt::SkipEmptyParts).join(u' ');
 }
 
 } // namespace
@@ -66,7 +68,8 @@ InvigilationWindow::InvigilationWindow(DataModule& dm, Dialogs& dialogs, QWidget
     auto* people = new QGroupBox(QStringLiteral("监考教师"), this);
     invigilatorGrid = named(grid(people, {QStringLiteral("编号"), QStringLiteral("姓名"), QStringLiteral("院系"),
                                           QStringLiteral("最多场次"), QStringLiteral("不能监考的场次或日期"),
-                                          QStringLiteral("已安排")}),
+                                          QStringLiteral("已安排")},
+                                 4),
                             "invigilatorGrid");
     nameEdit = named(new QLineEdit(people), "nameEdit");
     departmentEdit = named(new QLineEdit(people), "departmentEdit");
@@ -95,7 +98,8 @@ InvigilationWindow::InvigilationWindow(DataModule& dm, Dialogs& dialogs, QWidget
     auto* duties = new QGroupBox(QStringLiteral("监考安排"), this);
     dutyGrid = named(grid(duties, {QStringLiteral("考试时间"), QStringLiteral("考场"), QStringLiteral("试卷"),
                                    QStringLiteral("考生人数"), QStringLiteral("监考教师"), QStringLiteral("场次"),
-                                   QStringLiteral("教室编号")}),
+                                   QStringLiteral("教室编号")},
+                          4),
                      "dutyGrid");
     // The period and room of a row, read by the hand change.
     dutyGrid->setColumnHidden(5, true);
@@ -180,13 +184,13 @@ void InvigilationWindow::showInvigilators()
         rows.push_back(row);
     }
     q.Close();
-    fill(invigilatorGrid, rows);
+    fill(invigilatorGrid, rows, 160);
 }
 
 void InvigilationWindow::showDuties()
 {
     const int row = dutyGrid->currentRow();
-    fill(dutyGrid, dutyTable(dm).rows);
+    fill(dutyGrid, dutyTable(dm).rows, 240);
     if (row >= 0 && row < dutyGrid->rowCount())
         dutyGrid->selectRow(row);
 }
@@ -206,38 +210,56 @@ int InvigilationWindow::chosenInvigilator() const
 
 void InvigilationWindow::addInvigilatorClick()
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
     if (nameEdit->text().trimmed().isEmpty()) {
         dialogs.message(QStringLiteral("请输入监考教师的姓名"));
         return;
     }
-    if (!digits.match(mostDutiesEdit->text().trimmed()).hasMatch()) {
-        dialogs.message(QStringLiteral("最多场次应是不小于 0 的整数"));
+    if (!typedValuesFit(0))
         return;
-    }
-    addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(),
-                   tidyUnavailable(unavailableEdit->text()));
+    const UnavailableList unavailable = storedUnavailable(dm, unavailableEdit->text());
+    addInvigilator(dm, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(), unavailable.text);
     showInvigilators();
     invigilatorGrid->selectRow(invigilatorGrid->rowCount() - 1);
+    tellUnmatched(unavailable);
 }
 
 void InvigilationWindow::changeInvigilatorClick()
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
     const int id = chosenInvigilator();
     if (id == 0) {
         dialogs.message(QStringLiteral("请先在列表中选择监考教师"));
         return;
     }
+    if (!typedValuesFit(id))
+        return;
+    const int row = invigilatorGrid->currentRow();
+    const UnavailableList unavailable = storedUnavailable(dm, unavailableEdit->text());
+    changeInvigilator(dm, id, nameEdit->text(), departmentEdit->text(), mostDutiesEdit->text(), unavailable.text);
+    showInvigilators();
+    showDuties();
+    invigilatorGrid->selectRow(row);
+    tellUnmatched(unavailable);
+}
+
+bool InvigilationWindow::typedValuesFit(int invigilator)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+    if (const QString problem = handNameProblem(dm, nameEdit->text(), invigilator); !problem.isEmpty()) {
+        dialogs.message(problem);
+        return false;
+    }
     if (!digits.match(mostDutiesEdit->text().trimmed()).hasMatch()) {
         dialogs.message(QStringLiteral("最多场次应是不小于 0 的整数"));
-        return;
+        return false;
     }
-    const int row = invigilatorGrid->currentRow();
-    executeOn(dm.ADOQuery8, SqlText("update t_jkjs set zdcs='") + mostDutiesEdit->text().trimmed() + "',bkcc='"
-                                + tidyUnavailable(unavailableEdit->text()) + "' where jkid='" + QString::number(id) + "'");
-    showInvigilators();
-    invigilatorGrid->selectRow(row);
+    return true;
+}
+
+void InvigilationWindow::tellUnmatched(const UnavailableList& unavailable)
+{
+    if (!unavailable.unmatched.isEmpty())
+        dialogs.message(QStringLiteral("已保存。以下不能监考的场次或日期与任何考试时间都不符，目前不起作用：%1")
+                            .arg(unavailable.unmatched.join(QStringLiteral("、"))));
 }
 
 void InvigilationWindow::deleteInvigilatorClick()
@@ -317,10 +339,12 @@ void InvigilationWindow::printList(bool duties)
 
 void InvigilationWindow::exportList(bool duties)
 {
-    const QString path = dialogs.saveFileName(QStringLiteral("导出到Excel文件"), QStringLiteral("Excel(*.xlsx)"),
+    QString path = dialogs.saveFileName(QStringLiteral("导出到Excel文件"), QStringLiteral("Excel(*.xlsx)"),
                                               duties ? QStringLiteral("监考安排表.xlsx") : QStringLiteral("监考通知.xlsx"));
     if (path.isEmpty())
         return;
+    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
     try {
         exportInvigilationList(duties ? dutyTable(dm) : invigilatorNotices(dm), path);
         dialogs.message(QStringLiteral("导出成功"));

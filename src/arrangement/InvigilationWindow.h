@@ -11,6 +11,7 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+struct UnavailableList;
 
 // Invigilation: the invigilator list (add, delete, change most duties and
 // unavailable sittings, import from a workbook), the duties of every room in
@@ -58,6 +59,8 @@ private:
     int chosenInvigilator() const;
     void addInvigilatorClick();
     void changeInvigilatorClick();
+    bool typedValuesFit(int invigilator);
+    void tellUnmatched(const UnavailableList& unavailable);
     void deleteInvigilatorClick();
     void importInvigilatorsClick();
     void changeDuty(bool add);

@@ -51,6 +51,10 @@ SheetImport importKeyedRows(const Worksheet& sheet, const KeyedSheet& shape,
             result.skipped.append({row, shape.emptyName});
             continue;
         }
+        if (const QString problem = shape.nameProblem ? shape.nameProblem(name) : QString(); !problem.isEmpty()) {
+            result.skipped.append({row, problem});
+            continue;
+        }
         if (const QString problem = shape.numberProblem(cells[shape.numberColumn - 1]); !problem.isEmpty()) {
             result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
             continue;

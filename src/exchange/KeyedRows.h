@@ -48,11 +48,13 @@ struct KeyedSheet {
     QString repeatedName;     // %1 the name, %2 the earlier row
     // Empty when the count's text is sound, else why not.
     std::function<QString(const QString&)> numberProblem;
+    // When set: empty when the (non-empty) name is sound, else why not.
+    std::function<QString(const QString&)> nameProblem = nullptr;
 };
 
 // Hands every sound row (its cells trimmed, the name first) to `update` with
 // the ids that `existing` holds under its name key, or to `insert` when it
-// holds none. A row with an empty name, an unsound count, or a name an
+// holds none. A row with an empty or unsound name, an unsound count, or a name an
 // earlier row already had is skipped and listed; a row empty in every column
 // read is passed over.
 SheetImport importKeyedRows(const Worksheet& sheet, const KeyedSheet& shape,

@@ -1,6 +1,7 @@
 #include "InvigilatorSheet.h"
 
 #include "DataModule.h"
+#include "people/Invigilation.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
 #include "Workbook.h"
@@ -41,11 +42,29 @@ void addInvigilator(DataModule& dm, const QString& name, const QString& departme
                                  + department.trimmed() + "','" + mostDuties.trimmed() + "','" + unavailable.trimmed() + "')");
 }
 
+QString handNameProblem(DataModule& dm, const QString& name, int invigilator)
+{
+    if (const QString problem = invigilatorNameProblem(name); !problem.isEmpty())
+        return problem;
+    const QStringList sameName = invigilatorsByName(dm.ADOQuery10).value(nameKey(name.trimmed()));
+    if (!sameName.isEmpty() && sameName != QStringList{QString::number(invigilator)})
+        return QStringLiteral("名单中已有监考教师“%1”，同名的人请加以区分（如“%1（数学系）”）").arg(name.trimmed());
+    return {};
+}
+
+void changeInvigilator(DataModule& dm, int invigilator, const QString& name, const QString& department,
+                       const QString& mostDuties, const QString& unavailable)
+{
+    executeOn(dm.ADOQuery10, SqlText("update t_jkjs set xm='") + name.trimmed() + "',yx='" + department.trimmed()
+                                 + "',zdcs='" + mostDuties.trimmed() + "',bkcc='" + unavailable.trimmed()
+                                 + "' where jkid='" + QString::number(invigilator) + "'");
+}
+
 InvigilatorImport importInvigilators(DataModule& dm, const Worksheet& sheet)
 {
     // Columns A (name), B (department) and C (most duties).
     const KeyedSheet invigilatorSheet{3, 3, QStringLiteral("姓名为空"), QStringLiteral("%1：与第 %2 行的监考教师重名"),
-                                      mostDutiesProblem};
+                                      mostDutiesProblem, invigilatorNameProblem};
     InvigilatorImport result;
     inTransaction(dm.ADOConnection1, [&] {
         const auto duties = [](const QStringList& cells) { return QString::number(cells[2].toInt()); };

@@ -17,10 +17,20 @@ using InvigilatorImport = SheetImport;
 void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties,
                     const QString& unavailable);
 
+// Why a name typed by hand cannot be the invigilator's (0 for a new one):
+// a name the import refuses, or one another invigilator on the list has
+// (the import would take the two for one person); empty when it can.
+QString handNameProblem(DataModule& dm, const QString& name, int invigilator);
+
+// Gives the invigilator these values, trimmed.
+void changeInvigilator(DataModule& dm, int invigilator, const QString& name, const QString& department,
+                       const QString& mostDuties, const QString& unavailable);
+
 // Reads rows 2 to the sheet's last row: an invigilator whose name (trimmed,
 // letters compared without regard to case) is on the list gets the
 // department and most duties, any other is added with no unavailable
-// sittings. A row with an empty name, most duties that are not a whole
+// sittings. A row with an empty name or one that reads as several (with a
+// comma, 顿号 or semicolon), most duties that are not a whole
 // number of at least 0, or a name an earlier row already had is skipped and
 // listed; an empty row is passed over. One transaction: an error leaves the
 // list as it was.

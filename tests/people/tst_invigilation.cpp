@@ -54,6 +54,13 @@ private Q_SLOTS:
     void secondRunChangesNothing();
     void failedAdoptionChangesNothing();
     void handDutiesRefuseClashes();
+    void handDutiesThatBreakARuleAreConflicts_data();
+    void handDutiesThatBreakARuleAreConflicts();
+    void coTeachersWatchTheirPaper();
+    void cannotTakeWholeItems_data();
+    void cannotTakeWholeItems();
+    void everyRoomItsMinimumFirst_data();
+    void everyRoomItsMinimumFirst();
 };
 
 void TestInvigilation::placesPerRoom_data()
@@ -182,6 +189,172 @@ void TestInvigilation::handDutiesRefuseClashes()
     adoptInvigilation(dm, planInvigilation(dm, {}));
     QCOMPARE(db.scalar("SELECT count(*) FROM t_jkap WHERE cc = '3' AND jkid = 6 AND sg = 1"), QString("1"));
     QCOMPARE(db.scalar("SELECT count(*) FROM t_jkap WHERE cc = '3'"), QString("2"));
+}
+
+// Hand duties entered while they were sound, then the term changes under
+// them. One invigilator per room is enough for every room of the term, so
+// only the conflict stands between the run and "enough".
+void TestInvigilation::handDutiesThatBreakARuleAreConflicts_data()
+{
+    QTest::addColumn<QString>("handDuty");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("conflict");
+    QTest::addColumn<QStringList>("dutiesPerRoom");
+    QTest::newRow("two rooms at one time")
+        << "('4',3,3,1)" << "UPDATE t_cc SET kssj = '2025-01-06 14:00-16:00' WHERE cc = '4'"
+        << "2025-01-06 14:00-16:00 C303 赵老师：同一时间已在 A101 监考"
+        << QStringList{"1|1|1", "2|2|1", "3|1|1", "4|3|2"};
+    QTest::newRow("two rooms at overlapping times")
+        << "('4',3,3,1)" << "UPDATE t_cc SET kssj = '2025-01-06 15:00-17:00' WHERE cc = '4'"
+        << "2025-01-06 15:00-17:00 C303 赵老师：同一时间已在 A101 监考"
+        << QStringList{"1|1|1", "2|2|1", "3|1|1", "4|3|2"};
+    QTest::newRow("a sitting they cannot take")
+        << "('4',3,5,1)" << "UPDATE t_jkjs SET bkcc = '4' WHERE xm = '孙老师'"
+        << "2025-01-07 08:30-10:30 C303 孙老师：不能参加该场次的监考"
+        << QStringList{"1|1|1", "2|2|1", "3|1|1", "4|3|2"};
+    QTest::newRow("a room that holds nobody")
+        << "('4',3,5,1)" << "UPDATE t_kscs SET jsid = 2 WHERE cc = '4'"
+        << "2025-01-07 08:30-10:30 C303 孙老师：该考场此时没有考生"
+        << QStringList{"1|1|1", "2|2|1", "3|1|1", "4|2|1"};
+}
+
+void TestInvigilation::handDutiesThatBreakARuleAreConflicts()
+{
+    QFETCH(QString, handDuty);
+    QFETCH(QString, change);
+    QFETCH(QString, conflict);
+    QFETCH(QStringList, dutiesPerRoom);
+    TestDatabase db;
+    fillTerm(db);
+    db.exec("INSERT INTO t_jkap(cc,jsid,jkid,sg) VALUES" + handDuty);
+    db.exec(change);
+    DataModule dm;
+    dm.reconfigure();
+    const InvigilationPlan plan = planInvigilation(dm, {1, 0});
+    QCOMPARE(plan.shortRooms.size(), 0);
+    QCOMPARE(plan.conflicts.size(), 1);
+    const QString report = invigilationReport(plan);
+    QVERIFY2(report.contains(conflict), qPrintable(report));
+    QVERIFY(!report.contains("每个考场的监考教师都已安排足够"));
+    // The conflicting duty fills no place, and its invigilator gets nothing
+    // else at that time.
+    adoptInvigilation(dm, plan);
+    QCOMPARE(db.rows("SELECT k.cc, k.jsid, (SELECT count(*) FROM t_jkap d WHERE d.cc = k.cc AND d.jsid = k.jsid)"
+                     " FROM (SELECT DISTINCT cc, jsid FROM t_kscs WHERE jsid <> 0) k ORDER BY k.cc, k.jsid"),
+             dutiesPerRoom);
+    QCOMPARE(db.rows("SELECT c.kssj, d.jkid FROM t_jkap d JOIN t_cc c ON c.cc = d.cc WHERE d.sg = 0"
+                     " AND EXISTS (SELECT 1 FROM t_jkap h JOIN t_cc hc ON hc.cc = h.cc WHERE h.sg = 1"
+                     " AND h.jkid = d.jkid AND hc.kssj = c.kssj)"),
+             QStringList());
+    // The duty list shows the duty, so that it can be taken out.
+    const QString name = conflict.section(u' ', 3, 3).section(u'：', 0, 0);
+    bool shown = false;
+    for (const QStringList& row : dutyTable(dm).rows)
+        shown = shown || (row[1] == "C303" && row[4].split("、").contains(name));
+    QVERIFY(shown);
+}
+
+// A cannot-take item rules out what it says as a whole: a period number its
+// time, a date that day, a date and clock time the sittings it overlaps.
+void TestInvigilation::cannotTakeWholeItems_data()
+{
+    QTest::addColumn<QString>("items");
+    QTest::addColumn<QStringList>("refused");
+    QTest::addColumn<QStringList>("unmatched");
+    QTest::newRow("a period number") << "2" << QStringList{"2"} << QStringList();
+    QTest::newRow("no such period") << "20" << QStringList() << QStringList{"甲：20"};
+    QTest::newRow("part of a date") << "2027-01-1" << QStringList() << QStringList{"甲：2027-01-1"};
+    QTest::newRow("a day") << "2027-01-11" << QStringList{"1", "2"} << QStringList();
+    QTest::newRow("a sitting, written loosely") << "2027/1/11 8:00-10:00" << QStringList{"1"} << QStringList();
+    QTest::newRow("a sitting as the program writes it") << "2027-01-12 星期二 08:00-10:00" << QStringList{"3"} << QStringList();
+    QTest::newRow("an overlapping clock time") << "2027-01-11、09:00-11:00" << QStringList{"1"} << QStringList();
+    QTest::newRow("a clock time alone") << "08:00-10:00" << QStringList() << QStringList{"甲：08:00-10:00"};
+}
+
+void TestInvigilation::cannotTakeWholeItems()
+{
+    QFETCH(QString, items);
+    QFETCH(QStringList, refused);
+    QFETCH(QStringList, unmatched);
+    TestDatabase db;
+    db.addRoster(candidates("P1", "", 5) + candidates("P2", "", 5) + candidates("P3", "", 5));
+    db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','2027-01-11 星期一 08:00-10:00'),('2','2027-01-11 星期一 14:00-16:00'),"
+            "('3','2027-01-12 星期二 08:00-10:00');"
+            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1),('2','P2','P2',1),('3','P3','P3',1);");
+    db.exec("INSERT INTO t_jkjs(xm,zdcs,bkcc) VALUES('甲',9,'" + items + "')");
+    DataModule dm;
+    dm.reconfigure();
+    QCOMPARE(planInvigilation(dm, {}).unmatched, unmatched);
+    QStringList refusedNow;
+    for (const QString period : {"1", "2", "3"})
+        if (addHandDuty(dm, {period, 1, 1}).contains("不能参加"))
+            refusedNow.append(period);
+    QCOMPARE(refusedNow, refused);
+}
+
+// A course taught by two: each of them is its own teacher.
+void TestInvigilation::coTeachersWatchTheirPaper()
+{
+    TestDatabase db;
+    db.addRoster(candidates("P1", "王老师、 李老师", 30));
+    db.exec("INSERT INTO t_cc(cc,kssj) VALUES('1','2025-01-06 08:30-10:30');"
+            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);"
+            "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1);"
+            "INSERT INTO t_jkjs(xm,zdcs) VALUES('赵老师',3),('孙老师',3),('王老师',3),('李老师',3);");
+    DataModule dm;
+    dm.reconfigure();
+    const InvigilationPlan plan = planInvigilation(dm, {});
+    QCOMPARE(plan.ownTeachers, 2);
+    adoptInvigilation(dm, plan);
+    QCOMPARE(db.rows("SELECT t.xm FROM t_jkap d JOIN t_jkjs t ON t.jkid = d.jkid ORDER BY t.jkid"),
+             (QStringList{"王老师", "李老师"}));
+}
+
+// Fewer invigilators than places: rooms get their first invigilator, largest
+// first, before any gets a second, over every sitting of the term.
+void TestInvigilation::everyRoomItsMinimumFirst_data()
+{
+    QTest::addColumn<QStringList>("roster");
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<QStringList>("perRoom");
+    QTest::addColumn<QStringList>("shortOnes");
+    QTest::newRow("the largest rooms are not left empty")
+        << candidates("P1", "", 100) + candidates("P2", "", 100) + candidates("P3", "", 169) + candidates("P4", "", 78)
+        << "INSERT INTO t_cc(cc,kssj) VALUES('1','2025-01-06 08:30-10:30');"
+           "INSERT INTO t_js(jsm,rnrs) VALUES('A1',100),('A2',100),('B1',200),('B2',80);"
+           "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1),('1','P2','P2',2),('1','P3','P3',3),('1','P4','P4',4);"
+           "INSERT INTO t_jkjs(xm,zdcs) VALUES('甲',5),('乙',5),('丙',5),('丁',5),('戊',5),('己',5),('庚',5),('辛',5);"
+        << QStringList{"1|1|2", "1|2|2", "1|3|2", "1|4|2"}
+        << QStringList{"A1 4 2", "A2 4 2", "B1 6 2", "B2 3 2"};
+    QTest::newRow("a shortage falls on every sitting")
+        << candidates("P1", "", 30) + candidates("P2", "", 30)
+        << "INSERT INTO t_cc(cc,kssj) VALUES('1','2025-01-06 08:30-10:30'),('2','2025-01-07 08:30-10:30');"
+           "INSERT INTO t_js(jsm,rnrs) VALUES('A1',60);"
+           "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',1),('2','P2','P2',1);"
+           "INSERT INTO t_jkjs(xm,zdcs) VALUES('甲',1),('乙',1);"
+        << QStringList{"1|1|1", "2|1|1"} << QStringList{"A1 2 1", "A1 2 1"};
+}
+
+void TestInvigilation::everyRoomItsMinimumFirst()
+{
+    QFETCH(QStringList, roster);
+    QFETCH(QString, term);
+    QFETCH(QStringList, perRoom);
+    QFETCH(QStringList, shortOnes);
+    TestDatabase db;
+    db.addRoster(roster);
+    db.exec(term);
+    DataModule dm;
+    dm.reconfigure();
+    const InvigilationPlan plan = planInvigilation(dm, {});
+    adoptInvigilation(dm, plan);
+    QCOMPARE(db.rows("SELECT cc, jsid, count(*) FROM t_jkap GROUP BY cc, jsid ORDER BY cc, jsid"), perRoom);
+    QStringList shortRooms;
+    for (const ShortRoom& room : plan.shortRooms)
+        shortRooms.append(QString("%1 %2 %3").arg(room.room).arg(room.needed).arg(room.given));
+    shortRooms.sort();
+    QCOMPARE(shortRooms, shortOnes);
 }
 
 QTEST_GUILESS_MAIN(TestInvigilation)

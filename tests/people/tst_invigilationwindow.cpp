@@ -64,6 +64,7 @@ class TestInvigilationWindow : public QObject {
 
 private Q_SLOTS:
     void importAssignChangeAndPrint();
+    void namesTypedAsTheImportTakesThem();
     void enterAndEscape();
 };
 
@@ -95,18 +96,21 @@ void TestInvigilationWindow::importAssignChangeAndPrint()
     f.w.mostDutiesEdit->setText("2");
     f.w.addInvigilatorButton->click();
     QCOMPARE(f.db.rows("SELECT jkid, quote(xm), quote(yx), quote(zdcs), quote(bkcc) FROM t_jkjs WHERE jkid = 5"),
-             QStringList{"5|'周老师'|'化学系'|2|'2025-01-07 1'"});
+             QStringList{"5|'周老师'|'化学系'|2|'2025-01-07 2025-01-06 星期一 08:30-10:30'"});
     QCOMPARE(f.w.invigilatorGrid->currentRow(), 4);
     f.w.deleteInvigilatorButton->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"是否删除监考教师“周老师”及其监考安排？"});
     QCOMPARE(f.db.scalar("SELECT count(*) FROM t_jkjs"), QString("4"));
 
-    // 钱 cannot come in period 1: typed with a Chinese comma and blanks.
+    // 钱 cannot come in period 1: typed with a Chinese comma and blanks,
+    // kept as its time; a day of no exam is kept and named.
     f.w.invigilatorGrid->selectRow(rowOf(f.w.invigilatorGrid, 1, "钱老师"));
     QCOMPARE(f.w.nameEdit->text(), QString("钱老师"));
     f.w.unavailableEdit->setText(" 1， 2025-01-09 ");
     f.w.changeInvigilatorButton->click();
-    QCOMPARE(f.db.scalar("SELECT quote(bkcc) FROM t_jkjs WHERE jkid = 4"), QString("'1 2025-01-09'"));
+    QCOMPARE(f.db.scalar("SELECT quote(bkcc) FROM t_jkjs WHERE jkid = 4"), QString("'2025-01-06 星期一 08:30-10:30 2025-01-09'"));
+    QCOMPARE(f.dialogs.takeTexts(),
+             QStringList{"已保存。以下不能监考的场次或日期与任何考试时间都不符，目前不起作用：2025-01-09"});
 
     // The morning needs four, only 王, 李 and 赵 can come: the preview says so.
     f.w.autoAssignButton->click();
@@ -178,6 +182,66 @@ void TestInvigilationWindow::importAssignChangeAndPrint()
     QCOMPARE(written.firstSheet().lastRow(), 4);
     QCOMPARE(written.firstSheet().cell(2, 2).text, QString("A101"));
     QVERIFY(written.firstSheet().cell(2, 5).text.contains("李老师"));
+}
+
+// A name typed by hand is held to what the import holds it to; 修改 keeps
+// every box it shows; a notice file typed without its ending gets it.
+void TestInvigilationWindow::namesTypedAsTheImportTakesThem()
+{
+    WindowFixture<InvigilationWindow> f;
+    fillTerm(f.db);
+    f.w.show();
+    f.w.nameEdit->setText("王老师");
+    f.w.mostDutiesEdit->setText("3");
+    f.w.addInvigilatorButton->click();
+    f.w.nameEdit->setText("李老师");
+    f.w.addInvigilatorButton->click();
+    const QString table = "SELECT jkid, quote(xm), quote(yx), quote(zdcs), quote(bkcc) FROM t_jkjs ORDER BY jkid";
+    const QStringList two{"1|'王老师'|''|3|''", "2|'李老师'|''|3|''"};
+    QCOMPARE(f.db.rows(table), two);
+    const QString several = "姓名“%1”中有逗号、顿号或分号，会被当作几个人，请只写一个人的姓名";
+    for (const auto& [typed, refusal] :
+         {std::pair{QString(" 王老师 "), QString("名单中已有监考教师“王老师”，同名的人请加以区分（如“王老师（数学系）”）")},
+          {QString("王五、赵六"), several.arg("王五、赵六")}, {QString("Wang,Li"), several.arg("Wang,Li")}}) {
+        f.w.nameEdit->setText(typed);
+        f.w.addInvigilatorButton->click();
+        QCOMPARE(f.dialogs.takeTexts(), QStringList{refusal});
+    }
+    QCOMPARE(f.db.rows(table), two);
+
+    // 修改 with a new name and department; then with the other's name.
+    f.w.invigilatorGrid->selectRow(0);
+    f.w.nameEdit->setText(" 王大明 ");
+    f.w.departmentEdit->setText("数学系 ");
+    f.w.mostDutiesEdit->setText("4");
+    f.w.changeInvigilatorButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+    QCOMPARE(f.db.rows(table), (QStringList{"1|'王大明'|'数学系'|4|''", "2|'李老师'|''|3|''"}));
+    QCOMPARE(f.w.invigilatorGrid->item(0, 1)->text(), QString("王大明"));
+    f.w.nameEdit->setText("李老师");
+    f.w.changeInvigilatorButton->click();
+    QCOMPARE(f.dialogs.takeTexts(),
+             QStringList{"名单中已有监考教师“李老师”，同名的人请加以区分（如“李老师（数学系）”）"});
+    QCOMPARE(f.db.rows(table), (QStringList{"1|'王大明'|'数学系'|4|''", "2|'李老师'|''|3|''"}));
+
+    // The import refuses the same names.
+    Workbook book;
+    const QList<QStringList> rows{{"姓名", "院系", "最多场次"}, {"王五、赵六", "数学系", "3"}, {"孙老师", "化学系", "2"}};
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            book.firstSheet().setCell(r + 1, c + 1, rows[r][c]);
+    book.saveAs(f.db.folder() + "/more.xlsx");
+    f.dialogs.openAnswers << f.db.folder() + "/more.xlsx";
+    f.w.importInvigilatorsButton->click();
+    QCOMPARE(f.dialogs.takeTexts(),
+             QStringList{"导入监考教师完成：新增 1 人，更新 0 人，跳过 1 行。\n第 2 行：" + several.arg("王五、赵六")});
+
+    f.db.exec("INSERT INTO t_jkap(cc,jsid,jkid,sg) VALUES('1',1,1,1)");
+    f.dialogs.saveAnswers << f.db.folder() + "/notices";
+    f.w.exportNoticesButton->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功"});
+    QVERIFY(!QFile::exists(f.db.folder() + "/notices"));
+    QCOMPARE(Workbook::open(f.db.folder() + "/notices.xlsx").firstSheet().cell(2, 1).text, QString("王大明"));
 }
 
 void TestInvigilationWindow::enterAndEscape()

@@ -197,6 +197,9 @@ void TestTermTimetable::adoptionWritesPeriodsTimesAndRooms()
     spread[vertexOf(term, "P5")] = 3;
     spread[vertexOf(term, "P6")] = 5;
     const QStringList times = dailyTimes(6, 3);
+    // An invigilator who cannot take period 2's time, typed as its number.
+    f.db.exec("update t_cc set kssj='2027-01-20 09:00-11:00' where cc='2'");
+    f.db.exec("update t_jkjs set bkcc='2 2027-01-21' where xm='王老师'");
 
     const SpreadAdoption adopted = adoptSpread(f.dm, term, spread, times);
     QCOMPARE(adopted.fault, QString());
@@ -212,9 +215,13 @@ void TestTermTimetable::adoptionWritesPeriodsTimesAndRooms()
                           "'P3'|'1'|0|integer", "'P4'|'4'|2|integer", "'P5'|'3'|0|integer",
                           "'P6'|'5'|0|integer"}));
     QCOMPARE(adopted.roomsCleared, QStringList({"P3"}));
-    // Duties follow their periods: 1 to 2, 2 to 4, 3 stays 3.
-    QCOMPARE(f.db.rows("select quote(cc), jsid from t_jkap order by cc"), QStringList({"'2'|1", "'3'|1", "'4'|2"}));
-    QCOMPARE(adopted.dutiesDropped, 0);
+    // Duties follow their periods (1 to 2, 2 to 4, 3 stays 3) only into
+    // rooms that hold candidates there: A101 left period 1 with P3, and
+    // period 3 has no room at all.
+    QCOMPARE(f.db.rows("select quote(cc), jsid from t_jkap order by cc"), QStringList({"'4'|2"}));
+    QCOMPARE(adopted.dutiesDropped, 2);
+    // Period 2 is a number of another period now; the item still means its time.
+    QCOMPARE(f.db.scalar("select quote(bkcc) from t_jkjs"), QString("'2027-01-20 星期三 09:00-11:00 2027-01-21'"));
     QCOMPARE(f.clashes(), QString("0"));
 }
 

@@ -1,6 +1,7 @@
 #include "people/Invigilation.h"
 
 #include "DataModule.h"
+#include "time/ExamTime.h"
 #include "SlotSteps.h"
 #include "TableStamp.h"
 #include "Transaction.h"
@@ -37,6 +38,8 @@ struct Time {
     QString text; // what the clerk sees
     QString day;
     QStringList periods;
+    std::optional<ExamTime> when; // unset while the text cannot be read
+    std::vector<int> meets;       // the times sat at once with this one, itself too
 };
 
 int periodOrder(const QString& a, const QString& b)
@@ -59,6 +62,7 @@ struct Term {
     QHash<QString, std::vector<int>> teachersOfPaper; // paper -> indexes
     std::vector<std::vector<char>> busy;        // [time][person]
     int handDuties = 0;
+    QStringList unmatched; // "name：item" of cannot-take items that rule out no time
 
     int timeOf(const QString& period)
     {
@@ -66,16 +70,18 @@ struct Term {
         if (at != timeOfPeriod.constEnd())
             return *at;
         // A period without a row of its own is a time of its own.
-        times.push_back({QStringLiteral("第%1场").arg(period), {}, {period}});
-        timeOfPeriod.insert(period, int(times.size()) - 1);
-        return int(times.size()) - 1;
+        const int time = int(times.size());
+        times.push_back({QStringLiteral("第%1场").arg(period), {}, {period}, {}, {time}});
+        timeOfPeriod.insert(period, time);
+        return time;
     }
 
-    bool free(int person, int time) const
+    bool busyAt(int person, int time) const
     {
-        const Invigilator& p = people[person];
-        return !p.blocked[time] && !busy[time][person];
+        return std::any_of(times[time].meets.begin(), times[time].meets.end(), [&](int t) { return busy[t][person] != 0; });
     }
+
+    bool free(int person, int time) const { return !people[person].blocked[time] && !busyAt(person, time); }
 
     void give(int person, int time)
     {
@@ -87,13 +93,54 @@ struct Term {
     }
 };
 
-QStringList unavailableItems(const QString& bkcc)
+// One item of a cannot-take list: a period number, a day, or a sitting
+// (a day with its clock time, written in two or three words).
+struct UnavailableItem {
+    QString text;
+    QDate day;
+    std::optional<ExamTime> sitting;
+};
+
+std::vector<UnavailableItem> unavailableItems(const QString& bkcc)
 {
     static const QRegularExpression separators(QStringLiteral("[\\s,，、;；]+"));
-    return bkcc.split(separators, Qt::SkipEmptyParts);
+    const QStringList words = bkcc.split(separators, Qt::SkipEmptyParts);
+    std::vector<UnavailableItem> items;
+    for (int i = 0; i < int(words.size()); ++i) {
+        UnavailableItem item{words[i], readExamDate(words[i]), {}};
+        if (item.day.isValid()) {
+            for (int more : {1, 2}) {
+                if (i + more >= int(words.size()))
+                    break;
+                const QString joined = words.mid(i, more + 1).join(u' ');
+                if (const ExamTimeReading read = readExamTime(joined); read.time) {
+                    item = {joined, {}, read.time};
+                    i += more;
+                    break;
+                }
+            }
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
-// Times by exam time text; periods without a time are times of their own.
+// The times an item rules out: its period's time, every time on its day,
+// every time sat at once with its sitting.
+std::vector<int> timesRuledOut(const Term& term, const UnavailableItem& item)
+{
+    std::vector<int> out;
+    if (const auto at = term.timeOfPeriod.constFind(item.text); at != term.timeOfPeriod.constEnd())
+        out.push_back(*at);
+    for (int t = 0; t < int(term.times.size()); ++t) {
+        const std::optional<ExamTime>& when = term.times[size_t(t)].when;
+        if (when && ((item.day.isValid() && when->date == item.day) || (item.sitting && when->overlaps(*item.sitting))))
+            out.push_back(t);
+    }
+    return out;
+}
+
+// Times by exam time; periods without a time are times of their own.
 void readTimes(QuerySlot& q, Term& term)
 {
     openOn(q, "select cc,kssj from t_cc");
@@ -102,7 +149,6 @@ void readTimes(QuerySlot& q, Term& term)
         periods.push_back({q.FieldByName(QStringLiteral("cc")).AsString().trimmed(),
                            q.FieldByName(QStringLiteral("kssj")).AsString().trimmed()});
     std::sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) { return periodOrder(a.first, b.first) < 0; });
-    QHash<QString, int> byText;
     for (const auto& [cc, kssj] : periods) {
         if (term.timeOfPeriod.contains(cc))
             continue;
@@ -110,15 +156,22 @@ void readTimes(QuerySlot& q, Term& term)
             term.timeOf(cc);
             continue;
         }
-        const QString key = kssj.toLower();
-        auto at = byText.find(key);
-        if (at == byText.end()) {
-            term.times.push_back({kssj, kssj.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0), {}});
-            at = byText.insert(key, int(term.times.size()) - 1);
+        const std::optional<ExamTime> when = readExamTime(kssj).time;
+        auto same = std::find_if(term.times.begin(), term.times.end(), [&](const Time& t) {
+            return !t.day.isEmpty() && (when && t.when ? *when == *t.when : examTimesMeet(t.text, kssj));
+        });
+        if (same == term.times.end()) {
+            const QString day = when ? when->date.toString(Qt::ISODate) : kssj.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
+            term.times.push_back({kssj, day, {}, when, {}});
+            same = term.times.end() - 1;
         }
-        term.times[*at].periods.append(cc);
-        term.timeOfPeriod.insert(cc, *at);
+        same->periods.append(cc);
+        term.timeOfPeriod.insert(cc, int(same - term.times.begin()));
     }
+    for (int a = 0; a < int(term.times.size()); ++a)
+        for (int b = 0; b < int(term.times.size()); ++b)
+            if (a == b || (term.times[size_t(a)].when && examTimesMeet(term.times[size_t(a)].text, term.times[size_t(b)].text)))
+                term.times[size_t(a)].meets.push_back(b);
 }
 
 // The rooms in use: placements with a room that exists, one slot per time
@@ -163,21 +216,18 @@ void readRooms(QuerySlot& q, Term& term, const InvigilationTerms& terms)
 void readPeople(QuerySlot& q, Term& term)
 {
     openOn(q, "select jkid,xm,zdcs,bkcc from t_jkjs order by jkid");
-    QHash<QString, QList<int>> timesStarting;
     for (q.First(); !q.Eof(); q.Next()) {
         Invigilator person;
         person.id = q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt();
         person.name = q.FieldByName(QStringLiteral("xm")).AsString().trimmed();
         person.most = q.FieldByName(QStringLiteral("zdcs")).AsVariant().toInt();
         person.blocked.assign(term.times.size(), 0);
-        for (const QString& item : unavailableItems(q.FieldByName(QStringLiteral("bkcc")).AsString())) {
-            if (term.timeOfPeriod.contains(item)) {
-                person.blocked[term.timeOfPeriod.value(item)] = 1;
-                continue;
-            }
-            for (size_t t = 0; t < term.times.size(); ++t)
-                if (term.times[t].text.startsWith(item, Qt::CaseInsensitive))
-                    person.blocked[t] = 1;
+        for (const UnavailableItem& item : unavailableItems(q.FieldByName(QStringLiteral("bkcc")).AsString())) {
+            const std::vector<int> ruledOut = timesRuledOut(term, item);
+            for (int t : ruledOut)
+                person.blocked[size_t(t)] = 1;
+            if (ruledOut.empty())
+                term.unmatched.append(QStringLiteral("%1：%2").arg(person.name, item.text));
         }
         term.personOf.insert(person.id, int(term.people.size()));
         term.people.push_back(std::move(person));
@@ -186,7 +236,7 @@ void readPeople(QuerySlot& q, Term& term)
 }
 
 // Each placed paper's teachers who are on the list, by name (the first of a
-// name when it is listed twice).
+// name when it is listed twice); a course taught by several has them all.
 void readTeachers(QuerySlot& q, Term& term)
 {
     QHash<QString, int> byName;
@@ -194,20 +244,30 @@ void readTeachers(QuerySlot& q, Term& term)
         byName.insert(term.people[i].name.toLower(), i);
     openOn(q, "select distinct sjxh,skjs from t_bjgmd where sjxh in (select sjxh from t_kscs where jsid<>0) order by sjxh,skjs");
     for (q.First(); !q.Eof(); q.Next()) {
-        const auto at = byName.constFind(q.FieldByName(QStringLiteral("skjs")).AsString().trimmed().toLower());
-        if (at == byName.constEnd())
-            continue;
-        std::vector<int>& teachers = term.teachersOfPaper[q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed()];
-        if (std::find(teachers.begin(), teachers.end(), *at) == teachers.end())
-            teachers.push_back(*at);
+        for (const QString& name : namesIn(q.FieldByName(QStringLiteral("skjs")).AsString())) {
+            const auto at = byName.constFind(name.toLower());
+            if (at == byName.constEnd())
+                continue;
+            std::vector<int>& teachers = term.teachersOfPaper[q.FieldByName(QStringLiteral("sjxh")).AsString().trimmed()];
+            if (std::find(teachers.begin(), teachers.end(), *at) == teachers.end())
+                teachers.push_back(*at);
+        }
     }
 }
 
-// Hand duties count as given; ones of a room no longer in use still keep
-// their invigilator busy at that time.
-void readHandDuties(QuerySlot& q, Term& term)
+// Hand duties count against their invigilator's most and keep them busy at
+// that time; those that break a rule fill no place and become conflicts.
+void readHandDuties(QuerySlot& q, Term& term, QList<DutyConflict>& conflicts)
 {
-    openOn(q, "select cc,jsid,jkid from t_jkap where sg=1 order by cc,jsid,jkid");
+    openOn(q, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkap.jkid as jkid,coalesce(t_js.jsm,'') as jsm from t_jkap"
+              " left join t_js on t_js.jsid=t_jkap.jsid where t_jkap.sg=1 order by t_jkap.cc,t_jkap.jsid,t_jkap.jkid");
+    QHash<QPair<int, int>, QString> roomOfPersonAt; // (time, person) -> the room of their first hand duty
+    const auto roomAtOnce = [&](int time, int person) {
+        for (int t : term.times[size_t(time)].meets)
+            if (const auto at = roomOfPersonAt.constFind({t, person}); at != roomOfPersonAt.constEnd())
+                return *at;
+        return QString();
+    };
     for (q.First(); !q.Eof(); q.Next()) {
         const auto person = term.personOf.constFind(q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt());
         if (person == term.personOf.constEnd())
@@ -219,10 +279,24 @@ void readHandDuties(QuerySlot& q, Term& term)
                 p.blocked.resize(term.times.size(), 0);
         }
         ++term.handDuties;
-        term.give(*person, time);
+        const QString roomName = q.FieldByName(QStringLiteral("jsm")).AsString().trimmed();
         const auto slot = term.slotAt.find({time, q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()});
-        if (slot != term.slotAt.end())
-            term.roomSlots[slot->second].given.push_back(*person);
+        QString reason;
+        if (term.people[*person].blocked[time])
+            reason = QStringLiteral("不能参加该场次的监考");
+        else if (const QString other = roomAtOnce(time, *person); !other.isEmpty())
+            reason = QStringLiteral("同一时间已在 %1 监考").arg(other);
+        else if (slot == term.slotAt.end())
+            reason = QStringLiteral("该考场此时没有考生");
+        if (!reason.isEmpty()) {
+            // Still in the table: nobody else may give them another room then.
+            conflicts.append({term.times[time].text, roomName, term.people[*person].name, reason});
+            term.give(*person, time);
+            continue;
+        }
+        roomOfPersonAt.insert({time, *person}, roomName);
+        term.give(*person, time);
+        term.roomSlots[slot->second].given.push_back(*person);
     }
 }
 
@@ -274,6 +348,67 @@ QString shortReason(const Term& term, int time, int placesThen)
 
 } // namespace
 
+QStringList namesIn(const QString& text)
+{
+    static const QRegularExpression separators(QStringLiteral("[,，、;；]"));
+    QStringList names;
+    for (const QString& part : text.split(separators, Qt::SkipEmptyParts))
+        if (const QString name = part.trimmed(); !name.isEmpty())
+            names.append(name);
+    return names;
+}
+
+QString invigilatorNameProblem(const QString& name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("姓名为空");
+    if (namesIn(trimmed) != QStringList{trimmed})
+        return QStringLiteral("姓名“%1”中有逗号、顿号或分号，会被当作几个人，请只写一个人的姓名").arg(trimmed);
+    return {};
+}
+
+namespace {
+
+UnavailableList storedUnavailable(const Term& term, const QString& typed)
+{
+    UnavailableList list;
+    QStringList items;
+    for (const UnavailableItem& item : unavailableItems(typed)) {
+        const auto period = term.timeOfPeriod.constFind(item.text);
+        const std::optional<ExamTime>& when = period == term.timeOfPeriod.constEnd() ? std::nullopt : term.times[size_t(*period)].when;
+        items.append(when ? when->text() : item.text);
+        if (timesRuledOut(term, item).empty())
+            list.unmatched.append(item.text);
+    }
+    list.text = items.join(u' ');
+    return list;
+}
+
+} // namespace
+
+UnavailableList storedUnavailable(DataModule& dm, const QString& typed)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    return storedUnavailable(term, typed);
+}
+
+void writeUnavailableAsTimes(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    openOn(dm.ADOQuery22, "select jkid,bkcc from t_jkjs where bkcc<>''");
+    std::vector<std::pair<QString, QString>> lists;
+    for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
+        lists.push_back({dm.ADOQuery22.FieldByName(QStringLiteral("jkid")).AsString(),
+                         dm.ADOQuery22.FieldByName(QStringLiteral("bkcc")).AsString()});
+    dm.ADOQuery22.Close();
+    for (const auto& [id, bkcc] : lists)
+        if (const QString stored = storedUnavailable(term, bkcc).text; stored != bkcc)
+            executeOn(dm.ADOQuery8, SqlText("update t_jkjs set bkcc='") + stored + "' where jkid='" + id + "'");
+}
+
 int InvigilationTerms::needed(int candidates) const
 {
     if (perExtra <= 0 || candidates <= perExtra)
@@ -300,23 +435,24 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
     readRooms(dm.ADOQuery22, term, terms);
     readPeople(dm.ADOQuery22, term);
     readTeachers(dm.ADOQuery22, term);
-    readHandDuties(dm.ADOQuery22, term);
-
     InvigilationPlan plan;
     plan.basis = basis;
+    readHandDuties(dm.ADOQuery22, term, plan.conflicts);
     plan.handDuties = term.handDuties;
+    plan.unmatched = term.unmatched;
     plan.rooms = int(term.roomSlots.size());
     auto place = [&](RoomSlot& slot, int person) {
         term.give(person, slot.time);
         slot.given.push_back(person);
         plan.duties.push_back({slot.period, slot.room, term.people[person].id});
     };
-    // A paper's own teachers first, each once in its room.
+    // A paper's own teachers first, each once in its room, up to its minimum.
     for (RoomSlot& slot : term.roomSlots) {
         for (const QString& paper : slot.papers) {
             for (int teacher : term.teachersOfPaper.value(paper)) {
                 const Invigilator& p = term.people[teacher];
-                if (int(slot.given.size()) >= slot.needed || p.duties >= p.most || !term.free(teacher, slot.time))
+                if (int(slot.given.size()) >= std::min(slot.needed, terms.perRoom) || p.duties >= p.most
+                    || !term.free(teacher, slot.time))
                     continue;
                 place(slot, teacher);
                 ++plan.ownTeachers;
@@ -324,23 +460,35 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
         }
     }
     std::vector<int> placesAt(term.times.size(), 0);
-    for (const RoomSlot& slot : term.roomSlots)
+    for (const RoomSlot& slot : term.roomSlots) {
         placesAt[slot.time] += slot.needed;
+        plan.places += slot.needed;
+    }
     for (int t = 0; t < int(term.times.size()); ++t)
         if (placesAt[size_t(t)] > 0)
             plan.times.push_back({term.times[size_t(t)].text, placesAt[size_t(t)], canCome(term, t)});
+    // Rounds over every room, largest first: round k gives each room that
+    // needs a k-th invigilator one more.
+    std::vector<RoomSlot*> bySize;
+    int rounds = 0;
     for (RoomSlot& slot : term.roomSlots) {
-        plan.places += slot.needed;
-        while (int(slot.given.size()) < slot.needed) {
-            const int person = bestFree(term, slot.time);
-            if (person < 0)
-                break;
-            place(slot, person);
+        bySize.push_back(&slot);
+        rounds = std::max(rounds, slot.needed);
+    }
+    std::stable_sort(bySize.begin(), bySize.end(), [](const RoomSlot* a, const RoomSlot* b) { return a->candidates > b->candidates; });
+    for (int round = 1; round <= rounds; ++round) {
+        for (RoomSlot* slot : bySize) {
+            if (slot->needed < round || int(slot->given.size()) >= round)
+                continue;
+            const int person = bestFree(term, slot->time);
+            if (person >= 0)
+                place(*slot, person);
         }
+    }
+    for (const RoomSlot& slot : term.roomSlots)
         if (int(slot.given.size()) < slot.needed)
             plan.shortRooms.append({term.times[slot.time].text, slot.roomName, slot.needed, int(slot.given.size()),
                 shortReason(term, slot.time, placesAt[slot.time])});
-    }
     bool first = true;
     for (const Invigilator& p : term.people) {
         if (p.most <= 0)
@@ -395,9 +543,20 @@ QString invigilationReport(const InvigilationPlan& plan)
                        .arg(plan.handDuties)
                        .arg(plan.fewest)
                        .arg(plan.most);
-    if (plan.shortRooms.isEmpty())
-        return text + QStringLiteral("\n每个考场的监考教师都已安排足够。");
     constexpr int shown = 30;
+    if (!plan.conflicts.isEmpty()) {
+        text += QStringLiteral("\n以下 %1 条手工监考安排已不符合要求，请在监考安排中移出或改正：").arg(plan.conflicts.size());
+        for (qsizetype i = 0; i < std::min<qsizetype>(shown, plan.conflicts.size()); ++i) {
+            const DutyConflict& c = plan.conflicts[i];
+            text += QStringLiteral("\n%1 %2 %3：%4").arg(c.time, c.room, c.invigilator, c.reason);
+        }
+        if (plan.conflicts.size() > shown)
+            text += QStringLiteral("\n……另有 %1 条。").arg(plan.conflicts.size() - shown);
+    }
+    if (!plan.unmatched.isEmpty())
+        text += QStringLiteral("\n以下不能监考的场次或日期与任何考试时间都不符，没有起作用：\n") + plan.unmatched.join(u'\n');
+    if (plan.shortRooms.isEmpty())
+        return plan.conflicts.isEmpty() ? text + QStringLiteral("\n每个考场的监考教师都已安排足够。") : text;
     text += QStringLiteral("\n以下 %1 个考场监考教师不足：").arg(plan.shortRooms.size());
     for (qsizetype i = 0; i < std::min<qsizetype>(shown, plan.shortRooms.size()); ++i) {
         const ShortRoom& r = plan.shortRooms[i];
@@ -427,7 +586,8 @@ QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
     for (q.First(); !q.Eof(); q.Next()) {
         const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
         const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
-        if (term.timeOf(period) != time)
+        const std::vector<int>& meets = term.times[size_t(time)].meets;
+        if (std::find(meets.begin(), meets.end(), term.timeOf(period)) == meets.end())
             continue;
         if (room == duty.room)
             return QStringLiteral("%1 已在该考场监考。").arg(p.name);
@@ -478,12 +638,20 @@ InvigilationList dutyTable(DataModule& dm)
     for (auto at = papers.cbegin(); at != papers.cend(); ++at)
         papersAt[{term.timeOf(at.key().first), at.key().second}].append(at.value());
     QHash<QPair<int, int>, QStringList> namesAt;
-    openOn(dm.ADOQuery22, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkjs.xm as xm from t_jkap"
-                          " join t_jkjs on t_jkjs.jkid=t_jkap.jkid order by t_jkap.cc,t_jkap.jsid,t_jkap.sg desc,t_jkjs.jkid");
-    for (dm.ADOQuery22.First(); !dm.ADOQuery22.Eof(); dm.ADOQuery22.Next())
-        namesAt[{term.timeOf(dm.ADOQuery22.FieldByName(QStringLiteral("cc")).AsString().trimmed()),
-                 dm.ADOQuery22.FieldByName(QStringLiteral("jsid")).AsVariant().toInt()}]
-            .append(dm.ADOQuery22.FieldByName(QStringLiteral("xm")).AsString().trimmed());
+    QuerySlot& q = dm.ADOQuery22;
+    openOn(q, "select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkjs.xm as xm,coalesce(t_js.jsm,'') as jsm from t_jkap"
+              " join t_jkjs on t_jkjs.jkid=t_jkap.jkid left join t_js on t_js.jsid=t_jkap.jsid"
+              " order by t_jkap.cc,t_jkap.jsid,t_jkap.sg desc,t_jkjs.jkid");
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
+        const int time = term.timeOf(period);
+        const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
+        // A duty in a room that holds nobody then gets a row of its own, so
+        // that it can be seen and taken out.
+        if (term.slotAt.try_emplace({time, room}, int(term.roomSlots.size())).second)
+            term.roomSlots.push_back({time, period, room, q.FieldByName(QStringLiteral("jsm")).AsString().trimmed(), 0, {}, 0, {}});
+        namesAt[{time, room}].append(q.FieldByName(QStringLiteral("xm")).AsString().trimmed());
+    }
 
     std::vector<const RoomSlot*> roomSlots;
     for (const RoomSlot& slot : term.roomSlots)

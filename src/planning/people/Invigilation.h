@@ -35,6 +35,15 @@ struct ShortRoom {
     QString reason;
 };
 
+// A duty entered by hand that breaks a rule now (the times or rooms changed
+// after it was entered): the clerk has to take it out or move it.
+struct DutyConflict {
+    QString time;
+    QString room;
+    QString invigilator;
+    QString reason;
+};
+
 // What one time asks and has: the places its rooms need, and how many
 // invigilators may come then (not ruled out, most duties above 0).
 struct TimeLoad {
@@ -51,21 +60,57 @@ struct InvigilationPlan {
     int places = 0;       // invigilators all rooms need together
     int ownTeachers = 0;  // duties of a teacher in a room of their own course
     QList<ShortRoom> shortRooms;
+    QList<DutyConflict> conflicts; // hand duties that break a rule; they fill no place
+    QStringList unmatched;          // "name：item" of cannot-take items that rule out no time
     std::vector<TimeLoad> times; // in order of their periods
     int fewest = 0;       // duties per invigilator who may take any
     int most = 0;
     QByteArray basis;     // the stamp of the tables the plan was made from
 };
 
+// The names in a text that may hold several ("王老师、李老师"), split where
+// the roster's teacher column and lists of names are split; blanks stay
+// inside a name.
+QStringList namesIn(const QString& text);
+
+// Why the text cannot be one invigilator's name (empty, or it would read as
+// several names), or an empty text.
+QString invigilatorNameProblem(const QString& name);
+
+// A cannot-take list as it is stored, and its items that rule out no time.
+struct UnavailableList {
+    QString text;
+    QStringList unmatched;
+};
+
+// The typed list as stored: items one blank apart, a period number whose
+// period has a readable time written as that time, so that the item keeps
+// its meaning when the periods are numbered anew.
+UnavailableList storedUnavailable(DataModule& dm, const QString& typed);
+
+// Stores every cannot-take list so (period numbers of timed periods as their
+// times). Called inside the transaction of a step that numbers the periods
+// anew, before it does.
+void writeUnavailableAsTimes(DataModule& dm);
+
 // Proposes invigilators for every room in use at every exam time: a time is
-// the exam time text of a period (periods of one time are one sitting), a
-// room in use is a room some placement of the time has. Hard: nobody twice
-// at one time, nobody at a sitting they cannot take, nobody over their most
+// the exam time of a period (periods of one time are one sitting), a room in
+// use is a room some placement of the time has. Hard: nobody in two rooms at
+// times that overlap, nobody at a sitting they cannot take (a whole item of
+// their list: a period number its time, a date that day, a date and clock
+// time the sittings it overlaps), nobody over their most
 // duties. Then, in this order: a paper's own teachers (the roster's teacher
 // of its courses, by name) in its room, duties as even as the most duties
 // allow (fewest duties for one's most first), few days per invigilator (a
-// day is the exam time's first word). Duties entered by hand are kept and
-// count. Reads only; the same data always gives the same plan.
+// day is the exam time's first word). Places are given in rounds: every
+// room its first invigilator, largest rooms first over all times, then every
+// room its second, and so on, so that every room has its minimum before any
+// room gets its extras and a shortage falls on many sittings, not on whole
+// rooms. Duties entered by hand are kept and count against their
+// invigilator's most; one that breaks a rule (its invigilator in another
+// room at that time or unable to take the sitting, or its room holding
+// nobody then) fills no place and is listed as a conflict. Reads only; the
+// same data always gives the same plan.
 InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms);
 
 // Replaces the automatic duties by the plan's in one transaction; an error

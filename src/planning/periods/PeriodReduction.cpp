@@ -1,6 +1,7 @@
 #include "periods/PeriodReduction.h"
 
 #include "DataModule.h"
+#include "people/Invigilation.h"
 #include "periods/PeriodChange.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
@@ -162,6 +163,7 @@ QString writePeriods(DataModule& dm, const PlacedPapers& placed, const Colouring
 
     QString fault;
     inTransaction(dm.ADOConnection1, [&] {
+        writeUnavailableAsTimes(dm);
         for (std::size_t v = 0; v < periods.size(); ++v)
             for (const QString& paper : placed.papers[int(v)])
                 movePaperToPeriod(dm, paper, QString::number(number[periods[v]]));

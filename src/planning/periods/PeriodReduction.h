@@ -44,7 +44,8 @@ Colouring searchFewerPeriods(const PlacedPapers& placed, const ReductionLimits& 
 
 // Writes the new periods in one transaction: every placement row of a vertex
 // gets its period (numbered 1..k in the order of the periods the papers come
-// from), rooms stay, t_cc is rebuilt with one empty row per period, and every
+// from), rooms stay, invigilators' cannot-take numbers of timed periods are
+// written as their times, t_cc is rebuilt with one empty row per period, and every
 // period must pass the conflict test before the commit. Returns an empty
 // text on success, otherwise the reason, with every table as it was.
 QString writePeriods(DataModule& dm, const PlacedPapers& placed, const Colouring& periods);

@@ -1,6 +1,7 @@
 #include "periods/SpreadAdoption.h"
 
 #include "DataModule.h"
+#include "people/Invigilation.h"
 #include "periods/PeriodChange.h"
 #include "SlotSteps.h"
 #include "TableStamp.h"
@@ -65,6 +66,7 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
             result.fault = planOutdated();
             return false;
         }
+        writeUnavailableAsTimes(dm);
         openOn(dm.ADOQuery13, "select distinct sjxh from t_kscs where jsid<>0");
         QSet<QString> withRoom;
         for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)
@@ -81,16 +83,21 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
             }
         }
 
-        // Duties follow their period; the old numbers are marked first so
-        // that a renumbered period is never taken for another.
+        // Duties follow their period into rooms that still hold candidates
+        // there; the old numbers are marked first so that a renumbered period
+        // is never taken for another.
         for (int old = 0; old < term.placed.periods; ++old)
             if (continuation[old] >= 0)
                 executeOn(dm.ADOQuery8, SqlText("update t_jkap set cc='#") + QString::number(number[continuation[old]])
                                             + "' where cc='" + term.placed.periodNumbers[old] + "'");
-        openOn(dm.ADOQuery13, "select count(*) from t_jkap where cc not like '#%'");
+        executeOn(dm.ADOQuery8, "update t_jkap set cc=substr(cc,2) where cc like '#%' and exists (select 1 from t_kscs"
+                                " where t_kscs.cc=substr(t_jkap.cc,2) and t_kscs.jsid=t_jkap.jsid)");
+        // What is left belongs to no period, or to a room that holds nobody now.
+        openOn(dm.ADOQuery13, "select count(*) from t_jkap where cc like '#%' or not exists (select 1 from t_kscs"
+                              " where t_kscs.cc=t_jkap.cc and t_kscs.jsid=t_jkap.jsid)");
         result.dutiesDropped = dm.ADOQuery13.value(0, 0).toInt();
-        executeOn(dm.ADOQuery8, "delete from t_jkap where cc not like '#%'");
-        executeOn(dm.ADOQuery8, "update t_jkap set cc=substr(cc,2)");
+        executeOn(dm.ADOQuery8, "delete from t_jkap where cc like '#%' or not exists (select 1 from t_kscs"
+                                " where t_kscs.cc=t_jkap.cc and t_kscs.jsid=t_jkap.jsid)");
 
         executeOn(dm.ADOQuery17, " delete * from t_cc          ");
         for (int slot = 0; slot < slotCount; ++slot)

@@ -10,7 +10,7 @@ class DataModule;
 struct SpreadAdoption {
     QString fault;            // empty on success; otherwise every table is as it was
     QStringList roomsCleared; // papers that had a room and moved away from their period
-    int dutiesDropped = 0;    // invigilation duties of periods that no longer exist
+    int dutiesDropped = 0;    // invigilation duties of periods that no longer exist or rooms left empty
 };
 
 // Writes a spread in one transaction. `spread` gives each vertex of
@@ -21,8 +21,10 @@ struct SpreadAdoption {
 // time. A period whose papers end up together in one slot continues there
 // (the slot that takes the most of its candidates, largest first): its
 // papers keep their rooms and its invigilation duties follow it. Papers
-// that leave it lose their room; duties of a period that continues nowhere
-// go. Every period must pass the conflict test before the commit. Refused
-// with planOutdated() when the tables the term was read from changed since.
+// that leave it lose their room; duties of a period that continues nowhere,
+// and of a room that holds nobody in its new period, go. Invigilators'
+// cannot-take numbers of timed periods are written as their times first.
+// Every period must pass the conflict test before the commit. Refused with
+// planOutdated() when the tables the term was read from changed since.
 SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colouring& spread,
                            const QStringList& slotTimes);
