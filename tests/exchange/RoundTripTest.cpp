@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
@@ -240,6 +241,64 @@ TEST(Worksheet, CellsKeepTheLastValueGivenInAnyOrder)
     EXPECT_EQ(sheet.values().lower_bound({3, 3}), sheet.values().end());
     EXPECT_EQ(sheet.lastRow(), 3);
     EXPECT_EQ(sheet.lastColumn(), 6);
+}
+
+// A package that lists its rows, and the cells of each row, backwards
+// reads as the same sheet as one that lists them in order.
+TEST(Worksheet, CellsListedBackwardsReadAsInOrder)
+{
+    constexpr int rows = 3000;
+    QList<QByteArray> rowXml;
+    for (int r = 1; r <= rows; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rowXml << "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"C" + n
+                      + "\" t=\"inlineStr\"><is><t>行" + n + "</t></is></c></row>";
+    }
+    const auto sheetOf = [](const QList<QByteArray>& listed) {
+        QByteArray cells;
+        for (const QByteArray& row : listed)
+            cells += row;
+        return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + cells
+               + "</sheetData></worksheet>";
+    };
+    QList<QByteArray> backwards;
+    static const QRegularExpression cell(QStringLiteral("<c .*?</c>"));
+    for (auto row = rowXml.crbegin(); row != rowXml.crend(); ++row) {
+        // The row's two cells swapped, too.
+        QStringList cells;
+        for (const auto& m : cell.globalMatch(QString::fromUtf8(*row)))
+            cells.prepend(m.captured());
+        backwards << row->left(row->indexOf('>') + 1) + cells.join(QString()).toUtf8() + "</row>";
+    }
+    QTemporaryDir dir;
+    const QString inOrder = dir.filePath(QStringLiteral("in-order.xlsx"));
+    const QString reversed = dir.filePath(QStringLiteral("backwards.xlsx"));
+    writeZip(inOrder, xlsxParts(sheetOf(rowXml)));
+    writeZip(reversed, xlsxParts(sheetOf(backwards)));
+
+    const auto listing = [](const Worksheet& sheet) {
+        QStringList cells;
+        for (const auto& [pos, value] : sheet.values())
+            cells << QStringLiteral("%1,%2=%3").arg(pos.row).arg(pos.column).arg(cellText(value));
+        return cells;
+    };
+    const Workbook expected = Workbook::open(inOrder);
+    const Workbook read = Workbook::open(reversed);
+    ASSERT_EQ(listing(expected.firstSheet()).size(), 2 * rows);
+    EXPECT_EQ(listing(read.firstSheet()), listing(expected.firstSheet()));
+    EXPECT_EQ(read.firstSheet().lastRow(), rows);
+
+    // Cells given out of order after a read, one of them twice and one
+    // removed before the next read.
+    Worksheet sheet = read.firstSheet();
+    sheet.setCell(5, 2, QStringLiteral("新"));
+    sheet.setCell(2, 1, CellValue{});
+    sheet.setCell(5, 2, QStringLiteral("更新"));
+    sheet.setCell(rows + 1, 1, QStringLiteral("末"));
+    EXPECT_EQ(sheet.cell(5, 2), CellValue::fromText(QStringLiteral("更新")));
+    EXPECT_TRUE(sheet.cell(2, 1).isEmpty());
+    EXPECT_EQ(sheet.lastRow(), rows + 1);
+    EXPECT_EQ(listing(sheet).size(), 2 * rows + 1);
 }
 
 TEST(Worksheet, RangeAddresses)
