@@ -1,8 +1,11 @@
 #include "FileFaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <linux/capability.h>
 #include <malloc.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -71,4 +74,20 @@ bool PeakMemory::start()
 qint64 PeakMemory::growthKb() const
 {
     return statusKb("VmHWM:") - startKb;
+}
+
+SmallFileSystem::SmallFileSystem(const QString& folder, int kilobytes)
+    : folder(QFile::encodeName(folder))
+{
+    QDir().mkpath(folder);
+    const QByteArray size = "size=" + QByteArray::number(kilobytes) + 'k';
+    // Private, so that the mount does not spread back to the system.
+    mounted = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+              && ::mount("tmpfs", this->folder.constData(), "tmpfs", 0, size.constData()) == 0;
+}
+
+SmallFileSystem::~SmallFileSystem()
+{
+    if (mounted)
+        ::umount2(folder.constData(), MNT_DETACH);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Makes a file read-only for the rest of the test, also when the test runs
@@ -31,4 +32,23 @@ public:
 
 private:
     qint64 startKb = 0;
+};
+
+// A file system of a few kilobytes mounted on a folder (made when missing),
+// so that writing there runs out of room as on a full disk. It is mounted
+// for the calling thread alone, which first moves into a mount namespace
+// of its own: nothing outside the test sees it, and it goes with the test.
+// Needs root; the caller skips when isMounted() is false.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const QString& folder, int kilobytes);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool isMounted() const { return mounted; }
+
+private:
+    QByteArray folder;
+    bool mounted = false;
 };
