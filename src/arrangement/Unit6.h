@@ -1,6 +1,9 @@
 #pragma once
 
 #include "Form.h"
+#include "periods/SpreadAdoption.h"
+
+#include <optional>
 
 class DBGrid;
 class DataModule;
@@ -9,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class SpreadTimesDialog;
+struct SpreadOutcome;
 
 // Exam times of the periods, and each student's exams as a workbook.
 class TForm6 : public Form {
@@ -41,6 +45,7 @@ protected:
 
 private:
     void openPeriods();
+    std::optional<SpreadAdoption> adoptWhileBusy(const TermTimetable& planned, const SpreadOutcome& outcome);
 
     DataModule& dm;
 };

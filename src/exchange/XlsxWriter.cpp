@@ -4,6 +4,7 @@
 // chose. The library's own temporary files go beside the file it makes, not
 // into the system's temporary folder, whose filling it would not notice.
 
+#include "DiskSync.h"
 #include "ReaderParts.h"
 #include "StreamedWorkbook.h"
 
@@ -82,6 +83,8 @@ void writeInPlace(const QString& path, const std::function<void(const QByteArray
     checkWrittenXlsx(temp.fileName(), path);
     if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
         throw WorkbookError::cannotSave(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (const QString reason = syncFolderOf(target.absoluteFilePath()); !reason.isEmpty())
+        throw WorkbookError::cannotSave(path, reason);
     // The temporary file was private to this user; the workbook is an ordinary file.
     QFile::setPermissions(target.absoluteFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                          | QFileDevice::ReadGroup | QFileDevice::ReadOther);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 // Makes a file read-only for the rest of the test, also when the test runs
 // as root (which would otherwise write through the file's mode): the
@@ -34,21 +34,24 @@ private:
     qint64 startKb = 0;
 };
 
-// A file system of a few kilobytes mounted on a folder (made when missing),
-// so that writing there runs out of room as on a full disk. It is mounted
-// for the calling thread alone, which first moves into a mount namespace
-// of its own: nothing outside the test sees it, and it goes with the test.
-// Needs root; the caller skips when isMounted() is false.
-class SmallFileSystem {
+// A small file system of its own (tmpfs of `kb` kilobytes) on a fresh
+// folder, in a mount namespace of this thread's own so that nothing else
+// sees it: a disk a test can fill. Making it needs the right to mount
+// (root); ok() tells whether it was made.
+class SmallDisk {
 public:
-    SmallFileSystem(const QString& folder, int kilobytes);
-    ~SmallFileSystem();
-    SmallFileSystem(const SmallFileSystem&) = delete;
-    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    explicit SmallDisk(int kb);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
 
-    bool isMounted() const { return mounted; }
+    bool ok() const { return mounted; }
+    QString path() const { return folder.path(); }
+    // Takes up every free byte.
+    void fill();
 
 private:
-    QByteArray folder;
+    QTemporaryDir folder;
+    int previousNamespace = -1;
     bool mounted = false;
 };
