@@ -61,6 +61,47 @@ void BM_ReadRosterXls(benchmark::State& state)
 }
 BENCHMARK(BM_ReadRosterXls)->Unit(benchmark::kMillisecond);
 
+// 400,000 cells given to a sheet in the order a reader meets them: row by
+// row; backwards (last row first, each row right to left); column by
+// column, each from the top, so that every cell goes between cells already
+// held. Then read once.
+enum class CellOrder { Rows, Backwards, Columns };
+
+void fillSheet(benchmark::State& state, CellOrder order)
+{
+    constexpr int rows = 40000;
+    constexpr int columns = 10;
+    for (auto _ : state) {
+        Worksheet sheet;
+        for (int i = 0; i < rows * columns; ++i) {
+            const int at = order == CellOrder::Rows        ? i
+                           : order == CellOrder::Backwards ? rows * columns - 1 - i
+                                                           : i % rows * columns + i / rows;
+            sheet.setCell(at / columns + 1, at % columns + 1, CellValue::fromNumber(at));
+        }
+        benchmark::DoNotOptimize(sheet.cell(rows / 2, columns / 2));
+    }
+    state.counters["cells_per_second"] = benchmark::Counter(double(rows * columns) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_FillSheetByRows(benchmark::State& state)
+{
+    fillSheet(state, CellOrder::Rows);
+}
+BENCHMARK(BM_FillSheetByRows)->Unit(benchmark::kMillisecond);
+
+void BM_FillSheetBackwards(benchmark::State& state)
+{
+    fillSheet(state, CellOrder::Backwards);
+}
+BENCHMARK(BM_FillSheetBackwards)->Unit(benchmark::kMillisecond);
+
+void BM_FillSheetByColumns(benchmark::State& state)
+{
+    fillSheet(state, CellOrder::Columns);
+}
+BENCHMARK(BM_FillSheetByColumns)->Unit(benchmark::kMillisecond);
+
 // The arrangement export: 13 text columns, the text format on nine of them,
 // font and borders on A2:F(n+2).
 void BM_WriteExport(benchmark::State& state)

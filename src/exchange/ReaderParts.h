@@ -16,6 +16,12 @@ Worksheet readXlsx(const QByteArray& data, const QString& path, const ReadBounds
 
 void writeXlsx(const Workbook& book, const QString& path);
 
+// Reads back, whole, a package this program wrote to `file`: every part it
+// names is there, inflates to its checksum and is complete XML. The writing
+// library does not notice a part cut short by a full disk. Throws
+// WorkbookError::cannotSave for `path` otherwise.
+void checkWrittenXlsx(const QString& file, const QString& path);
+
 // Whether a number format shows a date or time: the built-in ids for dates
 // and times, or a format code with y/m/d/h/s outside quotes and brackets.
 bool isDateFormat(int formatId, const QString& formatCode);

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 
 QString xlsxFileName(QString chosen)
 {
@@ -50,17 +51,22 @@ Worksheet& SpreadsheetApp::firstSheet()
 
 void SpreadsheetApp::Quit()
 {
+    const auto dropBooks = qScopeGuard([this] {
+        book.reset();
+        streamed.reset();
+    });
     if (visible && (book || streamed) && !saved)
         offerToSave();
-    book.reset();
-    streamed.reset();
 }
 
 // The save dialog stands for the spreadsheet program's "save changes?"
 // question. Cancelling it must not throw the workbook away unasked, and a
-// place that cannot be written to lets the user choose another.
+// place that cannot be written to lets the user choose another. A streamed
+// workbook that cannot be completed is not offered at all.
 void SpreadsheetApp::offerToSave()
 {
+    if (streamed)
+        streamed->complete();
     for (;;) {
         QString path = dialogs.saveFileName(QStringLiteral("保存工作簿"), QStringLiteral("Excel 工作簿(*.xlsx)"),
                                                   QStringLiteral("工作簿1.xlsx"));

@@ -45,9 +45,11 @@ public:
 
     // Ends the application. A visible workbook that was never saved is
     // offered for saving first, as a spreadsheet program asks on quitting.
+    // Throws WorkbookError when a streamed workbook could not be completed
+    // (it is dropped unoffered).
     void Quit();
     // The handler is done with a visible application that the user keeps:
-    // the user gets the workbook the same way.
+    // the user gets the workbook the same way (and Quit's failure).
     void leaveToUser() { Quit(); }
 
 private:

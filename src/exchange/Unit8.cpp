@@ -263,11 +263,22 @@ void TForm8::Button2Click()
             app->setVisible(true);
             return app->addStreamed();
         });
-        app->Quit();
     } catch (const std::exception&) {
         showFormatError();
-        app->leaveToUser();
+        handOver(*app);
         return;
     }
-    dialogs.warning(QStringLiteral("导出成功!"));
+    if (handOver(*app))
+        dialogs.warning(QStringLiteral("导出成功!"));
+}
+
+bool TForm8::handOver(SpreadsheetApp& app)
+{
+    try {
+        app.Quit();
+        return true;
+    } catch (const WorkbookError& e) {
+        showFormatError(e.message());
+        return false;
+    }
 }

@@ -60,6 +60,9 @@ protected:
 private:
     std::unique_ptr<SpreadsheetApp> createApplication();
     void showFormatError(const QString& cause = {});
+    // Quits the application, which offers the export for saving; false, with
+    // the reason shown, when the workbook could not be completed and is lost.
+    bool handOver(SpreadsheetApp& app);
     bool askToImport(int rows);
     int importRows(const Worksheet& sheet, int rows);
 

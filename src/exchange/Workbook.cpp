@@ -114,6 +114,7 @@ void Worksheet::checkPosition(int row, int column)
 
 std::size_t Worksheet::indexOf(CellPos pos) const
 {
+    settle();
     // Cells are mostly asked for and set in order: past the last cell is the end.
     if (cells.empty() || cells.back().pos() < pos)
         return cells.size();
@@ -156,17 +157,48 @@ void Worksheet::setCell(int row, int column, const CellValue& value)
 {
     checkPosition(row, column);
     const CellPos pos{row, column};
-    const std::size_t at = indexOf(pos);
-    const auto place = cells.begin() + std::ptrdiff_t(at);
-    const bool held = at < cells.size() && cells[at].pos() == pos;
-    if (value.isEmpty()) {
-        if (held)
-            cells.erase(place);
-    } else if (held) {
-        cells[at] = stored(pos, value);
-    } else {
-        cells.insert(place, stored(pos, value));
+    if (sortedCells == cells.size()) {
+        const std::size_t at = indexOf(pos);
+        const bool held = at < cells.size() && cells[at].pos() == pos;
+        if (held && value.isEmpty()) {
+            cells.erase(cells.begin() + std::ptrdiff_t(at));
+            --sortedCells;
+            return;
+        }
+        if (held) {
+            cells[at] = stored(pos, value);
+            return;
+        }
+        if (value.isEmpty())
+            return;
+        if (at == cells.size()) {
+            cells.push_back(stored(pos, value));
+            ++sortedCells;
+            return;
+        }
     }
+    cells.push_back(stored(pos, value));
+}
+
+void Worksheet::settle() const
+{
+    if (sortedCells == cells.size())
+        return;
+    const auto byPosition = [](const StoredCell& a, const StoredCell& b) { return a.pos() < b.pos(); };
+    // Both steps are stable: of the values one cell was given, the last
+    // comes last.
+    const auto waiting = cells.begin() + std::ptrdiff_t(sortedCells);
+    std::stable_sort(waiting, cells.end(), byPosition);
+    std::inplace_merge(cells.begin(), waiting, cells.end(), byPosition);
+    auto kept = cells.begin();
+    for (auto at = cells.begin(); at != cells.end(); ++at) {
+        const auto next = at + 1;
+        const bool last = next == cells.end() || next->pos() != at->pos();
+        if (last && at->kind != CellValue::Kind::Empty)
+            *kept++ = *at;
+    }
+    cells.erase(kept, cells.end());
+    sortedCells = cells.size();
 }
 
 void Worksheet::setNumberFormat(int row, int column, const QString& format)
@@ -205,6 +237,7 @@ int displayWidth(const QString& text)
 
 void Worksheet::fitColumnWidths(double widest)
 {
+    settle();
     constexpr double defaultWidth = 8.43; // the spreadsheet programs' default
     std::map<int, int> longest;
     for (const StoredCell& cell : cells) {
@@ -237,15 +270,22 @@ CellStyle Worksheet::style(int row, int column) const
 
 int Worksheet::lastRow() const
 {
+    settle();
     return cells.empty() ? 0 : cells.back().row;
 }
 
 int Worksheet::lastColumn() const
 {
+    settle();
     int last = 0;
     for (const StoredCell& cell : cells)
         last = std::max<int>(last, cell.column);
     return last;
+}
+
+CellValues::CellValues(const Worksheet& sheet) : sheet(sheet)
+{
+    sheet.settle();
 }
 
 CellValues::iterator::value_type CellValues::iterator::operator*() const

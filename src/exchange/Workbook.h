@@ -128,7 +128,8 @@ public:
         std::size_t index;
     };
 
-    explicit CellValues(const Worksheet& sheet) : sheet(sheet) {}
+    // Sorts in the cells the sheet was given out of order.
+    explicit CellValues(const Worksheet& sheet);
     iterator begin() const { return {sheet, 0}; }
     iterator end() const;
     // The first cell at or after `pos`.
@@ -210,13 +211,19 @@ private:
     };
 
     std::size_t indexOf(CellPos pos) const;  // of the first cell at or after pos
+    void settle() const;
     StoredCell stored(CellPos pos, const CellValue& value);
     CellValue valueOf(const StoredCell& cell) const;
 
     QString sheetName;
-    // Sorted by position; a deque grows without moving what it holds, so
-    // reading never needs twice the room for a moment.
-    std::deque<StoredCell> cells;
+    // Sorted by position up to `sortedCells`; a deque grows without moving
+    // what it holds, so reading never needs twice the room for a moment.
+    // Cells given out of order (a file that lists its rows backwards) wait
+    // after them, in the order given, an empty one standing for a removal,
+    // and are sorted in at once when the sheet is next read: an insert each
+    // would take time growing with the square of the cells.
+    mutable std::deque<StoredCell> cells;
+    mutable std::size_t sortedCells = 0;
     // Each distinct text once: a roster repeats its courses, teachers and
     // departments on every row, and the cells hand out shared copies, so
     // that the rows an import keeps share them too. A text no cell holds

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QList>
 #include <QMap>
 #include <QRegularExpression>
@@ -466,6 +467,42 @@ private:
 };
 
 }  // namespace
+
+void checkWrittenXlsx(const QString& file, const QString& path)
+{
+    QFile written(file);
+    if (!written.open(QIODevice::ReadOnly))
+        throw WorkbookError::cannotSave(path, written.errorString());
+    const QByteArray data = written.readAll();
+    QString reading = QStringLiteral("压缩包");
+    try {
+        Package package(data, path);
+        QStringList parts;
+        for (int at = unzGoToFirstFile(package.handle()); at == UNZ_OK; at = unzGoToNextFile(package.handle())) {
+            char name[256];
+            if (unzGetCurrentFileInfo64(package.handle(), nullptr, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+                throw WorkbookError(reading);
+            parts << QString::fromUtf8(name);
+        }
+        for (const QString& part : std::as_const(parts)) {
+            reading = part;
+            Xml xml(package, part);
+            while (xml.advance()) {
+                if (!xml.isStart() || !xml.is(u"Override"))
+                    continue;
+                const QString listed = xml.attribute(u"PartName").mid(1).toString();
+                if (!package.has(listed)) {
+                    reading = listed;
+                    throw WorkbookError(reading);
+                }
+            }
+        }
+        if (parts.isEmpty())
+            throw WorkbookError(reading);
+    } catch (const WorkbookError&) {
+        throw WorkbookError::cannotSave(path, QStringLiteral("写出的文件不完整（%1），磁盘可能已满").arg(reading));
+    }
+}
 
 Worksheet readXlsx(const QByteArray& data, const QString& path, const ReadBounds& bounds)
 {

@@ -1,6 +1,8 @@
 // Writing .xlsx with libxlsxwriter. The file is written under a temporary
-// name in the target folder and renamed into place when complete, so a
-// failure never leaves half a workbook under the name the clerk chose.
+// name in the target folder, read back whole, and renamed into place only
+// then, so a failure never leaves half a workbook under the name the clerk
+// chose. The library's own temporary files go beside the file it makes, not
+// into the system's temporary folder, whose filling it would not notice.
 
 #include "DiskSync.h"
 #include "ReaderParts.h"
@@ -17,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <utility>
 #include <xlsxwriter.h>
 
 namespace {
@@ -52,8 +55,18 @@ lxw_format* newFormat(lxw_workbook* book, const CellStyle& style)
     return format;
 }
 
+// A new workbook to be written to `file`, with the library's temporary
+// files in `workFolder`.
+lxw_workbook* newWorkbook(const QByteArray& file, const QString& workFolder)
+{
+    QByteArray folder = QFile::encodeName(workFolder);
+    lxw_workbook_options options{};
+    options.tmpdir = folder.data(); // copied by the library
+    return workbook_new_opt(file.constData(), &options);
+}
+
 // Has `write` make the file under a temporary name in the target folder and
-// renames it into place when complete.
+// renames it into place once it reads back whole.
 void writeInPlace(const QString& path, const std::function<void(const QByteArray& tempName)>& write)
 {
     const QFileInfo target(path);
@@ -67,6 +80,7 @@ void writeInPlace(const QString& path, const std::function<void(const QByteArray
     temp.close();  // kept (and removed when done) while it is written
     const QByteArray tempName = QFile::encodeName(temp.fileName());
     write(tempName);
+    checkWrittenXlsx(temp.fileName(), path);
     if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
         throw WorkbookError::cannotSave(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (const QString reason = syncFolderOf(target.absoluteFilePath()); !reason.isEmpty())
@@ -210,7 +224,7 @@ void checkStreamed(lxw_error error)
 void writeXlsx(const Workbook& workbook, const QString& path)
 {
     writeInPlace(path, [&](const QByteArray& tempName) {
-        std::unique_ptr<lxw_workbook, WorkbookFree> book(workbook_new(tempName.constData()));
+        std::unique_ptr<lxw_workbook, WorkbookFree> book(newWorkbook(tempName, QFileInfo(path).absolutePath()));
         if (!book)
             throw WorkbookError::cannotSave(path, QStringLiteral("无法创建工作簿"));
         XlsxWriter writer(book.get(), path);
@@ -223,11 +237,12 @@ void writeXlsx(const Workbook& workbook, const QString& path)
 }
 
 StreamedWorkbook::StreamedWorkbook()
+    : folder(QDir::current().filePath(QStringLiteral(".~workbook-XXXXXX")))
 {
     if (!folder.isValid())
         throw WorkbookError(QStringLiteral("无法创建临时文件夹（%1）").arg(folder.errorString()));
     fileName = QFile::encodeName(folder.filePath(QStringLiteral("workbook.xlsx")));
-    book = workbook_new(fileName.constData());
+    book = newWorkbook(fileName, folder.path());
     sheet = book ? workbook_add_worksheet(book, "Sheet1") : nullptr;
     if (!sheet)
         throw WorkbookError(QStringLiteral("无法创建工作簿"));
@@ -258,20 +273,27 @@ void StreamedWorkbook::write(int row, int column, const QString& text, lxw_forma
                                  : worksheet_write_string(sheet, r, c, utf8Of(text, encoder, utf8), format));
 }
 
-// The package is made once, in the private folder; every save copies it.
-void StreamedWorkbook::finish()
+// The package is made once, in the private folder, and read back; every
+// save copies it.
+void StreamedWorkbook::complete()
 {
-    if (!book)
-        return;
-    lxw_workbook* done = book;
-    book = nullptr;
-    sheet = nullptr;
-    checkStreamed(workbook_close(done));  // writes and frees
+    if (book) {
+        lxw_workbook* done = std::exchange(book, nullptr);
+        sheet = nullptr;
+        try {
+            checkStreamed(workbook_close(done)); // writes and frees
+            checkWrittenXlsx(QFile::decodeName(fileName), QFile::decodeName(fileName));
+        } catch (const WorkbookError& e) {
+            failure = QStringLiteral("工作簿没有写完整，无法保存，请腾出磁盘空间后重新导出。\n%1").arg(e.message());
+        }
+    }
+    if (!failure.isEmpty())
+        throw WorkbookError(failure);
 }
 
 void StreamedWorkbook::saveAs(const QString& path)
 {
-    finish();
+    complete();
     writeInPlace(path, [&](const QByteArray& tempName) {
         std::error_code error;
         std::filesystem::copy_file(fileName.constData(), tempName.constData(),

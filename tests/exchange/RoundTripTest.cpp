@@ -2,12 +2,16 @@
 // font and borders the export sets, and a failed save leaves no file.
 
 #include "CellText.h"
+#include "FileFaults.h"
 #include "MadeFiles.h"
+#include "ReaderParts.h"
 #include "Workbook.h"
 
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
@@ -203,6 +207,90 @@ INSTANTIATE_TEST_SUITE_P(
                     SaveFailure{"ReadOnlyFolder", "locked/out.xlsx", ""}),
     [](const testing::TestParamInfo<SaveFailure>& test) { return std::string(test.param.name); });
 
+// A save on a disk that runs out of room: a small file system (300 KB)
+// as the system's temporary folder or as the target folder.
+class FullDisk : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!disk.ok())
+            GTEST_SKIP() << "mounting a small file system needs root";
+        // Parts of a few hundred KB each: more than the small disk holds.
+        for (int r = 1; r <= 5000; ++r)
+            for (int c = 1; c <= 4; ++c)
+                book.firstSheet().setCell(r, c, QStringLiteral("第%1行第%2列").arg(r).arg(c));
+    }
+
+    QTemporaryDir dir;
+    SmallDisk disk{300};
+    const QString small = disk.path();
+    Workbook book;
+};
+
+TEST_F(FullDisk, SystemTemporaryFolderIsNotUsed)
+{
+    const QByteArray before = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(small));
+    const auto restore = qScopeGuard([&] { before.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", before); });
+    const QString path = dir.filePath(QStringLiteral("saved.xlsx"));
+    book.saveAs(path);
+    const Workbook read = Workbook::open(path);
+    EXPECT_EQ(read.firstSheet().lastRow(), 5000);
+    EXPECT_EQ(read.firstSheet().cell(5000, 4), CellValue::fromText(QStringLiteral("第5000行第4列")));
+}
+
+TEST_F(FullDisk, FullTargetFolderFailsAndLeavesNothing)
+{
+    const QString path = small + QStringLiteral("/saved.xlsx");
+    try {
+        book.saveAs(path);
+        FAIL() << "saved on a full disk";
+    } catch (const WorkbookError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("无法保存文件：") + path)) << e.what();
+    }
+    EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+// The read-back that every save ends with, on a saved workbook repacked
+// whole, with a part cut short and with a listed part left out.
+TEST(RoundTrip, ReadBackFindsAPartCutShortOrMissing)
+{
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("saved.xlsx"));
+    Workbook book;
+    book.firstSheet().setCell(1, 1, QStringLiteral("补考"));
+    book.firstSheet().setNumberFormat(1, 1, QStringLiteral("@ "));
+    book.saveAs(saved);
+    QMap<QString, QByteArray> parts;
+    for (const QString& name : zipPartNames(saved))
+        parts[name] = readZipPart(saved, name);
+
+    const QString whole = dir.filePath(QStringLiteral("whole.xlsx"));
+    writeZip(whole, parts);
+    EXPECT_NO_THROW(checkWrittenXlsx(whole, whole));
+
+    const struct {
+        QString part;
+        bool dropped;
+    } damages[]{{QStringLiteral("xl/sharedStrings.xml"), false}, {QStringLiteral("xl/styles.xml"), true}};
+    for (const auto& damage : damages) {
+        QMap<QString, QByteArray> damaged = parts;
+        ASSERT_TRUE(damaged.contains(damage.part));
+        if (damage.dropped)
+            damaged.remove(damage.part);
+        else
+            damaged[damage.part].chop(damaged[damage.part].size() / 2);
+        const QString file = dir.filePath(QStringLiteral("damaged.xlsx"));
+        writeZip(file, damaged);
+        try {
+            checkWrittenXlsx(file, saved);
+            ADD_FAILURE() << damage.part.toStdString() << " not noticed";
+        } catch (const WorkbookError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("无法保存文件：%1（写出的文件不完整（%2），磁盘可能已满）").arg(saved, damage.part));
+        }
+    }
+}
+
 TEST(Worksheet, PositionsOutsideTheSheetAreRefused)
 {
     Worksheet sheet;
@@ -240,6 +328,64 @@ TEST(Worksheet, CellsKeepTheLastValueGivenInAnyOrder)
     EXPECT_EQ(sheet.values().lower_bound({3, 3}), sheet.values().end());
     EXPECT_EQ(sheet.lastRow(), 3);
     EXPECT_EQ(sheet.lastColumn(), 6);
+}
+
+// A package that lists its rows, and the cells of each row, backwards
+// reads as the same sheet as one that lists them in order.
+TEST(Worksheet, CellsListedBackwardsReadAsInOrder)
+{
+    constexpr int rows = 3000;
+    QList<QByteArray> rowXml;
+    for (int r = 1; r <= rows; ++r) {
+        const QByteArray n = QByteArray::number(r);
+        rowXml << "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c><c r=\"C" + n
+                      + "\" t=\"inlineStr\"><is><t>行" + n + "</t></is></c></row>";
+    }
+    const auto sheetOf = [](const QList<QByteArray>& listed) {
+        QByteArray cells;
+        for (const QByteArray& row : listed)
+            cells += row;
+        return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + cells
+               + "</sheetData></worksheet>";
+    };
+    QList<QByteArray> backwards;
+    static const QRegularExpression cell(QStringLiteral("<c .*?</c>"));
+    for (auto row = rowXml.crbegin(); row != rowXml.crend(); ++row) {
+        // The row's two cells swapped, too.
+        QStringList cells;
+        for (const auto& m : cell.globalMatch(QString::fromUtf8(*row)))
+            cells.prepend(m.captured());
+        backwards << row->left(row->indexOf('>') + 1) + cells.join(QString()).toUtf8() + "</row>";
+    }
+    QTemporaryDir dir;
+    const QString inOrder = dir.filePath(QStringLiteral("in-order.xlsx"));
+    const QString reversed = dir.filePath(QStringLiteral("backwards.xlsx"));
+    writeZip(inOrder, xlsxParts(sheetOf(rowXml)));
+    writeZip(reversed, xlsxParts(sheetOf(backwards)));
+
+    const auto listing = [](const Worksheet& sheet) {
+        QStringList cells;
+        for (const auto& [pos, value] : sheet.values())
+            cells << QStringLiteral("%1,%2=%3").arg(pos.row).arg(pos.column).arg(cellText(value));
+        return cells;
+    };
+    const Workbook expected = Workbook::open(inOrder);
+    const Workbook read = Workbook::open(reversed);
+    ASSERT_EQ(listing(expected.firstSheet()).size(), 2 * rows);
+    EXPECT_EQ(listing(read.firstSheet()), listing(expected.firstSheet()));
+    EXPECT_EQ(read.firstSheet().lastRow(), rows);
+
+    // Cells given out of order after a read, one of them twice and one
+    // removed before the next read.
+    Worksheet sheet = read.firstSheet();
+    sheet.setCell(5, 2, QStringLiteral("新"));
+    sheet.setCell(2, 1, CellValue{});
+    sheet.setCell(5, 2, QStringLiteral("更新"));
+    sheet.setCell(rows + 1, 1, QStringLiteral("末"));
+    EXPECT_EQ(sheet.cell(5, 2), CellValue::fromText(QStringLiteral("更新")));
+    EXPECT_TRUE(sheet.cell(2, 1).isEmpty());
+    EXPECT_EQ(sheet.lastRow(), rows + 1);
+    EXPECT_EQ(listing(sheet).size(), 2 * rows + 1);
 }
 
 TEST(Worksheet, RangeAddresses)

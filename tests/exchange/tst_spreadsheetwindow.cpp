@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -231,6 +232,8 @@ private Q_SLOTS:
     void exportFormatsAndBorders();
     void exportOfMissingColumnKeepsTheWorkbook();
     void exportOfATextTooLongForACell();
+    void exportOnAFullDisk_data();
+    void exportOnAFullDisk();
     void exportMatchesTheKeptWorkbook_data();
     void exportMatchesTheKeptWorkbook();
     void exitEmptiesThePath();
@@ -746,6 +749,72 @@ void SpreadsheetWindowTest::exportOfATextTooLongForACell()
     const Workbook book = Workbook::open(file);
     QCOMPARE(cellText(book.firstSheet().cell(1, 1)), QStringLiteral("学号"));
     QVERIFY_THROWS_NO_EXCEPTION(f.db.exec(QStringLiteral("update t_bjgmd set bz = '已导出'")));
+}
+
+void SpreadsheetWindowTest::exportOnAFullDisk_data()
+{
+    QTest::addColumn<QString>("full");
+    QTest::addColumn<int>("kilobytes");
+    QTest::newRow("system temporary folder") << QStringLiteral("temp") << 300;
+    QTest::newRow("program folder") << QStringLiteral("program") << 300;
+    QTest::newRow("target folder") << QStringLiteral("target") << 64;
+}
+
+// An export of 3,000 candidates with one folder on a small file system that
+// fills: the system's temporary folder is not used at all; when the
+// program's own folder, where the workbook is made, is full, the clerk
+// learns that nothing was saved and is offered nothing; a full target folder
+// lets the clerk choose another. Whatever is saved reads back whole, and no
+// file is left on the full disk.
+void SpreadsheetWindowTest::exportOnAFullDisk()
+{
+    QFETCH(QString, full);
+    QFETCH(int, kilobytes);
+    Fixture f;
+    constexpr int candidates = 3000;
+    QStringList roster;
+    for (int i = 1; i <= candidates; ++i)
+        roster.append(rosterRow(i).join(u'|'));
+    f.db.addRoster(roster);
+    const SmallDisk disk(kilobytes);
+    if (!disk.ok())
+        QSKIP("mounting a small file system needs root");
+    const QString small = disk.path();
+
+    const QByteArray tempBefore = qgetenv("TMPDIR");
+    if (full == u"temp")
+        qputenv("TMPDIR", QFile::encodeName(small));
+    if (full == u"program")
+        QVERIFY(QDir::setCurrent(small));
+    const auto restore = qScopeGuard([&] {
+        tempBefore.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tempBefore);
+        QDir::setCurrent(f.db.folder());
+    });
+    const QString good = f.path(QStringLiteral("结果.xlsx"));
+    const QString onFullDisk = small + QStringLiteral("/结果.xlsx");
+    f.dialogs.saveAnswers = {full == u"target" ? onFullDisk : good, good};
+    f.w.Button2->click();
+    const QStringList texts = f.dialogs.takeTexts();
+
+    if (full == u"program") {
+        QCOMPARE(texts.size(), 1);
+        QVERIFY2(texts[0].startsWith(formatError + QStringLiteral("\n\n工作簿没有写完整，无法保存，请腾出磁盘空间后重新导出。")),
+                 qPrintable(texts[0]));
+        QCOMPARE(f.dialogs.saveAnswers.size(), 2);
+        QCOMPARE(f.dialogs.openedDocuments, QStringList());
+        QVERIFY(!QFile::exists(good));
+    } else {
+        if (full == u"target") {
+            QCOMPARE(texts.size(), 2);
+            QVERIFY2(texts[0].startsWith(QStringLiteral("无法保存文件：") + onFullDisk), qPrintable(texts[0]));
+        }
+        QCOMPARE(texts.last(), QStringLiteral("导出成功!"));
+        QCOMPARE(f.dialogs.openedDocuments, QStringList{good});
+        const Workbook book = Workbook::open(good);
+        QCOMPARE(book.firstSheet().lastRow(), candidates + 1);
+        QCOMPARE(cellText(book.firstSheet().cell(candidates + 1, 5)), QStringLiteral("学生%1").arg(candidates));
+    }
+    QCOMPARE(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 void SpreadsheetWindowTest::exportMatchesTheKeptWorkbook_data()
