@@ -8,6 +8,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 class SpreadTimesDialog;
 
 // Exam times of the periods, and each student's exams as a workbook.
@@ -24,6 +25,9 @@ public:
     QLabel* Label4;
     QLabel* Label3;
     QLineEdit* Edit1;
+    // Beside the time box: the term's days and sittings to pick from, so one
+    // sitting is written one way; the box stays free text.
+    QToolButton* timeChoiceButton;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* spreadTimesButton;

@@ -3,6 +3,7 @@
 #include "time/ExamCalendar.h"
 
 #include "DataModule.h"
+#include "overview/Shortfalls.h"
 #include "SlotSteps.h"
 #include "periods/Spreading.h"
 #include "periods/TermTimetable.h"
@@ -53,6 +54,25 @@ std::optional<DatedTime> datedTime(const QString& text)
     return DatedTime{date, m.captured(4).trimmed()};
 }
 
+QStringList CalendarPeriod::shortfallLines() const
+{
+    QStringList lines;
+    if (unseated > 0)
+        lines.append(QStringLiteral("未排教室 %1 人").arg(unseated));
+    if (shortRooms > 0)
+        lines.append(QStringLiteral("监考不足 %1 间").arg(shortRooms));
+    return lines;
+}
+
+QStringList CalendarPeriod::courseLines(int lines) const
+{
+    if (lines <= 0)
+        return {};
+    if (courses.size() <= lines)
+        return courses;
+    return courses.mid(0, lines - 1) << QStringLiteral("等 %1 门").arg(courses.size());
+}
+
 QString TermCalendar::missing() const
 {
     if (rosterRows == 0)
@@ -98,7 +118,9 @@ TermCalendar readTermCalendar(DataModule& dm)
     QHash<QString, QSet<QString>> papersOf;
     for (q.First(); !q.Eof(); q.Next()) {
         CalendarPeriod& p = period();
-        p.courses.append(field(q, "kcmc"));
+        // Sections of one course are one course here.
+        if (const QString course = field(q, "kcmc"); !p.courses.contains(course))
+            p.courses.append(course);
         papersOf[p.period].insert(field(q, "sjxh"));
     }
     for (auto it = papersOf.cbegin(); it != papersOf.cend(); ++it)
@@ -118,6 +140,12 @@ TermCalendar readTermCalendar(DataModule& dm)
         CalendarPeriod& p = period();
         p.rooms = number(q, "rooms");
         p.seats = number(q, "seats");
+    }
+
+    const Shortfalls shortfalls = readShortfalls(q);
+    for (CalendarPeriod& p : periods) {
+        p.unseated = shortfalls.unseatedIn.value(p.period);
+        p.shortRooms = shortfalls.shortRoomsIn.value(p.period);
     }
 
     // Where each period lies: its day and sitting, or apart.
