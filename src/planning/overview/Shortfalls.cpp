@@ -2,6 +2,7 @@
 
 #include "QuerySlot.h"
 #include "SlotSteps.h"
+#include "time/ExamTime.h"
 
 #include <QMap>
 #include <QPair>
@@ -18,11 +19,14 @@ int number(QuerySlot& q, const char* name)
     return q.FieldByName(QString::fromLatin1(name)).AsVariant().toInt();
 }
 
-// A room is shared by the periods of one time; a period without a time is
-// a time of its own.
+// A room is shared by the periods of one time, however it is spelt; a
+// period without a time is a time of its own.
 QString timeKey(const QString& period, const QString& time)
 {
-    return time.isEmpty() ? QStringLiteral("#") + period : QStringLiteral("@") + time;
+    if (time.isEmpty())
+        return QStringLiteral("#") + period;
+    const auto read = readExamTime(time).time;
+    return QStringLiteral("@") + (read ? read->text() : time);
 }
 
 } // namespace
@@ -41,11 +45,11 @@ QString Shortfalls::question(const QString& what) const
 
 Shortfalls readShortfalls(QuerySlot& q, const QString& time, const InvigilationTerms& terms)
 {
-    const QString wanted = time.trimmed();
-    QHash<QString, QString> timeOf; // period -> its key
+    const QString wanted = time.trimmed().isEmpty() ? QString() : timeKey({}, time.trimmed());
+    QHash<QString, QString> timeOf; // period -> the key of its time
     openOn(q, "select cc, kssj from t_cc");
     for (q.First(); !q.Eof(); q.Next())
-        timeOf.insert(field(q, "cc"), field(q, "kssj"));
+        timeOf.insert(field(q, "cc"), timeKey(field(q, "cc"), field(q, "kssj")));
     const auto inScope = [&](const QString& period) { return wanted.isEmpty() || timeOf.value(period) == wanted; };
 
     Shortfalls found;
@@ -71,14 +75,14 @@ Shortfalls readShortfalls(QuerySlot& q, const QString& time, const InvigilationT
                   " join t_js on t_js.jsid=t_kscs.jsid join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh group by t_kscs.cc, t_kscs.jsid");
         for (q.First(); !q.Eof(); q.Next()) {
             const QString period = field(q, "cc");
-            Room& room = rooms[{timeKey(period, timeOf.value(period)), number(q, "jsid")}];
+            Room& room = rooms[{timeOf.value(period, QStringLiteral("#") + period), number(q, "jsid")}];
             room.candidates += number(q, "n");
             room.periods.append(period);
         }
         openOn(q, "select cc, jsid, count(*) as n from t_jkap group by cc, jsid");
         for (q.First(); !q.Eof(); q.Next()) {
             const QString period = field(q, "cc");
-            const auto room = rooms.find({timeKey(period, timeOf.value(period)), number(q, "jsid")});
+            const auto room = rooms.find({timeOf.value(period, QStringLiteral("#") + period), number(q, "jsid")});
             if (room != rooms.end())
                 room->duties += number(q, "n");
         }

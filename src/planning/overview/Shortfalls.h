@@ -9,7 +9,7 @@ class QuerySlot;
 
 // Who a print or export would leave out: candidates of placed papers that
 // have no room, and rooms in use with fewer invigilators than they need.
-// A room in use is counted once per exam time (periods with one time text
+// A room in use is counted once per exam time (periods with one time
 // share their rooms), with the candidates and duties of all those periods.
 // Short rooms are counted only once the term lists an invigilator or a
 // duty: a term arranged without invigilators has none to be short of.
@@ -26,6 +26,6 @@ struct Shortfalls {
     QString question(const QString& what) const;
 };
 
-// The whole term when `time` is empty, else the periods whose exam time
-// text is `time` (both trimmed). Reads through `q`, closed again.
+// The whole term when `time` is empty, else the periods at the exam time
+// `time` (one time however it is spelt, time/ExamTime.h). Reads through `q`, closed again.
 Shortfalls readShortfalls(QuerySlot& q, const QString& time = {}, const InvigilationTerms& terms = {});

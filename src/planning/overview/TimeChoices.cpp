@@ -2,33 +2,26 @@
 
 #include "QuerySlot.h"
 #include "SlotSteps.h"
-#include "overview/TermCalendar.h"
-#include "periods/Spreading.h"
-#include "time/ExamCalendar.h"
+#include "time/ExamTime.h"
 
-#include <QSet>
 #include <algorithm>
+#include <set>
 
 QStringList readTimeChoices(QuerySlot& q)
 {
-    QSet<QDate> days;
-    QStringList sittings;
+    std::set<QDate> days;
+    std::set<Sitting> sittings;
     openOn(q, "select distinct kssj from t_cc");
     for (q.First(); !q.Eof(); q.Next()) {
-        const auto when = datedTime(q.FieldByName(QStringLiteral("kssj")).AsString());
-        if (!when || when->sitting.isEmpty())
-            continue;
-        days.insert(when->date);
-        if (!sittings.contains(when->sitting))
-            sittings.append(when->sitting);
+        if (const auto time = readExamTime(q.FieldByName(QStringLiteral("kssj")).AsString()).time) {
+            days.insert(time->date);
+            sittings.insert(time->sitting);
+        }
     }
     q.Close();
-    QList<QDate> ordered(days.cbegin(), days.cend());
-    std::sort(ordered.begin(), ordered.end());
-    std::sort(sittings.begin(), sittings.end(), sittingBefore);
     QStringList choices;
-    for (const QDate& day : ordered)
-        for (const QString& sitting : sittings)
-            choices.append(periodTimeText(day, sitting));
+    for (const QDate& day : days)
+        for (const Sitting& sitting : sittings)
+            choices.append(ExamTime{day, sitting}.text());
     return choices;
 }
