@@ -303,7 +303,8 @@ void InvigilationWindow::autoAssignClick()
     }
     if (!dialogs.confirmLong(invigilationReport(plan) + QStringLiteral("\n\n是否采用这个监考安排？"), true))
         return;
-    adoptInvigilation(dm, plan);
+    if (const QString fault = adoptInvigilation(dm, plan); !fault.isEmpty())
+        dialogs.message(fault);
     showDuties();
     showInvigilators();
 }

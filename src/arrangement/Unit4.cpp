@@ -306,7 +306,10 @@ void TForm4::autoAssignRoomsClick()
     }
     if (!dialogs.confirmLong(roomAssignmentReport(plan) + QStringLiteral("\n是否按此方案分配？"), true))
         return;
-    applyRoomPlan(dm, plan);
+    if (const QString fault = applyRoomPlan(dm, plan); !fault.isEmpty()) {
+        dialogs.message(fault);
+        return;
+    }
     if (period) {
         openPeriodView("'order by jsm desc,Num desc,t_kscs.sjxh asc ");
         Label4->setText(QString::number(dm.ADOQuery3.RecordCount()));

@@ -2,6 +2,7 @@
 
 #include "DBGrid.h"
 #include "DataModule.h"
+#include "DbError.h"
 #include "Guard.h"
 #include "time/ExamTime.h"
 #include "time/SameTime.h"
@@ -146,9 +147,9 @@ void TForm6::spreadTimesClick()
         dialogs.message(QStringLiteral("还没有排考的试卷，请先在“2.课程排考”中排考。"));
         return;
     }
-    const QString clash = clashNow(term);
+    const QString clash = clashNow(dm, term);
     if (!clash.isEmpty()) {
-        dialogs.message(QStringLiteral("%1有同一个学生，请先在“3.指定教室”中把其中一份换到别的场次，再自动安排时间。").arg(clash));
+        dialogs.message(QStringLiteral("%1，请先在“3.指定教室”中把其中一份换到别的场次，再自动安排时间。").arg(clash));
         return;
     }
     spreadTimesDialog->prepare(std::move(term));
@@ -168,7 +169,10 @@ void TForm6::spreadTimesClick()
     if (!dialogs.confirmLong(spreadComparisonText(before, after, planned, outcome, dated, loss), after.cost <= before.cost))
         return;
 
-    const SpreadAdoption adopted = adoptSpread(dm, planned, outcome.spread, outcome.periods.times);
+    const std::optional<SpreadAdoption> tried = adoptWhileBusy(planned, outcome);
+    if (!tried)
+        return;
+    const SpreadAdoption& adopted = *tried;
     if (!adopted.fault.isEmpty()) {
         dialogs.message(adopted.fault);
         return;
@@ -181,6 +185,24 @@ void TForm6::spreadTimesClick()
     if (adopted.dutiesDropped > 0)
         done += QStringLiteral("\n原有 %1 条监考安排所在的场次已不存在，已删除，请重新安排监考。").arg(adopted.dutiesDropped);
     dialogs.message(done);
+}
+
+// A file that another program keeps busy past the wait leaves the spread
+// in hand: the clerk may try again rather than search anew. Nothing when
+// the clerk gives up.
+std::optional<SpreadAdoption> TForm6::adoptWhileBusy(const TermTimetable& planned, const SpreadOutcome& outcome)
+{
+    constexpr int engineBusy = 5; // SQLITE_BUSY
+    for (;;) {
+        try {
+            return adoptSpread(dm, planned, outcome.spread, outcome.periods.times);
+        } catch (const DbError& e) {
+            if (e.engineCode() != engineBusy)
+                throw;
+            if (!dialogs.confirm(QStringLiteral("数据库正被其他程序使用，新的考试时间还没有写入。是否再试一次？")))
+                return std::nullopt;
+        }
+    }
 }
 
 void TForm6::studentTimetableClick()

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "Form.h"
+#include "periods/SpreadAdoption.h"
+
+#include <optional>
 
 class DBGrid;
 class DataModule;
@@ -10,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class SpreadTimesDialog;
+struct SpreadOutcome;
 
 // Exam times of the periods, and each student's exams as a workbook.
 class TForm6 : public Form {
@@ -45,6 +49,7 @@ protected:
 
 private:
     void openPeriods();
+    std::optional<SpreadAdoption> adoptWhileBusy(const TermTimetable& planned, const SpreadOutcome& outcome);
 
     DataModule& dm;
 };

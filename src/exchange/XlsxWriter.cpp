@@ -2,6 +2,7 @@
 // name in the target folder and renamed into place when complete, so a
 // failure never leaves half a workbook under the name the clerk chose.
 
+#include "DiskSync.h"
 #include "ReaderParts.h"
 #include "StreamedWorkbook.h"
 
@@ -68,6 +69,8 @@ void writeInPlace(const QString& path, const std::function<void(const QByteArray
     write(tempName);
     if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
         throw WorkbookError::cannotSave(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (const QString reason = syncFolderOf(target.absoluteFilePath()); !reason.isEmpty())
+        throw WorkbookError::cannotSave(path, reason);
     // The temporary file was private to this user; the workbook is an ordinary file.
     QFile::setPermissions(target.absoluteFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                          | QFileDevice::ReadGroup | QFileDevice::ReadOther);

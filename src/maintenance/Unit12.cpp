@@ -4,6 +4,7 @@
 #include "DataModule.h"
 #include "Guard.h"
 #include "SlotSteps.h"
+#include "Transaction.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -42,8 +43,12 @@ void TForm12::Button1Click()
         {dm.ADOQuery8, "delete from t_jkap"},
         {dm.ADOQuery8, "delete from t_jkjs"},
     };
-    for (const auto& step : steps)
-        executeOn(step.slot, step.statement);
+    // All or nothing: a full disk or a crash half-way leaves the term whole.
+    inTransaction(dm.ADOConnection1, [&] {
+        for (const auto& step : steps)
+            executeOn(step.slot, step.statement);
+        return true;
+    });
     dialogs.message(QStringLiteral("初始化成功！！！\n初始化前的数据已备份到：%1")
                         .arg(QDir::toNativeSeparators(QDir::current().relativeFilePath(copy))));
 }

@@ -5,7 +5,8 @@
 class DataModule;
 class QPushButton;
 
-// Data initialization: empties the working tables of a term; rooms stay.
+// Data initialization: empties the working tables of a term in one
+// transaction, after a complete copy; rooms stay.
 class TForm12 : public Form {
     Q_OBJECT
 

@@ -2,6 +2,9 @@
 
 #include "Connection.h"
 #include "DbError.h"
+#include "DiskSync.h"
+#include "ReadOnlyDatabase.h"
+#include "SchemaUpgrade.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +15,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <tuple>
 #include <vector>
 #include <sqlite3.h>
@@ -37,18 +39,19 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-// Makes the backup folder and in it a new empty file named for now (a second
-// one within the same second gets a number), created exclusively: a name
-// taken meanwhile is skipped, so no other copy is ever overwritten or removed.
-QString newCopyFile(const Connection& connection, const QString& suffix = QString())
+// Makes the backup folder and in it a new empty file named for now and
+// ending in `ending` (a second one within the same second gets a number),
+// created exclusively: a name taken meanwhile is skipped, so no other copy is
+// ever overwritten or removed.
+QString newCopyFile(const Connection& connection, const QString& ending = QStringLiteral(".mdb"))
 {
     const QString folder = backupFolder(connection);
     if (!QDir().mkpath(folder))
         throw BackupError(QStringLiteral("无法建立备份文件夹：%1").arg(shown(folder)));
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 1;; ++n) {
-        const QString path = folder + QStringLiteral("/data-%1%2%3.mdb")
-                                          .arg(stamp, n == 1 ? QString() : QStringLiteral("-%1").arg(n), suffix);
+        const QString path = folder + QStringLiteral("/data-%1%2%3")
+                                          .arg(stamp, n == 1 ? QString() : QStringLiteral("-%1").arg(n), ending);
         const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {
             ::close(fd);
@@ -59,58 +62,38 @@ QString newCopyFile(const Connection& connection, const QString& suffix = QStrin
     }
 }
 
-struct CloseSqlite {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using SqliteHandle = std::unique_ptr<sqlite3, CloseSqlite>;
-
-SqliteHandle openReadOnly(const QString& path)
-{
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    SqliteHandle handle(db);
-    return rc == SQLITE_OK ? std::move(handle) : nullptr;
-}
-
-// The first value of the first row of `sql`, or the engine's error (as the
-// second member) when the statement fails.
-std::pair<QString, QString> firstValue(sqlite3* db, const char* sql)
-{
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
-        return {QString(), QString::fromUtf8(sqlite3_errmsg(db))};
-    const int rc = sqlite3_step(statement);
-    std::pair<QString, QString> result;
-    if (rc == SQLITE_ROW)
-        result.first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-    else if (rc != SQLITE_DONE)
-        result.second = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(statement);
-    return result;
-}
-
 int rosterRowsOf(const QString& path)
 {
     const SqliteHandle db = openReadOnly(path);
     if (!db)
         return -1;
-    const auto [rows, error] = firstValue(db.get(), "select count(*) from t_bjgmd");
-    return error.isEmpty() ? rows.toInt() : -1;
-}
-
-// Makes sure the file is on the disk before anything is deleted; the
-// system's reason when it cannot.
-QString syncFailure(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return file.errorString();
-    return ::fsync(file.handle()) == 0 ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+    const FirstValue rows = firstValue(db.get(), "select count(*) from t_bjgmd");
+    return rows.error.isEmpty() ? rows.value.toInt() : -1;
 }
 
 QString syncFailedText(const QString& path, const QString& reason)
 {
     return QStringLiteral("备份文件 %1 没能写入磁盘：%2").arg(shown(path), reason);
+}
+
+// Makes sure the file, and its name in its folder, are on the disk before
+// anything is deleted or replaced; removes the file and throws when not.
+void syncCopy(const QString& path)
+{
+    QString reason = syncFile(path);
+    if (reason.isEmpty())
+        reason = syncFolderOf(path);
+    if (!reason.isEmpty()) {
+        QFile::remove(path);
+        throw BackupError(syncFailedText(path, reason));
+    }
+}
+
+// Syncs a folder whose names changed; throws when it cannot.
+void syncFolder(const QString& path, const QString& what)
+{
+    if (const QString reason = syncFolderOf(path); !reason.isEmpty())
+        throw BackupError(QStringLiteral("%1 没能写入磁盘：%2").arg(what, reason));
 }
 
 // Copies the file byte for byte into `to` (an empty file) and syncs it.
@@ -137,22 +120,44 @@ void copyBytes(const QString& from, const QString& to)
         }
     }
     target.close();
-    if (const QString reason = syncFailure(to); !reason.isEmpty()) {
-        QFile::remove(to);
-        throw BackupError(syncFailedText(to, reason));
-    }
+    syncCopy(to);
 }
 
-// Keeps a damaged database as it is, together with a journal the engine
-// would otherwise roll back into the restored file.
+// Moves a journal left beside the database to `kept` in the backup folder:
+// beside the restored file, the engine would roll it back into it.
+void moveJournalAside(const QString& database, const QString& kept)
+{
+    const QString journal = database + QStringLiteral("-journal");
+    if (!QFileInfo::exists(journal))
+        return;
+    if (::rename(QFile::encodeName(journal).constData(), QFile::encodeName(kept).constData()) != 0)
+        throw BackupError(QStringLiteral("无法移开数据库的日志文件 %1：%2").arg(shown(journal), QString::fromLocal8Bit(std::strerror(errno))));
+    syncFolder(kept, shown(kept));
+    syncFolder(database, shown(journal));
+}
+
+// Keeps a damaged database as it is, together with its journal.
 QString keepDamaged(Connection& connection, const QString& database)
 {
-    const QString kept = newCopyFile(connection, QStringLiteral("-damaged"));
+    const QString kept = newCopyFile(connection, QStringLiteral("-damaged.mdb"));
     copyBytes(database, kept);
-    const QString journal = database + QStringLiteral("-journal");
-    if (QFileInfo::exists(journal) && !QFile::rename(journal, kept + QStringLiteral("-journal")))
-        throw BackupError(QStringLiteral("无法移开损坏数据库的日志文件 %1").arg(shown(journal)));
+    moveJournalAside(database, kept + QStringLiteral("-journal"));
     return kept;
+}
+
+// Keeps the journal of a database that is gone. Its name is taken
+// exclusively, then the journal is renamed over it.
+void keepOrphanJournal(Connection& connection, const QString& database)
+{
+    if (!QFileInfo::exists(database + QStringLiteral("-journal")))
+        return;
+    const QString kept = newCopyFile(connection, QStringLiteral("-missing.mdb-journal"));
+    try {
+        moveJournalAside(database, kept);
+    } catch (const BackupError&) {
+        QFile::remove(kept);
+        throw;
+    }
 }
 
 // Puts the copy in place of the database file as a whole: written beside it,
@@ -163,7 +168,7 @@ void replaceFile(const QString& copyPath, const QString& database)
     QFile::remove(next);
     if (!QFile::copy(copyPath, next))
         throw BackupError(QStringLiteral("数据没有恢复：无法复制 %1").arg(shown(copyPath)));
-    if (const QString reason = syncFailure(next); !reason.isEmpty()) {
+    if (const QString reason = syncFile(next); !reason.isEmpty()) {
         QFile::remove(next);
         throw BackupError(syncFailedText(next, reason));
     }
@@ -172,6 +177,7 @@ void replaceFile(const QString& copyPath, const QString& database)
         QFile::remove(next);
         throw BackupError(QStringLiteral("数据没有恢复：%1").arg(reason));
     }
+    syncFolder(database, shown(database));
 }
 
 // Copies the sound copy into the open database through the engine: one write
@@ -191,6 +197,20 @@ void copyIntoDatabase(Connection& connection, const QString& copyPath)
                               .arg(QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : finished))));
 }
 
+// Refuses a copy that cannot be put back: damaged, not this program's data,
+// or made by a newer program.
+void checkCopy(const QString& copyPath)
+{
+    if (const QString damage = damageOf(copyPath); !damage.isEmpty() || rosterRowsOf(copyPath) < 0)
+        throw BackupError(QStringLiteral("备份 %1 已损坏或不是本系统的数据，数据没有恢复：\n%2")
+                              .arg(shown(copyPath), damage.isEmpty() ? QStringLiteral("没有名单表") : damage));
+    try {
+        refuseNewerFile(copyPath);
+    } catch (const DbError& e) {
+        throw BackupError(QStringLiteral("备份 %1 是较新的程序做的，数据没有恢复：\n%2").arg(shown(copyPath), e.engineText()));
+    }
+}
+
 } // namespace
 
 QString damageOf(const QString& path)
@@ -200,16 +220,19 @@ QString damageOf(const QString& path)
     const SqliteHandle db = openReadOnly(path);
     if (!db)
         return QStringLiteral("文件无法打开");
-    const auto [verdict, error] = firstValue(db.get(), "PRAGMA integrity_check(1)");
-    if (!error.isEmpty())
-        return error;
-    return verdict == u"ok" ? QString() : verdict;
+    const FirstValue verdict = firstValue(db.get(), "PRAGMA integrity_check(1)");
+    if (verdict.code == SQLITE_BUSY || verdict.code == SQLITE_LOCKED)
+        throw DbError(verdict.error, verdict.code);
+    if (!verdict.error.isEmpty())
+        return verdict.error;
+    return verdict.value == u"ok" ? QString() : verdict.value;
 }
 
 QString backupDatabase(Connection& connection)
 {
-    const QString path = newCopyFile(connection);
+    // Connected first: a file the connection refuses gets no copy file.
     QSqlQuery vacuum(connection.database());
+    const QString path = newCopyFile(connection);
     vacuum.prepare(QStringLiteral("VACUUM INTO ?"));
     vacuum.addBindValue(path);
     if (!vacuum.exec()) {
@@ -219,10 +242,7 @@ QString backupDatabase(Connection& connection)
         throw BackupError(QStringLiteral("无法把数据库备份到 %1：\n%2").arg(shown(path), error.message()));
     }
     vacuum.finish();
-    if (const QString reason = syncFailure(path); !reason.isEmpty()) {
-        QFile::remove(path);
-        throw BackupError(syncFailedText(path, reason));
-    }
+    syncCopy(path);
     return path;
 }
 
@@ -240,10 +260,15 @@ QList<BackupCopy> listBackups(const Connection& connection)
         if (!m.hasMatch())
             continue;
         const QString path = file.absoluteFilePath();
-        const QString damage = damageOf(path);
-        found.push_back({{path, QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss")),
-                          damage.isEmpty() ? rosterRowsOf(path) : -1, damage},
-                         m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
+        BackupCopy copy{path, QDateTime::fromString(m.captured(1), QStringLiteral("yyyyMMdd-HHmmss")), -1, QString()};
+        try {
+            copy.damage = damageOf(path);
+            if (copy.damage.isEmpty())
+                copy.rosterRows = rosterRowsOf(path);
+        } catch (const DbError&) {
+            // Locked by another program: listed as unreadable, not as damaged.
+        }
+        found.push_back({copy, m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return std::tie(a.copy.time, a.number) > std::tie(b.copy.time, b.number);
@@ -262,34 +287,38 @@ int countBackups(const Connection& connection)
 
 RestoreResult restoreDatabase(Connection& connection, const QString& copyPath)
 {
-    if (const QString damage = damageOf(copyPath); !damage.isEmpty() || rosterRowsOf(copyPath) < 0)
-        throw BackupError(QStringLiteral("备份 %1 已损坏或不是本系统的数据，数据没有恢复：\n%2")
-                              .arg(shown(copyPath), damage.isEmpty() ? QStringLiteral("没有名单表") : damage));
     const QString database = QFileInfo(connection.dataSource()).absoluteFilePath();
     RestoreResult result;
-    if (!QFileInfo::exists(database)) {
-        connection.Close();
-        replaceFile(copyPath, database);
-    } else if (damageOf(database).isEmpty()) {
-        try {
+    try {
+        checkCopy(copyPath);
+        if (!QFileInfo::exists(database)) {
+            connection.Close();
+            keepOrphanJournal(connection, database);
+            replaceFile(copyPath, database);
+        } else if (damageOf(database).isEmpty()) {
             result.saved = backupDatabase(connection);
             copyIntoDatabase(connection, copyPath);
-        } catch (const DbError& e) {
-            // The connection itself failed (the file is locked, or its
-            // layout cannot be used): nothing was changed.
-            throw BackupError(QStringLiteral("数据没有恢复，数据库保持原样：\n%1").arg(e.message()));
+        } else {
+            // The engine cannot copy or write a damaged file: keep it as it
+            // is and put the copy in its place as a whole.
+            connection.Close();
+            result.saved = keepDamaged(connection, database);
+            result.keptDamaged = true;
+            replaceFile(copyPath, database);
         }
-    } else {
-        // The engine cannot copy or write a damaged file: keep it as it is
-        // and put the copy in its place as a whole.
-        connection.Close();
-        result.saved = keepDamaged(connection, database);
-        result.keptDamaged = true;
-        replaceFile(copyPath, database);
+    } catch (const DbError& e) {
+        // The engine could not look at or connect to the file (another
+        // program keeps it locked, or its layout cannot be used): nothing
+        // was changed.
+        throw BackupError(QStringLiteral("数据没有恢复，数据库保持原样：\n%1").arg(e.message()));
     }
     // The next statement connects afresh to the restored file.
     connection.Close();
-    if (const QString damage = damageOf(database); !damage.isEmpty())
-        throw BackupError(QStringLiteral("恢复后的数据库没有通过检查：%1").arg(damage));
+    try {
+        if (const QString damage = damageOf(database); !damage.isEmpty())
+            throw BackupError(QStringLiteral("恢复后的数据库没有通过检查：%1").arg(damage));
+    } catch (const DbError& e) {
+        throw BackupError(QStringLiteral("恢复后的数据库没有通过检查：%1").arg(e.message()));
+    }
     return result;
 }

@@ -27,6 +27,8 @@ struct BackupCopy {
 
 // What the engine's integrity check finds wrong with the database file at
 // `path` (its first complaint, or why it cannot be read); empty when sound.
+// It waits on a busy file as every connection does; a file that stays
+// locked is not judged: DbError, as the connection reports a locked file.
 QString damageOf(const QString& path);
 
 // What restoreDatabase did with the data it replaced.
@@ -36,8 +38,9 @@ struct RestoreResult {
 };
 
 // Writes a complete copy of the database that `connection` names to
-// data/backup/data-YYYYMMDD-HHMMSS.mdb and returns its path. Throws
-// BackupError (nothing is left behind) when the copy cannot be made.
+// data/backup/data-YYYYMMDD-HHMMSS.mdb, synced with its name, and returns its
+// path. Throws BackupError (nothing is left behind) when the copy cannot be
+// made, or DbError when the connection cannot be made (no file is made then).
 QString backupDatabase(Connection& connection);
 
 // The copies in the backup folder, newest first.
@@ -47,9 +50,13 @@ QList<BackupCopy> listBackups(const Connection& connection);
 int countBackups(const Connection& connection);
 
 // Puts the copy at `copyPath` in place of the database. A copy that fails
-// the integrity check is refused. A sound database is first copied as
-// backupDatabase does; a damaged one (or a file that is no database) is
-// kept as it is, byte for byte, as data/backup/data-YYYYMMDD-HHMMSS-damaged.mdb;
-// a missing one needs no copy. The restored file is checked afterwards.
-// Throws BackupError, with the database unchanged, when a step fails.
+// the integrity check, or that a newer program made, is refused. A sound
+// database is first copied as backupDatabase does; a damaged one (or a file
+// that is no database) is kept as it is, byte for byte, as
+// data/backup/data-YYYYMMDD-HHMMSS-damaged.mdb, with its journal beside it;
+// a missing one needs no copy, and a journal it left is kept as
+// data/backup/data-YYYYMMDD-HHMMSS-missing.mdb-journal. A database another
+// program keeps locked is left alone. The restored file is checked
+// afterwards. Throws BackupError, with the database unchanged, when a step
+// fails.
 RestoreResult restoreDatabase(Connection& connection, const QString& copyPath);

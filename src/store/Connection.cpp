@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "DbError.h"
+#include "ReadOnlyDatabase.h"
 #include "SchemaUpgrade.h"
 
 #include <QDir>
@@ -109,9 +110,12 @@ void Connection::ensureConnected()
         throw DbError(QStringLiteral("Connection string is empty: the connection has not been configured."));
     QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
                                                    : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    // The settings below write to the file (a WAL file is folded back into
+    // it): a file newer than this program is refused before.
+    refuseNewerFile(dataSource());
     // mode=rw: a missing file is an error, never a new empty database.
     db.setDatabaseName(QUrl::fromLocalFile(dataSource()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyWaitMs));
     if (!db.open())
         throw DbError(db.lastError());
     QSqlQuery pragma(db);

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <map>
+#include <set>
 #include <stdexcept>
 
 namespace {
@@ -31,66 +33,157 @@ QString escapeLikeValue(QString v)
     return v;
 }
 
-struct Token {
-    qsizetype start;
-    qsizetype length;
+// A statement cut into names and single characters, each knowing the
+// parenthesis it stands in (0: none), so that a subquery sees its own
+// sources and those of the statements around it.
+class Tokens {
+public:
+    explicit Tokens(const QString& sql) : sql(sql)
+    {
+        std::vector<int> open{0};
+        std::vector<int> opening;
+        for (qsizetype i = 0; i < sql.size();) {
+            if (sql[i].isSpace()) {
+                ++i;
+                continue;
+            }
+            qsizetype end = i + 1;
+            if (isIdentChar(sql[i]))
+                while (end < sql.size() && isIdentChar(sql[end]))
+                    ++end;
+            const int k = size();
+            if (sql[i] == u')' && !opening.empty()) {
+                open.pop_back();
+                closing[opening.back()] = k;
+                opening.pop_back();
+            }
+            tokens.push_back({i, end - i, open.back()});
+            if (sql[i] == u'(') {
+                parents.push_back(open.back());
+                open.push_back(int(parents.size()));
+                opening.push_back(k);
+            }
+            i = end;
+        }
+    }
+
+    int size() const { return int(tokens.size()); }
+    qsizetype start(int k) const { return tokens[size_t(k)].start; }
+    qsizetype end(int k) const { return start(k) + tokens[size_t(k)].length; }
+    int scope(int k) const { return tokens[size_t(k)].scope; }
+    // The parenthesis around `scope`, -1 around the statement.
+    int parent(int scope) const { return scope == 0 ? -1 : parents[size_t(scope - 1)]; }
+    bool is(int k, QChar c) const { return k < size() && sql[start(k)] == c && tokens[size_t(k)].length == 1; }
+    // A name: letters, digits and underscores, not a number.
+    bool isName(int k) const { return k < size() && isIdentChar(sql[start(k)]) && !sql[start(k)].isDigit(); }
+    QString word(int k) const { return k < size() ? sql.mid(start(k), tokens[size_t(k)].length).toLower() : QString(); }
+    // The token after the parenthesis that `k` opens.
+    int after(int k) const
+    {
+        const auto found = closing.find(k);
+        return found == closing.end() ? size() : found->second + 1;
+    }
+
+private:
+    struct Token {
+        qsizetype start;
+        qsizetype length;
+        int scope;
+    };
+    const QString& sql;
+    std::vector<Token> tokens;
+    std::vector<int> parents;        // of parenthesis 1, 2, ...
+    std::map<int, int> closing;      // '(' token -> its ')' token
 };
 
-QList<Token> identifiers(const QString& sql)
+// Words that follow a source rather than name its alias.
+bool endsSource(const QString& word)
 {
-    QList<Token> tokens;
-    for (qsizetype i = 0; i < sql.size();) {
-        if (!isIdentChar(sql[i])) {
-            ++i;
-            continue;
-        }
-        const qsizetype start = i;
-        while (i < sql.size() && isIdentChar(sql[i]))
-            ++i;
-        tokens.append({start, i - start});
-    }
-    return tokens;
+    static const QSet<QString> keywords{
+        QStringLiteral("where"),  QStringLiteral("join"),      QStringLiteral("inner"),   QStringLiteral("left"),
+        QStringLiteral("right"),  QStringLiteral("full"),      QStringLiteral("cross"),   QStringLiteral("natural"),
+        QStringLiteral("outer"),  QStringLiteral("on"),        QStringLiteral("using"),   QStringLiteral("group"),
+        QStringLiteral("order"),  QStringLiteral("having"),    QStringLiteral("union"),   QStringLiteral("except"),
+        QStringLiteral("intersect"), QStringLiteral("limit"),  QStringLiteral("set"),     QStringLiteral("values"),
+        QStringLiteral("select"), QStringLiteral("window"),    QStringLiteral("returning")};
+    return keywords.contains(word);
 }
 
-// Drops the qualifier of table.column where the statement cannot resolve it.
+using Sources = std::set<std::pair<int, QString>>; // (parenthesis, table or alias)
+
+// Notes the source that starts at token `k` (a table, or a subquery in
+// parentheses) and its alias; returns the token after them.
+int noteSource(const Tokens& t, int k, int scope, Sources& sources)
+{
+    if (t.is(k, u'('))
+        k = t.after(k);
+    else if (t.isName(k))
+        sources.insert({scope, t.word(k++)});
+    if (t.word(k) == u"as")
+        ++k;
+    if (t.isName(k) && !endsSource(t.word(k)))
+        sources.insert({scope, t.word(k++)});
+    return k;
+}
+
+// The tables and aliases that each parenthesis reads from: the sources after
+// from, join, update and into, and the further ones of a from list.
+Sources sourcesOf(const Tokens& t)
+{
+    Sources sources;
+    for (int k = 0; k < t.size(); ++k) {
+        const QString w = t.word(k);
+        if (w != u"from" && w != u"join" && w != u"update" && w != u"into")
+            continue;
+        int next = noteSource(t, k + 1, t.scope(k), sources);
+        while (w == u"from" && t.is(next, u','))
+            next = noteSource(t, next + 1, t.scope(k), sources);
+    }
+    return sources;
+}
+
+// Where an update's SET list lies, as token numbers [first, last).
+std::pair<int, int> setListOf(const Tokens& t)
+{
+    if (t.word(0) != u"update")
+        return {0, 0};
+    int first = 1;
+    while (first < t.size() && t.word(first) != u"set")
+        ++first;
+    int last = first;
+    while (last < t.size() && t.word(last) != u"where")
+        ++last;
+    return {first, last};
+}
+
+// Drops the qualifier of table.column where the statement names no such
+// source (a column of a saved query read by the name of its table), and in
+// an update's SET list, where the engine takes no qualifier. Qualifiers of
+// tables, aliases and subqueries the statement reads from stay, in the
+// subquery that names them and in those within it.
 QString mendQualifiedNames(const QString& sql)
 {
-    const QList<Token> tokens = identifiers(sql);
-    auto word = [&](int k) { return sql.mid(tokens[k].start, tokens[k].length).toLower(); };
-
-    QSet<QString> sources;
-    qsizetype setStart = -1, setEnd = -1;
-    for (int k = 0; k + 1 < tokens.size(); ++k) {
-        const QString w = word(k);
-        if (w == u"from" || w == u"join" || w == u"update" || w == u"into")
-            sources.insert(word(k + 1));
-    }
-    if (!tokens.isEmpty() && word(0) == u"update") {
-        for (int k = 1; k < tokens.size(); ++k) {
-            const QString w = word(k);
-            if (setStart < 0 && w == u"set")
-                setStart = tokens[k].start;
-            else if (setStart >= 0 && w == u"where") {
-                setEnd = tokens[k].start;
-                break;
-            }
-        }
-        if (setStart >= 0 && setEnd < 0)
-            setEnd = sql.size();
-    }
+    const Tokens t(sql);
+    const Sources sources = sourcesOf(t);
+    const auto [setFirst, setLast] = setListOf(t);
+    auto resolves = [&](int k) {
+        for (int scope = t.scope(k); scope >= 0; scope = t.parent(scope))
+            if (sources.count({scope, t.word(k)}) > 0)
+                return true;
+        return false;
+    };
 
     QString out;
     qsizetype copied = 0;
-    for (int k = 0; k + 1 < tokens.size(); ++k) {
-        const Token& q = tokens[k];
-        const qsizetype dot = q.start + q.length;
-        const bool qualified = dot < sql.size() && sql[dot] == u'.' && tokens[k + 1].start == dot + 1;
-        if (!qualified || sql[q.start].isDigit())
+    for (int k = 0; k + 2 < t.size(); ++k) {
+        const bool qualifier = t.isName(k) && t.is(k + 1, u'.') && t.end(k) == t.start(k + 1)
+                               && t.isName(k + 2) && t.end(k + 1) == t.start(k + 2);
+        if (!qualifier)
             continue;
-        const bool inSetList = q.start >= setStart && q.start < setEnd;
-        if (inSetList || !sources.contains(word(k))) {
-            out += sql.mid(copied, q.start - copied);
-            copied = dot + 1;
+        const bool inSetList = k >= setFirst && k < setLast;
+        if (inSetList || !resolves(k)) {
+            out += sql.mid(copied, t.start(k) - copied);
+            copied = t.start(k + 2);
         }
     }
     out += sql.mid(copied);

@@ -22,7 +22,9 @@ struct BoundStatement {
 // Then the dialect is mended: "delete * from" loses its star, qualified
 // names in an update's SET list lose their qualifier, and a column qualified
 // by a name that is not a source of the statement (t_kscs.cc read from the
-// saved query ksap) is read by its bare name.
+// saved query ksap) is read by its bare name. A qualifier that names a
+// source (a table, an alias, a subquery's alias, in a from list, a join or
+// around a subquery) stays, so that the column is the one it names.
 //
 // The SQLite text depends only on the statement's shape (its literal pieces
 // and where the values stand), so one translation serves every statement of

@@ -2,22 +2,21 @@
 
 #include "Blanks.h"
 #include "DbError.h"
+#include "ReadOnlyDatabase.h"
 
 #include <QFile>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QVariant>
+#include <iterator>
 #include <sqlite3.h>
 
 namespace {
 
-// The version that data/schema.sql sets.
-constexpr int currentVersion = 2;
-
 // Version 2 adds the invigilator tables, as data/schema.sql has them; a
 // version-1 database keeps everything else untouched.
-const char* invigilatorTables = R"(
+constexpr const char* invigilatorTables = R"(
 CREATE TABLE t_jkjs (
   jkid INTEGER PRIMARY KEY AUTOINCREMENT,
   xm   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- name
@@ -34,8 +33,22 @@ CREATE TABLE t_jkap (
 ) STRICT;
 CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
 CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
-PRAGMA user_version = 2;
 )";
+
+// The steps from one layout of data/schema.sql to the next, in order: each
+// turns a file of the version before it into one of its own version, as
+// data/schema.sql makes it. A file older than version 1 is rebuilt from the
+// schema as a whole instead.
+struct Step {
+    int version;
+    const char* statements; // taking no values
+};
+constexpr Step steps[] = {
+    {2, invigilatorTables},
+};
+
+// The version that data/schema.sql sets.
+constexpr int currentVersion = std::end(steps)[-1].version;
 
 // Columns that hold a paper number, in every table that has them.
 const QStringList paperColumns{QStringLiteral("sjxh"), QStringLiteral("sjxh1")};
@@ -174,7 +187,9 @@ bool exists(sqlite3* db, const QString& type, const QString& name)
     return !rows(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = ? AND name = ?"), {type, name}).isEmpty();
 }
 
-QStringList upgrade(sqlite3* db)
+// Rebuilds a file older than version 1 from data/schema.sql, which sets its
+// own version.
+QStringList rebuild(sqlite3* db)
 {
     QStringList notes;
     // Saved queries (with their triggers) and indexes are made afresh; those
@@ -229,39 +244,82 @@ QStringList upgrade(sqlite3* db)
     return notes;
 }
 
+int versionOf(sqlite3* db)
+{
+    return rows(db, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt();
+}
+
+// Brings the file from `version` to the current one, inside the caller's
+// write transaction.
+QStringList upgradeFrom(sqlite3* db, int version)
+{
+    QStringList notes;
+    if (version < 1) {
+        notes = rebuild(db);
+        version = versionOf(db);
+    }
+    for (const Step& step : steps) {
+        if (step.version <= version)
+            continue;
+        exec(db, QString::fromUtf8(step.statements));
+        exec(db, QStringLiteral("PRAGMA user_version = %1").arg(step.version));
+    }
+    return notes;
+}
+
 } // namespace
+
+int schemaVersion()
+{
+    return currentVersion;
+}
+
+QString newerVersionText(int version)
+{
+    if (version <= currentVersion)
+        return QString();
+    return QStringLiteral("数据库文件的版本（%1）比本程序所知的（%2）新，请用新版本的程序打开。为免损坏数据，本程序不使用这个文件。")
+        .arg(version)
+        .arg(currentVersion);
+}
+
+void refuseNewerFile(const QString& path)
+{
+    const SqliteHandle db = openReadOnly(path);
+    if (!db)
+        return;
+    const FirstValue version = firstValue(db.get(), "PRAGMA user_version");
+    if (const QString newer = newerVersionText(version.value.toInt()); version.error.isEmpty() && !newer.isEmpty())
+        throw DbError(newer);
+}
 
 QStringList upgradeSchema(QSqlDatabase& database, bool writable)
 {
     sqlite3* db = handleOf(database);
-    const int version = rows(db, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt();
-    if (version > currentVersion) {
-        database.close();
-        throw DbError(QStringLiteral("数据库文件的版本（%1）比本程序所知的（%2）新，请用新版本的程序打开。为免损坏数据，本程序不使用这个文件。")
-                          .arg(version)
-                          .arg(currentVersion));
-    }
-    if (!writable || version == currentVersion)
-        return {};
-    if (!exists(db, QStringLiteral("table"), QStringLiteral("t_bjgmd")))
-        return {};
+    auto refuseNewer = [](int version) {
+        if (const QString newer = newerVersionText(version); !newer.isEmpty())
+            throw DbError(newer);
+    };
     try {
+        const int version = versionOf(db);
+        refuseNewer(version);
+        if (!writable || version == currentVersion || !exists(db, QStringLiteral("table"), QStringLiteral("t_bjgmd")))
+            return {};
         sqlite3_create_function_v2(db, "trim_blanks", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, trimBlanksFunction,
                                    nullptr, nullptr, nullptr);
         // A file locked by another program fails here too.
         exec(db, QStringLiteral("BEGIN IMMEDIATE"));
-        // A version-1 file only lacks the invigilator tables; older ones are
-        // rebuilt from the schema.
-        QStringList notes;
-        if (version < 1)
-            notes = upgrade(db);
-        else
-            exec(db, QString::fromUtf8(invigilatorTables));
+        // Read again under the lock: another program may have upgraded the
+        // file meanwhile.
+        const int locked = versionOf(db);
+        refuseNewer(locked);
+        const QStringList notes = upgradeFrom(db, locked);
         exec(db, QStringLiteral("COMMIT"));
         return notes;
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        // No statement may run on the old layout: the next one tries again.
+        // No statement may run on the old layout or a newer one: the next
+        // one tries again.
         database.close();
         throw;
     }

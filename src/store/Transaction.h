@@ -5,16 +5,20 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 // Runs `work` in one transaction on `connection`: committed when it returns
 // true, rolled back when it returns false or throws. Returns what work
-// returned.
+// returned. The transaction takes the write lock as it begins, so what work
+// reads first is what it writes over, and a file another program is writing
+// is waited for (the connection's busy timeout) rather than failing halfway.
 template <typename Work>
 bool inTransaction(Connection& connection, Work work)
 {
     QSqlDatabase db = connection.database();
-    if (!db.transaction())
-        throw DbError(db.lastError());
+    QSqlQuery begin(db);
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        throw DbError(begin.lastError());
     bool keep = false;
     try {
         keep = work();

@@ -3,10 +3,12 @@
 #include "Backup.h"
 #include "Connection.h"
 #include "DataModule.h"
+#include "DbError.h"
 #include "FileFaults.h"
 #include "GridRows.h"
 #include "RecordingDialogs.h"
 #include "RestoreWindow.h"
+#include "SyncRecord.h"
 #include "TestDatabase.h"
 #include "Unit12.h"
 #include "Unit5.h"
@@ -19,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <thread>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,6 +77,27 @@ void overwrite(const QString& path, qint64 offset, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// A crash in the middle of a write: the child changes more pages than its
+// cache holds, so the file is half-written and its journal hot, and dies.
+void crashInTheMiddleOfAWrite(const QString& path)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open(path.toUtf8().constData(), &db) == SQLITE_OK)
+            sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN; UPDATE t_bjgmd SET xm='changed';"
+                             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<300) "
+                             "INSERT INTO t_js(jsm,rnrs) SELECT hex(randomblob(400)), i FROM n;",
+                         nullptr, nullptr, nullptr);
+        ::kill(::getpid(), SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFSIGNALED(status));
+    QVERIFY(QFile::exists(path + "-journal"));
+}
+
 QStringList texts(const QTableWidget* list, int column)
 {
     QStringList out;
@@ -96,6 +120,11 @@ private Q_SLOTS:
     void damagedDatabaseIsKeptAndReplaced_data();
     void damagedDatabaseIsKeptAndReplaced();
     void damagedCopyIsShownAndRefused();
+    void journalOfAMissingDatabaseIsKeptAside();
+    void busyDatabaseIsWaitedFor();
+    void lockedDatabaseIsLeftAlone();
+    void newerCopyIsRefused();
+    void newNamesReachTheDisk();
 };
 
 void TestDurability::crashBetweenStatementsLeavesEveryCommittedRowInTheFile()
@@ -302,6 +331,179 @@ void TestDurability::damagedCopyIsShownAndRefused()
     QVERIFY(dialogs.boxes[1].text.startsWith("备份 " + QDir::toNativeSeparators(copy) + " 已损坏或不是本系统的数据，数据没有恢复："));
     QCOMPARE(dump(db.file()), before);
     QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files).size(), 1);
+}
+
+// A crash, then data.mdb removed: the journal it left must not be rolled
+// back into the restored copy.
+void TestDurability::journalOfAMissingDatabaseIsKeptAside()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考", "2|K2|2020002|李四|C2|大学英语||外语学院||缓考"});
+    DataModule dm;
+    dm.reconfigure();
+    const QString copy = backupDatabase(dm.ADOConnection1);
+    const QStringList copied = dump(copy);
+    dm.ADOConnection1.Close();
+    crashInTheMiddleOfAWrite(db.file());
+    const QByteArray journal = bytesOf(db.file() + "-journal");
+    QVERIFY(QFile::remove(db.file()));
+
+    try {
+        QVERIFY(restoreDatabase(dm.ADOConnection1, copy).saved.isEmpty());
+    } catch (const BackupError& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QVERIFY(!QFile::exists(db.file() + "-journal"));
+    const QStringList kept = QDir(db.folder() + "/data/backup").entryList({"*-missing.mdb-journal"});
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(bytesOf(db.folder() + "/data/backup/" + kept[0]), journal);
+    QCOMPARE(dm.ADOConnection1.run(SqlText("select count(*) from t_bjgmd where xm<>'changed'")).rows[0][0].toInt(), 2);
+    QCOMPARE(dump(db.file()), copied);
+    QCOMPARE(damageOf(db.file()), QString());
+}
+
+// Another program commits while the restore looks at data.mdb: the restore
+// waits for it, copies its rows first, and its commit succeeds.
+void TestDurability::busyDatabaseIsWaitedFor()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    const QString copy = backupDatabase(dm.ADOConnection1);
+    dm.ADOConnection1.Close();
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(db.file().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO t_js(jsm,rnrs) VALUES('A101',60)", nullptr, nullptr, nullptr), SQLITE_OK);
+    int committed = -1;
+    std::thread commit([&] {
+        QThread::msleep(500);
+        committed = sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    RestoreResult result;
+    QString failure;
+    try {
+        result = restoreDatabase(dm.ADOConnection1, copy);
+    } catch (const BackupError& e) {
+        failure = e.message();
+    }
+    commit.join();
+    sqlite3_close(other);
+    QCOMPARE(failure, QString());
+    QCOMPARE(committed, SQLITE_OK);
+    QVERIFY(!result.keptDamaged);
+    QVERIFY(dump(result.saved).contains("t_js|1:1|3:A101|1:60"));
+    QCOMPARE(dump(db.file()), dump(copy));
+    QCOMPARE(QDir(db.folder() + "/data/backup").entryList({"*-damaged*"}), QStringList());
+}
+
+// Another program keeps data.mdb locked: the restore says so and changes
+// nothing, neither the file nor the other program's journal.
+void TestDurability::lockedDatabaseIsLeftAlone()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    backupDatabase(dm.ADOConnection1);
+    dm.ADOConnection1.Close();
+    const QStringList before = dump(db.file());
+    const QStringList copies = QDir(db.folder() + "/data/backup").entryList(QDir::Files);
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(db.file().toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO t_js(jsm,rnrs) VALUES('A101',60)", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    RestoreWindow restore(dm, dialogs);
+    restore.show();
+    QCOMPARE(texts(restore.copyList, 1), QStringList{"1"});
+    restore.copyList->selectRow(0);
+    restore.restoreButton->click();
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QVERIFY2(dialogs.boxes[1].text.startsWith("数据没有恢复，数据库保持原样：\n数据库正被其他程序使用（已锁定），这次操作没有完成：请稍后再试。"),
+             qPrintable(dialogs.boxes[1].text));
+    QVERIFY(QFile::exists(db.file() + "-journal"));
+    QCOMPARE(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files), copies);
+    QCOMPARE(dump(db.file()), before + QStringList{"t_js|1:1|3:A101|1:60"});
+}
+
+// A copy a newer program made is refused before anything changes; and when
+// data.mdb itself is newer, a refused restore leaves no empty copy behind.
+void TestDurability::newerCopyIsRefused()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    RecordingDialogs dialogs;
+    DataModule dm;
+    dm.reconfigure();
+    const QString older = backupDatabase(dm.ADOConnection1);
+    const QString newer = backupDatabase(dm.ADOConnection1);
+    sqlite3* file = nullptr;
+    QCOMPARE(sqlite3_open(newer.toUtf8().constData(), &file), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(file, "PRAGMA user_version=99", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(file);
+    db.exec("insert into t_bjgmd(sjxh,xh) values('2','2020002')");
+    dm.ADOConnection1.Close();
+    const QStringList before = dump(db.file());
+    const QStringList copies = QDir(db.folder() + "/data/backup").entryList(QDir::Files);
+
+    RestoreWindow restore(dm, dialogs);
+    restore.show();
+    restore.copyList->selectRow(0); // the newest
+    restore.restoreButton->click();
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QVERIFY2(dialogs.boxes[1].text.startsWith("备份 " + QDir::toNativeSeparators(newer) + " 是较新的程序做的，数据没有恢复：\n数据库文件的版本（99）"),
+             qPrintable(dialogs.boxes[1].text));
+    QCOMPARE(dump(db.file()), before);
+    QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files), copies);
+
+    db.exec("PRAGMA user_version=99");
+    dm.ADOConnection1.Close();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QVERIFY_THROWS_EXCEPTION(BackupError, restoreDatabase(dm.ADOConnection1, older));
+        dm.ADOConnection1.Close();
+    }
+    QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files), copies);
+}
+
+// A power cut after a copy is made or a file is renamed into place keeps the
+// new name: each folder that took a name is synced after it.
+void TestDurability::newNamesReachTheDisk()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|2020001|张三|C1|高等数学|王老师|数学学院||补考"});
+    DataModule dm;
+    dm.reconfigure();
+    const QString database = QFileInfo(db.file()).absoluteFilePath();
+    QString copy;
+    {
+        const SyncRecord record;
+        copy = backupDatabase(dm.ADOConnection1);
+        QVERIFY2(record.syncedWithItsName(copy), qPrintable(record.events().join(u'\n')));
+    }
+    dm.ADOConnection1.Close();
+    overwrite(db.file(), 0, QByteArray(100, 'x'));
+    QFile journal(db.file() + "-journal");
+    QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write(QByteArray(512, 'j')) == 512);
+    journal.close();
+    {
+        const SyncRecord record;
+        const RestoreResult result = restoreDatabase(dm.ADOConnection1, copy);
+        QVERIFY(result.keptDamaged);
+        QVERIFY(record.syncedWithItsName(result.saved));
+        QVERIFY(record.events().contains("rename " + database));
+        QVERIFY(record.events().contains("rename " + result.saved + "-journal"));
+        QCOMPARE(record.unsyncedRenames(), QStringList());
+    }
+    QVERIFY(QFile::remove(db.file()));
+    {
+        const SyncRecord record;
+        restoreDatabase(dm.ADOConnection1, copy);
+        QVERIFY(record.events().contains("rename " + database));
+        QCOMPARE(record.unsyncedRenames(), QStringList());
+    }
 }
 
 QTEST_MAIN(TestDurability)

@@ -20,7 +20,7 @@
 namespace {
 
 // Period 1: P1 of two courses (25 + 20), P2 40, P3 28, P4 10 given the
-// second B202 by hand, P5 120 (more than any room), P6 5 whose room was deleted (id 99).
+// second B202 by hand, P5 200 (more than all rooms together), P6 5 whose room was deleted (id 99).
 // Period 2: P7 60 given A101 by hand (overfilled), P8 30.
 // Rooms: A101 30, B202 50, C303 100, a second B202 of 500 (the room totals
 // count both under one name, so it is the same room), D404 without seats and
@@ -28,7 +28,7 @@ namespace {
 void fillTerm(TestDatabase& db)
 {
     db.addRoster(course("P1", "K1", "高等数学", 25) + course("P1", "K2", "线性代数", 20) + course("P2", "K3", "大学物理", 40)
-        + course("P3", "K4", "大学英语", 28) + course("P4", "K5", "体育", 10) + course("P5", "K6", "思想政治", 120)
+        + course("P3", "K4", "大学英语", 28) + course("P4", "K5", "体育", 10) + course("P5", "K6", "思想政治", 200)
         + course("P6", "K7", "䶮𪚥文选", 5) + course("P7", "K8", "化学", 60) + course("P8", "K9", "生物", 30));
     db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('A101',30),('B202',50),('C303',100),('B202',500),('D404',0),('',80);"
             "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','P1','P1',0),('1','P2','P2',0),('1','P3','P3',0),"
@@ -102,11 +102,11 @@ void TestAutoRooms::allPeriodsAfterConfirmation()
     QCOMPARE(f->dialogs.boxes[1].kind, QString("confirm"));
     QCOMPARE(f->dialogs.boxes[1].text,
              QString("自动分配教室：5 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
-                     "使用教室 5 间（按场次计），空余座位 72 个，没有座位的考生 120 人。\n"
+                     "使用教室 5 间（按场次计），空余座位 72 个，没有座位的考生 200 人。\n"
                      "以下场次的考生多于所有教室的座位，拆分也无法安排，请调整场次或增加教室：\n"
-                     "第1场 考生 248 人，教室座位共 180 座\n"
+                     "第1场 考生 328 人，教室座位共 180 座\n"
                      "以下 1 份试卷的人数超过了任何教室的空余座位，没有分配教室，请增加教室或手工指定教室：\n"
-                     "第1场 试卷序号 P5（思想政治）120 人，空余座位最多的教室只有 100 座\n"
+                     "第1场 试卷序号 P5（思想政治）200 人，空余座位最多的教室只有 100 座\n"
                      "是否按此方案分配？"));
 
     // Largest first, each into the room that leaves the fewest seats: P1 (45)
@@ -198,7 +198,7 @@ void TestAutoRooms::noUsableRoomSaysSo()
     // Nothing to write: the figures alone, no question.
     QCOMPARE(f->dialogs.boxes.last().kind, QString("message"));
     QCOMPARE(f->dialogs.lastText(), QString("自动分配教室：0 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
-                                          "使用教室 0 间（按场次计），空余座位 0 个，没有座位的考生 268 人。\n"
+                                          "使用教室 0 间（按场次计），空余座位 0 个，没有座位的考生 348 人。\n"
                                           "没有可用的教室（有名称且容纳人数大于 0），6 份试卷没有分配教室。"
                                           "请先在“教室管理”中增加教室。"));
     QCOMPARE(f->db.scalar("SELECT count(*) FROM t_kscs WHERE jsid = 0"), QString("5"));

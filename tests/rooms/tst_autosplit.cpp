@@ -54,7 +54,7 @@ private Q_SLOTS:
     void cleanup();
 
     void largePaperGoesIntoThreeRooms();
-    void courseLargerThanAnyRoomIsListedAndNothingLost();
+    void courseLargerThanEveryRoomIsCutByStudentNumbers();
     void periodOverCapacityIsNamedAndFilledAsFarAsItGoes();
     void failureInTheMiddleLeavesEveryTable();
     void paperWithoutPeriodIsNotSplit();
@@ -83,6 +83,10 @@ void TestAutoSplit::largePaperGoesIntoThreeRooms()
     QCOMPARE(f->dialogs.takeTexts(), (QStringList{"没有选择场次，是否为所有场次自动分配教室？",
                                        "自动分配教室：1 份试卷分配了教室，已有教室的 2 份试卷保持不变。\n"
                                        "1 份试卷按课程拆分到 3 个教室。\n"
+                                       "第1场 试卷序号 12 分为 3 份：\n"
+                                       "    12（线性代数、大学英语）60 人，R2\n"
+                                       "    13（高等数学）50 人，R1\n"
+                                       "    14（大学物理）40 人，R4\n"
                                        "使用教室 4 间（按场次计），空余座位 50 个，没有座位的考生 0 人。\n"
                                        "是否按此方案分配？"}));
 
@@ -118,28 +122,30 @@ void TestAutoSplit::largePaperGoesIntoThreeRooms()
     QCOMPARE(rosterRows(f->db), roster);
 }
 
-void TestAutoSplit::courseLargerThanAnyRoomIsListedAndNothingLost()
+void TestAutoSplit::courseLargerThanEveryRoomIsCutByStudentNumbers()
 {
-    f->db.addRoster(course("5", "K1", "大学物理", 90) + course("5", "K2", "高等数学", 30) + course("5", "K3", "体育", 20));
+    // 大学物理 (90) is larger than every room of 60: its first 60 students by
+    // 学号 keep paper 5 in R1, the other 30 go to R2; the two small courses
+    // share R3. S9 sorts before S10.
+    QStringList roster;
+    for (int i = 1; i <= 90; ++i)
+        roster.append(QString("5|K1|S%1|学生|C1|大学物理|王老师|物理系||补考").arg(i));
+    f->db.addRoster(roster + course("5", "K2", "高等数学", 30) + course("5", "K3", "体育", 20));
     f->db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('R1',60),('R2',60),('R3',60);"
                "INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','5','5',0);");
     const RoomAssignmentRun run = assignRooms(f->dm, QString("1"));
     QCOMPARE(roomAssignmentReport(run), QString("自动分配教室：1 份试卷分配了教室。\n"
-                                                "使用教室 1 间（按场次计），空余座位 10 个，没有座位的考生 90 人。\n"
-                                                "以下 1 份试卷的人数超过了任何教室的空余座位，没有分配教室，请增加教室或手工指定教室：\n"
-                                                "第1场 试卷序号 6（大学物理）90 人，空余座位最多的教室只有 60 座"));
-    // The course of 90 has a paper of its own without a room, where the
-    // split papers' room window and the room assignment find it.
-    QCOMPARE(placementRows(f->db), (QStringList{"'1'|'5'|'5'|1|integer", "'1'|'6'|'5'|0|integer"}));
-    QCOMPARE(coursesOfPapers(f->db), (QStringList{"'5'|K2|30", "'5'|K3|20", "'6'|K1|90"}));
-    QCOMPARE(f->db.rows("SELECT sjxh, Num FROM ksap WHERE jsid = 0"), QStringList{"6|90"});
-
-    const QStringList placements = placementRows(f->db);
-    const RoomAssignmentRun second = planRooms(f->dm, std::nullopt);
-    QVERIFY(second.writesNothing());
-    QCOMPARE(second.unseated, 90);
-    applyRoomPlan(f->dm, second);
-    QCOMPARE(placementRows(f->db), placements);
+                                                "1 份试卷按课程拆分到 3 个教室。\n"
+                                                "第1场 试卷序号 5 分为 3 份：\n"
+                                                "    5（大学物理 学号 S1—S60）60 人，R1\n"
+                                                "    6（大学物理 学号 S61—S90）30 人，R2\n"
+                                                "    7（高等数学、体育）50 人，R3\n"
+                                                "使用教室 3 间（按场次计），空余座位 40 个，没有座位的考生 0 人。"));
+    QCOMPARE(placementRows(f->db), (QStringList{"'1'|'5'|'5'|1|integer", "'1'|'6'|'5'|2|integer", "'1'|'7'|'5'|3|integer"}));
+    QCOMPARE(coursesOfPapers(f->db), (QStringList{"'5'|K1|60", "'6'|K1|30", "'7'|K2|30", "'7'|K3|20"}));
+    QCOMPARE(f->db.rows("SELECT min(xh), max(xh) FROM t_bjgmd WHERE sjxh = '6'"), QStringList{"S61|S90"});
+    QCOMPARE(f->db.rows("SELECT count(*), count(DISTINCT xh) FROM hbkap WHERE jsm <> ''"), QStringList{"140|140"});
+    QVERIFY(planRooms(f->dm, std::nullopt).writesNothing());
 }
 
 void TestAutoSplit::periodOverCapacityIsNamedAndFilledAsFarAsItGoes()
@@ -155,6 +161,12 @@ void TestAutoSplit::periodOverCapacityIsNamedAndFilledAsFarAsItGoes()
     const RoomAssignmentRun run = assignRooms(f->dm, std::nullopt);
     QCOMPARE(roomAssignmentReport(run), QString("自动分配教室：3 份试卷分配了教室。\n"
                                                 "1 份试卷按课程拆分到 2 个教室。\n"
+                                                "第1场 试卷序号 1 分为 2 份：\n"
+                                                "    1（甲、乙）50 人，R1\n"
+                                                "    4（丙、丁）50 人，R3\n"
+                                                "第1场 试卷序号 2 分为 2 份：\n"
+                                                "    2（戊、己）60 人，R2\n"
+                                                "    5（庚）30 人，没有教室\n"
                                                 "使用教室 4 间（按场次计），空余座位 45 个，没有座位的考生 30 人。\n"
                                                 "以下场次的考生多于所有教室的座位，拆分也无法安排，请调整场次或增加教室：\n"
                                                 "第1场 考生 190 人，教室座位共 170 座\n"

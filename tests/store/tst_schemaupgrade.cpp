@@ -4,11 +4,15 @@
 #include "DataModule.h"
 #include "DbError.h"
 #include "SlotSteps.h"
+#include "StatementHook.h"
 #include "TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTest>
 #include <sqlite3.h>
+#include <thread>
 
 class TestSchemaUpgrade : public QObject {
     Q_OBJECT
@@ -23,6 +27,8 @@ private Q_SLOTS:
     void extraViewsAndIndexesStayWhereTheyApply();
     void columnWithDataIsNeverDropped();
     void newerFileIsRefused();
+    void newerFileInWalModeIsRefusedUntouched();
+    void twoProgramsUpgradeAtOnce();
 };
 
 namespace {
@@ -34,6 +40,12 @@ void makeOlderDatabase(TestDatabase& db)
     QVERIFY(schema.open(QIODevice::ReadOnly));
     QFile::remove(db.file());
     db.exec(QString::fromUtf8(schema.readAll()));
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -253,6 +265,75 @@ void TestSchemaUpgrade::newerFileIsRefused()
         }
     }
     QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
+}
+
+// A newer program keeps its file in WAL mode: the file, its -wal and its
+// journal mode stay exactly as they were.
+void TestSchemaUpgrade::newerFileInWalModeIsRefusedUntouched()
+{
+    TestDatabase db;
+    db.addRoster({"1|K1|S1|甲|C1|数学|王|数学系||补考"});
+    sqlite3* newer = nullptr;
+    QCOMPARE(sqlite3_open(db.file().toUtf8().constData(), &newer), SQLITE_OK);
+    sqlite3_db_config(newer, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    QCOMPARE(sqlite3_exec(newer, "PRAGMA journal_mode=WAL; PRAGMA user_version=99; INSERT INTO t_js(jsm,rnrs) VALUES('A101',40)",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close(newer);
+    const QByteArray file = bytesOf(db.file());
+    const QByteArray wal = bytesOf(db.file() + "-wal");
+    QVERIFY(!wal.isEmpty());
+
+    DataModule dm;
+    dm.reconfigure();
+    try {
+        openOn(dm.ADOQuery21, "select * FROM hbkap");
+        QFAIL("a newer file was used");
+    } catch (const DbError& e) {
+        QVERIFY2(e.engineText().startsWith("数据库文件的版本（99）"), qPrintable(e.engineText()));
+    }
+    QCOMPARE(bytesOf(db.file()), file);
+    QCOMPARE(bytesOf(db.file() + "-wal"), wal);
+    QCOMPARE(db.scalar("PRAGMA journal_mode"), QString("wal"));
+}
+
+// Two programs open a version-1 file at once: both read version 1 before
+// either takes the write lock. One upgrades; the other finds it done.
+void TestSchemaUpgrade::twoProgramsUpgradeAtOnce()
+{
+    TestDatabase db;
+    const QString fresh = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
+    db.exec("DROP TABLE t_jkap; DROP TABLE t_jkjs; PRAGMA user_version = 1;");
+    db.addRoster({"1|K1|S1|甲|C1|数学|王|数学系||补考"});
+    // A third program writing holds both at their write lock.
+    sqlite3* writer = nullptr;
+    QCOMPARE(sqlite3_open(db.file().toUtf8().constData(), &writer), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QSemaphore waiting;
+    const StatementHook hook("BEGIN IMMEDIATE", [&] { waiting.release(); });
+    const QString connectionString = Connection::connectionStringFor(QDir::currentPath());
+    QString said[2];
+    auto program = [&](QString& result) {
+        Connection connection;
+        connection.setConnectionString(connectionString);
+        try {
+            result = connection.run(SqlText("select count(*) from t_jkjs")).rows.at(0).at(0).toString();
+        } catch (const DbError& e) {
+            result = e.engineText();
+        }
+    };
+    std::thread first(program, std::ref(said[0]));
+    std::thread second(program, std::ref(said[1]));
+    const bool bothWaiting = waiting.tryAcquire(2, 10000);
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    first.join();
+    second.join();
+    QVERIFY(bothWaiting);
+    QCOMPARE(said[0], QString("0"));
+    QCOMPARE(said[1], QString("0"));
+    QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), fresh);
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
 }
 
 QTEST_GUILESS_MAIN(TestSchemaUpgrade)

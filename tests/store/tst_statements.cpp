@@ -2,6 +2,7 @@
 // roster: each must run unchanged through the statement layer and return the
 // rows, or make the change, that the program relies on.
 #include "DataModule.h"
+#include "DbError.h"
 #include "TestDatabase.h"
 
 #include <QTest>
@@ -41,6 +42,8 @@ private Q_SLOTS:
     void opens();
     void executes_data();
     void executes();
+    void readsWhatTheEngineReads_data();
+    void readsWhatTheEngineReads();
 
 private:
     std::unique_ptr<TestDatabase> db;
@@ -250,6 +253,59 @@ void TestStatements::executes()
     q.ExecSQL();
     QVERIFY(!q.Active());
     QCOMPARE(db->rows(check), rows);
+}
+
+// Statements of other shapes than those above: through the layer they give
+// the rows the engine gives for the same statement in its own dialect.
+void TestStatements::readsWhatTheEngineReads_data()
+{
+    QTest::addColumn<SqlText>("statement");
+    QTest::addColumn<QString>("engine");
+
+    auto same = [](const char* name, const char* sql) { QTest::newRow(name) << SqlText(sql) << QString::fromUtf8(sql); };
+    same("aliases in a join",
+         "select b.xh, k.cc, j.jsm from t_kscs k join t_bjgmd b on b.sjxh=k.sjxh left join t_js as j on j.jsid=k.jsid "
+         "order by b.xh, k.cc");
+    same("comma join of tables", "select t_bjgmd.xh, t_kscs.cc from t_bjgmd, t_kscs where t_bjgmd.sjxh=t_kscs.sjxh order by 1, 2");
+    QTest::newRow("comma join of aliases")
+        << (SqlText("select b.xh, c.kssj from t_bjgmd b, t_kscs k, t_cc c where b.sjxh=k.sjxh and k.cc=c.cc and b.xh='") + v("S1")
+            + "' order by c.kssj")
+        << "select b.xh, c.kssj from t_bjgmd b, t_kscs k, t_cc c where b.sjxh=k.sjxh and k.cc=c.cc and b.xh='S1' order by c.kssj";
+    QTest::newRow("correlated exists")
+        << (SqlText("select k.sjxh from t_kscs k where exists (select 1 from t_bjgmd b where b.sjxh=k.sjxh and b.hbk='") + v("缓考")
+            + "') order by k.sjxh")
+        << "select k.sjxh from t_kscs k where exists (select 1 from t_bjgmd b where b.sjxh=k.sjxh and b.hbk='缓考') order by k.sjxh";
+    same("scalar subquery",
+         "select k.sjxh, (select count(*) from t_bjgmd b where b.sjxh=k.sjxh) as n from t_kscs k order by k.sjxh");
+    QTest::newRow("subquery as a source")
+        << (SqlText("select b.xh from t_bjgmd b join (select sjxh from t_kscs where cc='") + v("1") + "') p on p.sjxh=b.sjxh order by b.xh")
+        << "select b.xh from t_bjgmd b join (select sjxh from t_kscs where cc='1') p on p.sjxh=b.sjxh order by b.xh";
+    QTest::newRow("column of a saved query by its table's name")
+        << (SqlText("select t_kscs.sjxh, Num, kcmc.kcxh from ksap where t_kscs.cc='") + v("1") + "' order by t_kscs.sjxh, kcmc.kcxh")
+        << "select sjxh, Num, kcxh from ksap where cc='1' order by sjxh, kcxh";
+    QTest::newRow("a saved query's column by its table's name inside a subquery")
+        << (SqlText("select j.jsm from t_js j where j.jsid in (select t_kscs.jsid from ksap where t_kscs.cc='") + v("1") + "')")
+        << "select j.jsm from t_js j where j.jsid in (select jsid from ksap where cc='1')";
+}
+
+void TestStatements::readsWhatTheEngineReads()
+{
+    QFETCH(SqlText, statement);
+    QFETCH(QString, engine);
+    const QStringList expected = db->rows(engine);
+    QVERIFY(!expected.isEmpty());
+    QStringList got;
+    try {
+        for (const QVariantList& values : dm->ADOConnection1.run(statement).rows) {
+            QStringList row;
+            for (const QVariant& value : values)
+                row.append(value.toString());
+            got.append(row.join(u'|'));
+        }
+    } catch (const DbError& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QCOMPARE(got, expected);
 }
 
 QTEST_GUILESS_MAIN(TestStatements)

@@ -1,6 +1,9 @@
 #include "FileFaults.h"
 
 #include <QFile>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <linux/capability.h>
 #include <malloc.h>
 #include <sys/syscall.h>
@@ -71,4 +74,39 @@ bool PeakMemory::start()
 qint64 PeakMemory::growthKb() const
 {
     return statusKb("VmHWM:") - startKb;
+}
+
+SmallDisk::SmallDisk(int kb)
+{
+    previousNamespace = ::open("/proc/thread-self/ns/mnt", O_RDONLY | O_CLOEXEC);
+    if (!folder.isValid() || previousNamespace < 0 || ::unshare(CLONE_NEWNS) != 0)
+        return;
+    // Mounts made from here on stay in this namespace.
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return;
+    const QByteArray size = "size=" + QByteArray::number(kb) + "k";
+    mounted = ::mount("tmpfs", QFile::encodeName(folder.path()).constData(), "tmpfs", 0, size.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk()
+{
+    if (mounted)
+        ::umount2(QFile::encodeName(folder.path()).constData(), MNT_DETACH);
+    if (previousNamespace >= 0) {
+        ::setns(previousNamespace, CLONE_NEWNS);
+        ::close(previousNamespace);
+    }
+}
+
+void SmallDisk::fill()
+{
+    QFile filler(folder.path() + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::Append))
+        return;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    // The last partial block too, byte by byte.
+    while (filler.write("x", 1) == 1 && filler.flush()) {
+    }
 }

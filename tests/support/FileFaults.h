@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 
 // Makes a file read-only for the rest of the test, also when the test runs
 // as root (which would otherwise write through the file's mode): the
@@ -31,4 +32,26 @@ public:
 
 private:
     qint64 startKb = 0;
+};
+
+// A small file system of its own (tmpfs of `kb` kilobytes) on a fresh
+// folder, in a mount namespace of this thread's own so that nothing else
+// sees it: a disk a test can fill. Making it needs the right to mount
+// (root); ok() tells whether it was made.
+class SmallDisk {
+public:
+    explicit SmallDisk(int kb);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    bool ok() const { return mounted; }
+    QString path() const { return folder.path(); }
+    // Takes up every free byte.
+    void fill();
+
+private:
+    QTemporaryDir folder;
+    int previousNamespace = -1;
+    bool mounted = false;
 };

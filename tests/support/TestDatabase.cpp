@@ -44,19 +44,23 @@ void TestDatabase::create(const QString& path)
 
 namespace {
 
-QString folderTemplate(TestDatabase::Storage storage)
+QString baseFolder(TestDatabase::Storage storage)
 {
     const QString memory = QStringLiteral("/dev/shm");
-    const QString base = storage == TestDatabase::Storage::Memory && QFileInfo(memory).isDir() && QFileInfo(memory).isWritable()
-                             ? memory
-                             : QDir::tempPath();
-    return base + QStringLiteral("/paikao-test-XXXXXX");
+    return storage == TestDatabase::Storage::Memory && QFileInfo(memory).isDir() && QFileInfo(memory).isWritable()
+               ? memory
+               : QDir::tempPath();
 }
 
 } // namespace
 
 TestDatabase::TestDatabase(Storage storage)
-    : previous(QDir::currentPath()), dir(folderTemplate(storage))
+    : TestDatabase(baseFolder(storage))
+{
+}
+
+TestDatabase::TestDatabase(const QString& parent)
+    : previous(QDir::currentPath()), dir(parent + QStringLiteral("/paikao-test-XXXXXX"))
 {
     QDir(dir.path()).mkdir(QStringLiteral("data"));
     create(file());

@@ -16,6 +16,8 @@ public:
     enum class Storage { Memory, Disk };
 
     explicit TestDatabase(Storage storage = Storage::Memory);
+    // In a fresh folder made under `parent` (a small disk, say).
+    explicit TestDatabase(const QString& parent);
     ~TestDatabase();
 
     QString folder() const { return dir.path(); }

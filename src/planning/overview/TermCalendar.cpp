@@ -4,6 +4,7 @@
 #include "overview/Shortfalls.h"
 #include "SlotSteps.h"
 #include "periods/TermTimetable.h"
+#include "rooms/RoomCapacity.h"
 #include "time/ExamTime.h"
 
 #include <QHash>
@@ -32,6 +33,28 @@ QString field(QuerySlot& q, const char* name)
 int number(QuerySlot& q, const char* name)
 {
     return q.FieldByName(QString::fromLatin1(name)).AsVariant().toInt();
+}
+
+// Who sits in a period's rooms at its time: the candidates of every period
+// whose time meets its own, so that two periods sharing a room at one time
+// show it as full as it is.
+void fillSeated(QuerySlot& q, QMap<QString, CalendarPeriod>& periods)
+{
+    QHash<QString, QHash<int, int>> load; // by period, candidates per room
+    openOn(q, "select cc, jsid, sum(Num1) as n from ksap where jsid in (select jsid from t_js) group by cc, jsid");
+    for (q.First(); !q.Eof(); q.Next())
+        load[field(q, "cc")][number(q, "jsid")] += number(q, "n");
+    const QStringList numbers = periods.keys();
+    QStringList times;
+    for (const QString& cc : numbers)
+        times.append(periods[cc].time);
+    const std::vector<std::vector<int>> atOnce = periodsAtOnce(times);
+    for (int p = 0; p < int(numbers.size()); ++p) {
+        const QHash<int, int> own = load.value(numbers[p]);
+        for (auto room = own.cbegin(); room != own.cend(); ++room)
+            for (int other : atOnce[size_t(p)])
+                periods[numbers[p]].seated += load.value(numbers[other]).value(room.key());
+    }
 }
 
 } // namespace
@@ -113,9 +136,6 @@ TermCalendar readTermCalendar(DataModule& dm)
         period().candidates = number(q, "n");
     // No table aliases: the dialect layer reads a column qualified by a name
     // it does not know as a source by its bare name.
-    openOn(q, "select cc, sum(Num1) as n from ksap where jsid in (select jsid from t_js) group by cc");
-    for (q.First(); !q.Eof(); q.Next())
-        period().seated = number(q, "n");
     openOn(q, "select cc, count(*) as rooms, sum(rnrs) as seats"
               " from (select distinct cc, jsid from t_kscs) join t_js using (jsid) group by cc");
     for (q.First(); !q.Eof(); q.Next()) {
@@ -123,6 +143,7 @@ TermCalendar readTermCalendar(DataModule& dm)
         p.rooms = number(q, "rooms");
         p.seats = number(q, "seats");
     }
+    fillSeated(q, periods);
 
     const Shortfalls shortfalls = readShortfalls(q);
     for (CalendarPeriod& p : periods) {

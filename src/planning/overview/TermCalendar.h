@@ -17,7 +17,7 @@ struct CalendarPeriod {
     int candidates = 0;  // roster rows of its papers
     int rooms = 0;       // existing rooms its papers sit in
     int seats = 0;       // what those rooms hold
-    int seated = 0;      // candidates of its papers that have a room
+    int seated = 0;      // candidates in those rooms at its time, periods sat at once included
     int unseated = 0;    // candidates of its papers without a room
     int shortRooms = 0;  // rooms it uses with fewer invigilators than needed
     // Seated candidates per seat of the rooms in use; 0 without rooms.

@@ -2,6 +2,7 @@
 
 #include "DataModule.h"
 #include "SlotSteps.h"
+#include "TableStamp.h"
 #include "Transaction.h"
 
 #include <QHash>
@@ -280,8 +281,20 @@ int InvigilationTerms::needed(int candidates) const
     return perRoom + (candidates - 1) / perExtra;
 }
 
+namespace {
+
+// What a plan rests on: the candidates, their rooms and times, the people
+// and the duties.
+QByteArray invigilationStamp(DataModule& dm)
+{
+    return tableStamp(dm.ADOConnection1, {"t_bjgmd", "t_kscs", "t_cc", "t_js", "t_jkjs", "t_jkap"});
+}
+
+} // namespace
+
 InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms)
 {
+    const QByteArray basis = invigilationStamp(dm);
     Term term;
     readTimes(dm.ADOQuery22, term);
     readRooms(dm.ADOQuery22, term, terms);
@@ -290,6 +303,7 @@ InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms
     readHandDuties(dm.ADOQuery22, term);
 
     InvigilationPlan plan;
+    plan.basis = basis;
     plan.handDuties = term.handDuties;
     plan.rooms = int(term.roomSlots.size());
     auto place = [&](RoomSlot& slot, int person) {
@@ -353,15 +367,21 @@ void removeDuty(DataModule& dm, const InvigilationDuty& duty)
                                 + QString::number(duty.room) + "' and jkid='" + QString::number(duty.invigilator) + "'");
 }
 
-void adoptInvigilation(DataModule& dm, const InvigilationPlan& plan)
+QString adoptInvigilation(DataModule& dm, const InvigilationPlan& plan)
 {
+    QString fault;
     inTransaction(dm.ADOConnection1, [&] {
+        if (invigilationStamp(dm) != plan.basis) {
+            fault = planOutdated();
+            return false;
+        }
         executeOn(dm.ADOQuery8, "delete from t_jkap where sg=0");
         for (const InvigilationDuty& duty : plan.duties)
             executeOn(dm.ADOQuery8, SqlText("insert into t_jkap(cc,jsid,jkid,sg) values('") + duty.period + "','"
                                         + QString::number(duty.room) + "','" + QString::number(duty.invigilator) + "',0)");
         return true;
     });
+    return fault;
 }
 
 QString invigilationReport(const InvigilationPlan& plan)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,7 @@ struct InvigilationPlan {
     std::vector<TimeLoad> times; // in order of their periods
     int fewest = 0;       // duties per invigilator who may take any
     int most = 0;
+    QByteArray basis;     // the stamp of the tables the plan was made from
 };
 
 // Proposes invigilators for every room in use at every exam time: a time is
@@ -67,8 +69,10 @@ struct InvigilationPlan {
 InvigilationPlan planInvigilation(DataModule& dm, const InvigilationTerms& terms);
 
 // Replaces the automatic duties by the plan's in one transaction; an error
-// leaves every duty as it was.
-void adoptInvigilation(DataModule& dm, const InvigilationPlan& plan);
+// leaves every duty as it was. Refused, writing nothing, with planOutdated()
+// when what the plan was made from changed meanwhile; an empty text when
+// it was written.
+QString adoptInvigilation(DataModule& dm, const InvigilationPlan& plan);
 
 // The plan in the user's words, for the preview.
 QString invigilationReport(const InvigilationPlan& plan);

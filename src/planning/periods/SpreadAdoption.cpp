@@ -3,6 +3,7 @@
 #include "DataModule.h"
 #include "periods/PeriodChange.h"
 #include "SlotSteps.h"
+#include "TableStamp.h"
 #include "Transaction.h"
 
 #include <QSet>
@@ -60,6 +61,10 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
     const std::vector<int> continuation = continuations(term, spread, slotCount);
 
     inTransaction(dm.ADOConnection1, [&] {
+        if (spreadStamp(dm) != term.basis) {
+            result.fault = planOutdated();
+            return false;
+        }
         openOn(dm.ADOQuery13, "select distinct sjxh from t_kscs where jsid<>0");
         QSet<QString> withRoom;
         for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)

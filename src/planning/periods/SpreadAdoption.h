@@ -22,7 +22,8 @@ struct SpreadAdoption {
 // (the slot that takes the most of its candidates, largest first): its
 // papers keep their rooms and its invigilation duties follow it. Papers
 // that leave it lose their room; duties of a period that continues nowhere
-// go. Every period must pass the conflict test before the commit.
+// go. Every period must pass the conflict test before the commit. Refused
+// with planOutdated() when the tables the term was read from changed since.
 SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colouring& spread,
                            const QStringList& slotTimes);
 

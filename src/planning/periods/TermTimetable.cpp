@@ -3,12 +3,20 @@
 #include "DataModule.h"
 #include "rooms/RoomAssignment.h"
 #include "SlotSteps.h"
+#include "periods/PeriodChange.h"
+#include "TableStamp.h"
 
 #include <QHash>
+
+QByteArray spreadStamp(DataModule& dm)
+{
+    return tableStamp(dm.ADOConnection1, {"t_bjgmd", "t_kscs", "t_cc", "t_js", "t_jkap"});
+}
 
 TermTimetable readTermTimetable(DataModule& dm)
 {
     TermTimetable term;
+    term.basis = spreadStamp(dm);
     term.placed = readPlacedPapers(dm);
 
     // A period's time is that of its first t_cc row; a period t_cc lacks has none.
@@ -29,13 +37,18 @@ TermTimetable readTermTimetable(DataModule& dm)
     return term;
 }
 
-QString clashNow(const TermTimetable& term)
+QString clashNow(DataModule& dm, const TermTimetable& term)
 {
     const PlacedPapers& placed = term.placed;
     for (int v = 0; v < int(placed.graph.size()); ++v)
         for (int w : placed.graph[v])
             if (placed.current[v] == placed.current[w])
-                return QStringLiteral("第 %1 场的试卷 %2 和 %3")
+                return QStringLiteral("第 %1 场的试卷 %2 和 %3有同一个学生")
                     .arg(placed.periodNumbers[placed.current[v]], placed.papers[v].first(), placed.papers[w].first());
+    for (const QString& period : placed.periodNumbers) {
+        const QString student = studentInTwoPapers(dm, period);
+        if (!student.isEmpty())
+            return QStringLiteral("第 %1 场中学号 %2 的学生有两份试卷").arg(period.trimmed(), student);
+    }
     return {};
 }

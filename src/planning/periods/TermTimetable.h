@@ -3,6 +3,7 @@
 #include "periods/PeriodReduction.h"
 #include "periods/Spreading.h"
 
+#include <QByteArray>
 #include <QStringList>
 
 class DataModule;
@@ -18,12 +19,20 @@ struct TermTimetable {
     Enrolments enrolments; // per student the vertices of `placed` they sit
     PeriodLayout layout;   // per period index, where its time puts it
     int seats = 0;         // the seats of all usable rooms; 0 without rooms
+    QByteArray basis;      // the stamp of what a spread of it rests on
 };
 
-// Reads t_kscs, t_cc, the roster rows of the placed papers and the rooms.
+// The stamp of the tables a spread rests on: roster, placements, times,
+// rooms and duties.
+QByteArray spreadStamp(DataModule& dm);
+
+// Reads t_kscs, t_cc, the roster rows of the placed papers and the rooms,
+// with the stamp of what it read.
 TermTimetable readTermTimetable(DataModule& dm);
 
-// Two papers of one period that share a student now, as "第 1 场的试卷 A1 和 A2",
-// or an empty text. The spread keeps every period free of clashes, so it
-// must start from a placement without any.
-QString clashNow(const TermTimetable& term);
+// A period where a student sits two papers now, as "第 1 场的试卷 A1 和 A2有同一个学生"
+// or, for a part split off a paper and the paper (one paper to the spread),
+// as the adoption's own check finds it: "第 1 场中学号 S1 的学生有两份试卷";
+// an empty text when there is none. The spread keeps every period free of
+// clashes, so it must start from a placement without any.
+QString clashNow(DataModule& dm, const TermTimetable& term);

@@ -1,16 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
+#include <vector>
 
 class DataModule;
 
-// What giving a paper a room by hand would put into the room in the paper's
-// period, when that is more than the room's seats.
+// Per period of `times` (each period's exam time), the periods sat at the
+// same moment: itself first, then every other whose time meets its own.
+std::vector<std::vector<int>> periodsAtOnce(const QStringList& times);
+
+// What giving a paper a room by hand would put into the room at the time of
+// the paper's period, when that is more than the room's seats.
 struct RoomOverflow {
     QString room;
     int capacity = 0;
-    int held = 0;   // candidates the room already holds in that period
+    int held = 0;   // candidates the room already holds then, in every period sat at once
     int adding = 0; // the paper's candidates
 };
 
