@@ -3,6 +3,7 @@
 #include "CalendarPrinting.h"
 #include "DataModule.h"
 #include "Guard.h"
+#include "overview/Shortfalls.h"
 
 #include <QCursor>
 #include <algorithm>
@@ -19,7 +20,7 @@
 namespace {
 
 constexpr int periodRole = Qt::UserRole;
-constexpr int shownCourses = 3;
+constexpr int shownCourseLines = 4;
 constexpr int courseChars = 9;
 
 QString shortened(const QString& name)
@@ -46,10 +47,9 @@ QString cellText(const QList<CalendarPeriod>& periods)
         QStringList lines{QStringLiteral("第%1场　%2人").arg(p.period).arg(p.candidates),
                           p.seats > 0 ? QStringLiteral("%1间教室，坐满 %2%").arg(p.rooms).arg(qRound(p.fullness() * 100))
                                       : QStringLiteral("%1间教室").arg(p.rooms)};
-        for (int i = 0; i < std::min<int>(shownCourses, int(p.courses.size())); ++i)
-            lines.append(shortened(p.courses[i]));
-        if (p.courses.size() > shownCourses)
-            lines.append(QStringLiteral("等 %1 门课程").arg(p.courses.size()));
+        lines += p.shortfallLines();
+        for (const QString& course : p.courseLines(shownCourseLines))
+            lines.append(shortened(course));
         parts.append(lines.join(u'\n'));
     }
     return parts.join(QStringLiteral("\n――――\n"));
@@ -59,13 +59,14 @@ QString cellTip(const QList<CalendarPeriod>& periods)
 {
     QStringList parts;
     for (const CalendarPeriod& p : periods)
-        parts.append(QStringLiteral("第%1场　%2\n试卷 %3 份，考生 %4 人\n教室 %5 间，座位 %6 个，已排教室 %7 人\n课程：%8")
+        parts.append(QStringLiteral("第%1场　%2\n试卷 %3 份，考生 %4 人\n教室 %5 间，座位 %6 个，已排教室 %7 人\n%8课程：%9")
                          .arg(p.period, p.time.isEmpty() ? QStringLiteral("（没有考试时间）") : p.time)
                          .arg(p.papers)
                          .arg(p.candidates)
                          .arg(p.rooms)
                          .arg(p.seats)
                          .arg(p.seated)
+                         .arg(p.shortfallLines().isEmpty() ? QString() : p.shortfallLines().join(QStringLiteral("，")) + u'\n')
                          .arg(p.courses.join(QStringLiteral("、"))));
     return parts.join(QStringLiteral("\n\n"));
 }
@@ -77,6 +78,8 @@ QTableWidgetItem* periodItem(const QList<CalendarPeriod>& periods)
     item->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
     item->setBackground(shade(periods));
     item->setToolTip(cellTip(periods));
+    if (std::any_of(periods.cbegin(), periods.cend(), [](const CalendarPeriod& p) { return !p.shortfallLines().isEmpty(); }))
+        item->setForeground(QColor(190, 0, 0));
     QStringList numbers;
     for (const CalendarPeriod& p : periods)
         numbers.append(p.period);
@@ -168,6 +171,9 @@ CalendarWindow::CalendarWindow(DataModule& dm, Dialogs& dialogs, std::function<v
     missingLabel = named(new QLabel(this), "missingLabel");
     missingLabel->setWordWrap(true);
     calendarGrid = grid(this, "calendarGrid");
+    // The days share the window's width; past their narrowest they scroll.
+    calendarGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    calendarGrid->horizontalHeader()->setMinimumSectionSize(120);
     undatedLabel = named(new QLabel(QStringLiteral("未定日期的场次（按场次号）："), this), "undatedLabel");
     undatedGrid = grid(this, "undatedGrid");
     undatedGrid->setMaximumHeight(150);
@@ -210,7 +216,7 @@ void CalendarWindow::refresh()
     else if (shown.days.isEmpty())
         missingLabel->setText(QStringLiteral("场次还没有带日期的考试时间（编排 → 5.指定时间），下面按场次号列出。"));
     else
-        missingLabel->setText(QStringLiteral("底色越深，该场次的教室坐得越满（红色：人数超过座位）。点击场次打开“3.指定教室”。"));
+        missingLabel->setText(QStringLiteral("底色越深，该场次的教室坐得越满（红色底：人数超过座位；红字：有考生未排教室或监考不足）。点击场次打开“3.指定教室”。"));
     calendarGrid->setVisible(!shown.days.isEmpty());
     undatedLabel->setVisible(!shown.undated.isEmpty());
     undatedGrid->setVisible(!shown.undated.isEmpty());
@@ -291,6 +297,8 @@ void CalendarWindow::exportImageClick()
         dialogs.message(shown.missing());
         return;
     }
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("导出"))))
+        return;
     QString path = dialogs.saveFileName(QStringLiteral("导出图片"), QStringLiteral("PNG 图片 (*.png)"), QStringLiteral("考试日历.png"));
     if (path.isEmpty())
         return;
@@ -308,5 +316,7 @@ void CalendarWindow::printClick()
         dialogs.message(shown.missing());
         return;
     }
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("打印"))))
+        return;
     printCalendar(PrintSetup{dm, dialogs, reportSettings, presetOutput, this}, shown);
 }

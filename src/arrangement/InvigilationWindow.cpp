@@ -3,6 +3,7 @@
 #include "DataModule.h"
 #include "Guard.h"
 #include "people/Invigilation.h"
+#include "overview/Shortfalls.h"
 #include "InvigilationPrinting.h"
 #include "InvigilatorSheet.h"
 #include "SlotSteps.h"
@@ -322,7 +323,7 @@ void InvigilationWindow::autoAssignClick()
         dialogs.message(QStringLiteral("还没有已安排教室的考场，请先分配教室"));
         return;
     }
-    if (!dialogs.confirm(invigilationReport(plan) + QStringLiteral("\n\n是否采用这个监考安排？")))
+    if (!dialogs.confirmLong(invigilationReport(plan) + QStringLiteral("\n\n是否采用这个监考安排？"), true))
         return;
     if (const QString fault = adoptInvigilation(dm, plan); !fault.isEmpty())
         dialogs.message(fault);
@@ -332,6 +333,8 @@ void InvigilationWindow::autoAssignClick()
 
 void InvigilationWindow::printList(bool duties)
 {
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, {}, {perRoomSpin->value(), perExtraSpin->value()}).question(QStringLiteral("打印"))))
+        return;
     printInvigilationList(PrintSetup{dm, dialogs, reportSettings, presetOutput, this},
                           duties ? dutyTable(dm) : invigilatorNotices(dm),
                           duties ? QStringLiteral("DutyTable") : QStringLiteral("Notice"));
@@ -339,6 +342,8 @@ void InvigilationWindow::printList(bool duties)
 
 void InvigilationWindow::exportList(bool duties)
 {
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, {}, {perRoomSpin->value(), perExtraSpin->value()}).question(QStringLiteral("导出"))))
+        return;
     QString path = dialogs.saveFileName(QStringLiteral("导出到Excel文件"), QStringLiteral("Excel(*.xlsx)"),
                                               duties ? QStringLiteral("监考安排表.xlsx") : QStringLiteral("监考通知.xlsx"));
     if (path.isEmpty())

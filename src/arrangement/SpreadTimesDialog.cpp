@@ -6,6 +6,7 @@
 #include "time/ExamTime.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -288,11 +289,15 @@ void SpreadTimesDialog::startSpread()
         return stopRequested;
     };
 
-    stopRequested = false;
+    stopRequested = cancelRequested = false;
     setRunning(true);
     const auto restore = qScopeGuard([this] { setRunning(false); });
     Colouring spread = spreadPapers(forTerm->enrolments, forTerm->placed.current, offered.layout, search);
     spreadProgressBar->setValue(spreadProgressBar->maximum());
+    if (cancelRequested) {
+        QDialog::reject();
+        return;
+    }
     found = SpreadOutcome{std::move(offered), std::move(spread), stopRequested};
     accept();
 }
@@ -307,8 +312,18 @@ void SpreadTimesDialog::reject()
     QDialog::reject();
 }
 
+void SpreadTimesDialog::closeEvent(QCloseEvent* event)
+{
+    if (running) {
+        cancelRequested = stopRequested = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& after, const TermTimetable& term,
-                             const SpreadOutcome& outcome, bool beforeHasDates)
+                             const SpreadOutcome& outcome, bool beforeHasDates, const SpreadLoss& loss)
 {
     const auto row = [](const QString& what, int a, int b) {
         return QStringLiteral("%1：%2 人 → %3 人\n").arg(what).arg(a).arg(b);
@@ -331,7 +346,12 @@ QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& aft
         if (over > 0)
             text += QStringLiteral("有 %1 场的人数超过可用教室的座位总数（%2）。\n").arg(over).arg(term.seats);
     }
-    text += QStringLiteral("\n采用后各场次按时间重新编号为 1、2、3……，并写入新的考试时间；"
-                           "换了场次的试卷须重新指定教室。是否采用？");
+    if (after.cost > before.cost)
+        text += QStringLiteral("新的安排比现在的更集中（代价更大），不建议采用。\n");
+    text += QStringLiteral("\n采用后各场次按时间重新编号为 1、2、3……，并写入新的考试时间。\n"
+                           "采用后 %1 份试卷将失去原来的教室（须在“3.指定教室”中重新指定），%2 条监考安排将被删除。\n"
+                           "是否采用？")
+                .arg(loss.papersLosingRoom)
+                .arg(loss.dutiesGoing);
     return text;
 }

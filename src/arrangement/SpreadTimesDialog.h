@@ -1,6 +1,7 @@
 #pragma once
 
 #include "time/ExamCalendar.h"
+#include "periods/SpreadAdoption.h"
 #include "periods/TermTimetable.h"
 
 #include <QDialog>
@@ -60,6 +61,11 @@ public:
 
     void reject() override;
 
+protected:
+    // Closing the window while the spread runs cancels it, as "取消" would
+    // have before: nothing is offered for adoption.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     ExamCalendar calendar() const;
     void showSummary();
@@ -73,8 +79,10 @@ private:
     std::optional<SpreadOutcome> found;
     bool running = false;
     bool stopRequested = false;
+    bool cancelRequested = false;
 };
 
-// The figures before and after, and the question whether to adopt.
+// The figures before and after, what adopting takes away, and the question
+// whether to adopt.
 QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& after, const TermTimetable& term,
-                             const SpreadOutcome& outcome, bool beforeHasDates);
+                             const SpreadOutcome& outcome, bool beforeHasDates, const SpreadLoss& loss);

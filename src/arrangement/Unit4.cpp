@@ -304,7 +304,7 @@ void TForm4::autoAssignRoomsClick()
         dialogs.message(roomAssignmentReport(plan));
         return;
     }
-    if (!dialogs.confirm(roomAssignmentReport(plan) + QStringLiteral("\n是否按此方案分配？")))
+    if (!dialogs.confirmLong(roomAssignmentReport(plan) + QStringLiteral("\n是否按此方案分配？"), true))
         return;
     if (const QString fault = applyRoomPlan(dm, plan); !fault.isEmpty()) {
         dialogs.message(fault);

@@ -10,7 +10,9 @@
 #include "periods/SpreadAdoption.h"
 #include "SpreadTimesDialog.h"
 #include "SpreadsheetApp.h"
+#include "overview/Shortfalls.h"
 #include "overview/StudentTimetable.h"
+#include "overview/TimeChoices.h"
 #include "StudentTimetableSheet.h"
 
 #include <QGroupBox>
@@ -18,7 +20,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -32,6 +36,11 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Label4 = named(new QLabel(QStringLiteral("场"), GroupBox1), "Label4");
     Label3 = named(new QLabel(QStringLiteral("指定时间："), GroupBox1), "Label3");
     Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
+    timeChoiceButton = named(new QToolButton(GroupBox1), "timeChoiceButton");
+    timeChoiceButton->setText(QStringLiteral("选择"));
+    timeChoiceButton->setToolTip(QStringLiteral("从本学期已有的考试日期和时段中选择"));
+    timeChoiceButton->setPopupMode(QToolButton::InstantPopup);
+    timeChoiceButton->setMenu(new QMenu(timeChoiceButton));
     Button1 = named(new QPushButton(QStringLiteral("修改"), GroupBox1), "Button1");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
     studentTimetableButton = named(new QPushButton(QStringLiteral("学生考试安排"), this), "studentTimetableButton");
@@ -48,7 +57,8 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     large.setPointSizeF(large.pointSizeF() * 1.8);
     for (QLabel* part : {Label1, Label2, Label4})
         part->setFont(large);
-    Edit1->setMinimumWidth(180);
+    // The longest time the program writes fits whole.
+    Edit1->setMinimumWidth(Edit1->fontMetrics().horizontalAdvance(QStringLiteral("2027-01-11 星期一 08:00-10:00")) + 24);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
 
     auto* period = new QHBoxLayout;
@@ -59,6 +69,7 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     auto* time = new QHBoxLayout;
     time->addWidget(Label3);
     time->addWidget(Edit1, 1);
+    time->addWidget(timeChoiceButton);
     auto* group = new QVBoxLayout(GroupBox1);
     group->addLayout(period);
     group->addLayout(time);
@@ -72,8 +83,9 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(side);
-    resize(620, 380);
+    resize(720, 400);
 
+    connect(timeChoiceButton->menu(), &QMenu::triggered, this, [this](QAction* chosen) { Edit1->setText(chosen->text()); });
     connect(DBGrid1, &DBGrid::CellClick, this, guarded(dialogs, [this] { DBGrid1CellClick(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
@@ -83,6 +95,11 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
 
 void TForm6::openPeriods()
 {
+    QMenu* choices = timeChoiceButton->menu();
+    choices->clear();
+    for (const QString& time : readTimeChoices(dm.ADOQuery22))
+        choices->addAction(time);
+    timeChoiceButton->setEnabled(!choices->isEmpty());
     openOn(dm.ADOQuery11, "select cc as 考试场次,kssj as 考试时间 from t_cc ");
 }
 
@@ -147,7 +164,9 @@ void TForm6::spreadTimesClick()
     const SpreadCounts before = spreadCounts(planned.enrolments, planned.placed.current,
                                              dated ? planned.layout : outcome.periods.layout);
     const SpreadCounts after = spreadCounts(planned.enrolments, outcome.spread, outcome.periods.layout);
-    if (!dialogs.confirm(spreadComparisonText(before, after, planned, outcome, dated)))
+    const SpreadLoss loss = spreadLoss(dm, planned, outcome.spread, int(outcome.periods.times.size()));
+    // A timetable worse than the current one is offered, but Enter declines it.
+    if (!dialogs.confirmLong(spreadComparisonText(before, after, planned, outcome, dated, loss), after.cost <= before.cost))
         return;
 
     const std::optional<SpreadAdoption> tried = adoptWhileBusy(planned, outcome);
@@ -193,6 +212,8 @@ void TForm6::studentTimetableClick()
         dialogs.message(QStringLiteral("还没有排好场次的试卷，没有学生考试安排可导出。请先在“2.课程排考”中排考。"));
         return;
     }
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("导出"))))
+        return;
     const QString chosen = dialogs.saveFileName(QStringLiteral("导出学生考试安排"), QStringLiteral("Excel 工作簿(*.xlsx)"),
                                                 QStringLiteral("学生考试安排.xlsx"));
     if (chosen.isEmpty())
@@ -205,5 +226,9 @@ void TForm6::studentTimetableClick()
         return;
     }
     dialogs.openDocument(path);
-    dialogs.message(QStringLiteral("导出成功：%1 名学生，%2 场考试").arg(timetable.students.size()).arg(timetable.papers.size()));
+    // A student sits a paper once, however many of its courses they are listed on.
+    int exams = 0;
+    for (const StudentLoad& student : timetable.students)
+        exams += student.papers;
+    dialogs.message(QStringLiteral("导出成功：%1 名学生，%2 场考试").arg(timetable.students.size()).arg(exams));
 }

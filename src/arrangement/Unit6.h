@@ -11,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 class SpreadTimesDialog;
 struct SpreadOutcome;
 
@@ -28,6 +29,9 @@ public:
     QLabel* Label4;
     QLabel* Label3;
     QLineEdit* Edit1;
+    // Beside the time box: the term's days and sittings to pick from, so one
+    // sitting is written one way; the box stays free text.
+    QToolButton* timeChoiceButton;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* spreadTimesButton;

@@ -6,6 +6,7 @@
 #include "Guard.h"
 #include "RosterSheet.h"
 #include "SlotSteps.h"
+#include "overview/Shortfalls.h"
 #include "StatusProgress.h"
 
 #include <QCloseEvent>
@@ -255,6 +256,8 @@ void TForm8::Button1Click()
 
 void TForm8::Button2Click()
 {
+    if (!dialogs.confirmIfAny(readShortfalls(ADOQuery1).question(QStringLiteral("导出"))))
+        return;
     const std::unique_ptr<SpreadsheetApp> app = createApplication();
     if (!app)
         return;

@@ -81,9 +81,9 @@ void TForm5::FormShow()
 
 void TForm5::Button1Click()
 {
-    // A capacity is a count of seats: a negative one is refused, and digits
-    // too many for a whole number are named as such (the engine would call
-    // them "not a whole number").
+    // A capacity is a count of seats: a negative one is refused, digits too
+    // many for a whole number are named as such, and any other text is
+    // named before the engine answers it in its own words.
     static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
     const QString capacity = Edit2->text().trimmed();
     bool whole = false;
@@ -94,6 +94,10 @@ void TForm5::Button1Click()
     }
     if (!whole && digits.match(capacity).hasMatch()) {
         dialogs.message(QStringLiteral("容纳人数太大，无法保存。"));
+        return;
+    }
+    if (!whole) {
+        dialogs.message(QStringLiteral("容纳人数“%1”不是整数，请用阿拉伯数字填写，如 60。").arg(capacity));
         return;
     }
     addRoom(dm, Edit1->text(), Edit2->text());

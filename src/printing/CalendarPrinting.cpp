@@ -61,7 +61,9 @@ void drawPeriods(PageWriter& w, const QRectF& cell, const QList<CalendarPeriod>&
         if (i > 0)
             w.rule(part.left(), part.top(), part.right(), part.top(), 0.1);
         const QRectF inner = part.adjusted(1.2, 0.8, -1.2, -barHeight - 1.2);
-        w.lines(inner, QStringList{periodFigures(p)} + p.courses, cellFont);
+        const QStringList head = QStringList{periodFigures(p)} + p.shortfallLines();
+        const int room = int(std::floor((inner.height() + 0.01) / w.measure.lineHeight(cellFont)));
+        w.lines(inner, head + p.courseLines(room - int(head.size())), cellFont);
         // How full its rooms are, as a bar along the foot of the period.
         const QRectF bar(part.left() + 1.2, part.bottom() - barHeight - 0.8, part.width() - 2.4, barHeight);
         if (p.rooms > 0) {

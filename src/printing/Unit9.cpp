@@ -5,6 +5,7 @@
 #include "EmptyListText.h"
 #include "Guard.h"
 #include "RoomPrinting.h"
+#include "overview/Shortfalls.h"
 #include "SlotSteps.h"
 
 #include <QFrame>
@@ -122,6 +123,8 @@ void TForm9::printAllButtonClick()
     // Without a time the job holds every room of the whole term.
     if (ComboBox1->currentText().trimmed().isEmpty()
         && !dialogs.confirm(QStringLiteral("没有选择考试时间，将打印所有考试时间的全部考场。是否继续？")))
+        return;
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, ComboBox1->currentText()).question(QStringLiteral("打印"))))
         return;
     // The grid and the count follow the copies, ending with the last room.
     if (printEveryRoom(printSetup(), ComboBox1->currentText(), dm.ADOQuery25, dm.ADOQuery20, ADODataSet1) > 0)

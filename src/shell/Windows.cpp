@@ -18,6 +18,9 @@
 #include "InvigilationWindow.h"
 #include "CalendarWindow.h"
 #include "GuideWindow.h"
+#include "SpreadTimesDialog.h"
+
+#include <QAction>
 
 namespace {
 
@@ -80,6 +83,18 @@ void Windows::createRest()
         form4->execOnPeriod(period);
     });
     guideWindow = std::make_unique<GuideWindow>(dialogs);
+
+    // F1 opens the guide from every working window too: the main menu's
+    // shortcut does not reach past a modal window.
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             Form1.get(), Form2.get(), Form4.get(), Form5.get(), Form6.get(), Form6->spreadTimesDialog, Form7.get(),
+             Form8.get(), Form9.get(), Form12.get(), Form14.get(), Form15.get(), Form16.get(), restoreWindow.get(),
+             invigilationWindow.get(), calendarWindow.get()}) {
+        auto* help = new QAction(window);
+        help->setShortcut(QKeySequence::HelpContents);
+        window->addAction(help);
+        QObject::connect(help, &QAction::triggered, Form3->guideItem, &QAction::trigger);
+    }
 }
 
 // Windows go in the reverse order of their creation; the roster window, which

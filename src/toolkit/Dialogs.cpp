@@ -1,11 +1,14 @@
 #include "Dialogs.h"
 
+#include "LongTextBox.h"
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 #include <QUrl>
 
@@ -46,6 +49,16 @@ bool QtDialogs::confirm(const QString& text)
     box.setDefaultButton(yes);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+bool QtDialogs::confirmLong(const QString& text, bool yesByDefault)
+{
+    LongTextBox box(text, yesByDefault, owner());
+    const QScreen* screen = owner() ? owner()->screen() : QApplication::primaryScreen();
+    if (screen)
+        box.fitInto(screen->availableGeometry());
+    box.exec();
+    return box.answeredYes();
 }
 
 void QtDialogs::information(const QString& text, const QString& caption)

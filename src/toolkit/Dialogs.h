@@ -16,6 +16,14 @@ public:
     virtual void message(const QString& text) = 0;
     // Question box titled "Confirm" with "&Yes" and "&No"; true on Yes.
     virtual bool confirm(const QString& text) = 0;
+    // The same question for a text that may be longer than the screen is
+    // high (a plan's preview): it scrolls in a box that fits the screen,
+    // Yes and No always in view; Enter gives Yes or, when `yesByDefault` is
+    // false, No.
+    virtual bool confirmLong(const QString& text, bool yesByDefault) = 0;
+    // A question that may not arise: true without asking when `text` is
+    // empty, else the answer to confirm(text).
+    bool confirmIfAny(const QString& text) { return text.isEmpty() || confirm(text); }
     // The application's own box with an information icon.
     virtual void information(const QString& text, const QString& caption) = 0;
     // The box owned by the active window, exclamation icon, caption "警告".
@@ -41,6 +49,7 @@ class QtDialogs : public Dialogs {
 public:
     void message(const QString& text) override;
     bool confirm(const QString& text) override;
+    bool confirmLong(const QString& text, bool yesByDefault) override;
     void information(const QString& text, const QString& caption) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;

@@ -108,16 +108,18 @@ void TestClassrooms::addKeepsAnyTextLiterally()
     QCOMPARE(f->db.rows("select jsm from t_js order by jsm"), (QStringList{"A101", "B202"}));
 }
 
+// Words, not digits: a plain Chinese message that names what was typed,
+// never the engine's text or the column.
 void TestClassrooms::capacityWithLettersIsRefused()
 {
-    add("D404", "abc");
-    QCOMPARE(f->dialogs.boxes.size(), 1);
-    QCOMPARE(f->dialogs.boxes[0].kind, QString("error"));
-    QVERIFY(f->dialogs.boxes[0].text.contains("t_js.rnrs"));
-    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("2"));
-    // The handler stopped: the boxes keep what was typed.
-    QCOMPARE(f->w.Edit1->text(), QString("D404"));
-    QCOMPARE(f->w.Edit2->text(), QString("abc"));
+    for (const QString& capacity : {QStringLiteral("abc"), QStringLiteral("六十"), QStringLiteral("60人")}) {
+        add("D404", capacity);
+        QCOMPARE(f->dialogs.takeTexts(), QStringList{QStringLiteral("容纳人数“%1”不是整数，请用阿拉伯数字填写，如 60。").arg(capacity)});
+        QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("2"));
+        // The boxes keep what was typed.
+        QCOMPARE(f->w.Edit1->text(), QString("D404"));
+        QCOMPARE(f->w.Edit2->text(), capacity);
+    }
 }
 
 void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause_data()
@@ -128,7 +130,7 @@ void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause_data()
     QTest::newRow("negative with blanks") << " -1 " << "容纳人数不能是负数。";
     QTest::newRow("too large") << "99999999999999999999" << "容纳人数太大，无法保存。";
     QTest::newRow("too small") << "-99999999999999999999" << "容纳人数太大，无法保存。";
-    QTest::newRow("not whole") << "1.5" << "只能填写整数：输入的数不是整数，或者太大。";
+    QTest::newRow("not whole") << "1.5" << "容纳人数“1.5”不是整数，请用阿拉伯数字填写，如 60。";
 }
 
 void TestClassrooms::capacityOutOfRangeIsRefusedWithItsCause()

@@ -23,11 +23,14 @@ const QStringList roster = {
 TermSummary counted(TestDatabase& db)
 {
     TermSummary s;
-    QSet<QString> courses, unnumbered, papers, placed, rooms;
-    for (const QString& row : db.rows("select sjxh, kcxh from t_bjgmd")) {
+    QSet<QString> courses, unnumbered, papers, placed, rooms, students, sat;
+    for (const QString& row : db.rows("select sjxh, kcxh, xh from t_bjgmd")) {
         const QString paper = row.section(u'|', 0, 0);
         const QString course = row.section(u'|', 1, 1);
         ++s.rosterRows;
+        const QString student = row.section(u'|', 2, 2).trimmed();
+        students.insert(student);
+        sat.insert(student + u'|' + (paper.isEmpty() ? "course " + course : "paper " + paper));
         courses.insert(course);
         if (paper.isEmpty())
             unnumbered.insert(course);
@@ -44,6 +47,8 @@ TermSummary counted(TestDatabase& db)
         ++s.periods;
         s.untimedPeriods += time.trimmed().isEmpty() ? 1 : 0;
     }
+    s.students = int(students.size());
+    s.papersSat = int(sat.size());
     s.courses = int(courses.size());
     s.unnumberedCourses = int(unnumbered.size());
     s.papers = int(papers.size());
@@ -68,9 +73,9 @@ void TestTermSummary::figuresInEveryStateOfTheTerm()
     const auto check = [&](const QString& next, int backups) {
         const TermSummary read = readTermSummary(dm);
         const TermSummary expected = counted(db);
-        const QList<int> figures{read.rosterRows, read.courses, read.unnumberedCourses, read.papers,
+        const QList<int> figures{read.rosterRows, read.students, read.papersSat, read.courses, read.unnumberedCourses, read.papers,
                                  read.unscheduledPapers, read.periods, read.roomlessPapers, read.untimedPeriods};
-        const QList<int> counts{expected.rosterRows, expected.courses, expected.unnumberedCourses, expected.papers,
+        const QList<int> counts{expected.rosterRows, expected.students, expected.papersSat, expected.courses, expected.unnumberedCourses, expected.papers,
                                 expected.unscheduledPapers, expected.periods, expected.roomlessPapers,
                                 expected.untimedPeriods};
         QCOMPARE(figures, counts);

@@ -20,6 +20,12 @@ bool RecordingDialogs::confirm(const QString& text)
     return confirmAnswers.isEmpty() ? true : confirmAnswers.takeFirst();
 }
 
+bool RecordingDialogs::confirmLong(const QString& text, bool yesByDefault)
+{
+    boxes.append({QStringLiteral("confirm"), QStringLiteral("Confirm"), text, !yesByDefault});
+    return confirmAnswers.isEmpty() ? true : confirmAnswers.takeFirst();
+}
+
 void RecordingDialogs::information(const QString& text, const QString& caption)
 {
     boxes.append({QStringLiteral("information"), caption, text});

@@ -11,9 +11,10 @@
 class RecordingDialogs : public Dialogs {
 public:
     struct Box {
-        QString kind; // message, confirm, information, warning, error
+        QString kind; // message, confirm (long ones too), information, warning, error
         QString caption;
         QString text;
+        bool noByDefault = false; // a long question that Enter answers No
     };
 
     QList<Box> boxes;
@@ -31,6 +32,7 @@ public:
 
     void message(const QString& text) override;
     bool confirm(const QString& text) override;
+    bool confirmLong(const QString& text, bool yesByDefault) override;
     void information(const QString& text, const QString& caption) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;

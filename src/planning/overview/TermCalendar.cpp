@@ -1,6 +1,7 @@
 #include "overview/TermCalendar.h"
 
 #include "DataModule.h"
+#include "overview/Shortfalls.h"
 #include "SlotSteps.h"
 #include "periods/TermTimetable.h"
 #include "rooms/RoomCapacity.h"
@@ -58,6 +59,25 @@ void fillSeated(QuerySlot& q, QMap<QString, CalendarPeriod>& periods)
 
 } // namespace
 
+QStringList CalendarPeriod::shortfallLines() const
+{
+    QStringList lines;
+    if (unseated > 0)
+        lines.append(QStringLiteral("未排教室 %1 人").arg(unseated));
+    if (shortRooms > 0)
+        lines.append(QStringLiteral("监考不足 %1 间").arg(shortRooms));
+    return lines;
+}
+
+QStringList CalendarPeriod::courseLines(int lines) const
+{
+    if (lines <= 0)
+        return {};
+    if (courses.size() <= lines)
+        return courses;
+    return courses.mid(0, lines - 1) << QStringLiteral("等 %1 门").arg(courses.size());
+}
+
 QString TermCalendar::missing() const
 {
     if (rosterRows == 0)
@@ -103,7 +123,9 @@ TermCalendar readTermCalendar(DataModule& dm)
     QHash<QString, QSet<QString>> papersOf;
     for (q.First(); !q.Eof(); q.Next()) {
         CalendarPeriod& p = period();
-        p.courses.append(field(q, "kcmc"));
+        // Sections of one course are one course here.
+        if (const QString course = field(q, "kcmc"); !p.courses.contains(course))
+            p.courses.append(course);
         papersOf[p.period].insert(field(q, "sjxh"));
     }
     for (auto it = papersOf.cbegin(); it != papersOf.cend(); ++it)
@@ -122,6 +144,12 @@ TermCalendar readTermCalendar(DataModule& dm)
         p.seats = number(q, "seats");
     }
     fillSeated(q, periods);
+
+    const Shortfalls shortfalls = readShortfalls(q);
+    for (CalendarPeriod& p : periods) {
+        p.unseated = shortfalls.unseatedIn.value(p.period);
+        p.shortRooms = shortfalls.shortRoomsIn.value(p.period);
+    }
 
     // Where each period lies: its day and sitting, or apart.
     QMap<QDate, int> dayIndex;

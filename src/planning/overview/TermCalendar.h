@@ -12,14 +12,21 @@ struct CalendarPeriod {
     QString period;      // the period number, trimmed
     QString time;        // its exam time text, trimmed
     QString timeFault;   // why a time given cannot be read, as time/ExamTime.h says it
-    QStringList courses; // course names of its papers, larger papers first
+    QStringList courses; // course names of its papers, larger papers first, each name once
     int papers = 0;
     int candidates = 0;  // roster rows of its papers
     int rooms = 0;       // existing rooms its papers sit in
     int seats = 0;       // what those rooms hold
     int seated = 0;      // candidates in those rooms at its time, periods sat at once included
+    int unseated = 0;    // candidates of its papers without a room
+    int shortRooms = 0;  // rooms it uses with fewer invigilators than needed
     // Seated candidates per seat of the rooms in use; 0 without rooms.
     double fullness() const { return seats > 0 ? double(seated) / seats : 0.0; }
+    // Who is left out, one line each ("未排教室 245 人"); empty when nobody.
+    QStringList shortfallLines() const;
+    // The course names in at most `lines` lines: when some do not fit, the
+    // last line says how many there are in all ("等 12 门").
+    QStringList courseLines(int lines) const;
 };
 
 // The figures of one exam day.
@@ -50,5 +57,6 @@ struct TermCalendar {
 };
 
 // Reads the calendar through the store (slot ADOQuery22, closed again); who
-// sits what comes from the term's timetable (TermTimetable.h).
+// sits what comes from the term's timetable (TermTimetable.h), who is left
+// out from Shortfalls.h with the usual number of invigilators per room.
 TermCalendar readTermCalendar(DataModule& dm);

@@ -2,6 +2,7 @@
 
 #include "Backup.h"
 #include "DataModule.h"
+#include "overview/Shortfalls.h"
 #include "SlotSteps.h"
 
 QString TermSummary::nextStep() const
@@ -21,11 +22,15 @@ QString TermSummary::nextStep() const
 
 QString TermSummary::text() const
 {
-    return QStringLiteral("本学期名单：%1 名考生，%2 门课程，其中 %3 门课程没有试卷序号\n"
-                          "试卷：%4 份，其中 %5 份还没有排考场次\n"
-                          "场次：%6 场，%7 份试卷没有教室，%8 场没有考试时间\n"
-                          "备份：%9 份\n"
-                          "下一步：%10")
+    return QStringLiteral("本学期名单：%1 名学生，共考 %2 门次（名单 %3 行），%4 门课程，其中 %5 门课程没有试卷序号\n"
+                          "试卷：%6 份，其中 %7 份还没有排考场次\n"
+                          "场次：%8 场，%9 份试卷没有教室，%10 场没有考试时间\n"
+                          "没有教室的考生：%11 人\n"
+                          "监考教师不足的考场：%12 个\n"
+                          "备份：%13 份\n"
+                          "下一步：%14")
+        .arg(students)
+        .arg(papersSat)
         .arg(rosterRows)
         .arg(courses)
         .arg(unnumberedCourses)
@@ -34,6 +39,8 @@ QString TermSummary::text() const
         .arg(periods)
         .arg(roomlessPapers)
         .arg(untimedPeriods)
+        .arg(unseated)
+        .arg(shortRooms)
         .arg(backups)
         .arg(nextStep());
 }
@@ -46,6 +53,9 @@ TermSummary readTermSummary(DataModule& dm)
     // a paper are counted on the paper number's index, not through nonsjxh,
     // whose test for NULL would read the whole roster.
     openOn(q, SqlText("select (select count(*) from t_bjgmd) as rosterRows,"
+                      " (select count(distinct trim(xh)) from t_bjgmd) as students,"
+                      " (select count(*) from (select distinct trim(xh), sjxh from t_bjgmd where sjxh<>''))"
+                      " + (select count(*) from (select distinct trim(xh), kcxh from t_bjgmd where sjxh='')) as papersSat,"
                       " (select count(distinct kcxh) from t_bjgmd) as courses,"
                       " (select count(distinct kcxh) from t_bjgmd where sjxh='') as unnumbered,"
                       " papers, unscheduled,"
@@ -57,6 +67,8 @@ TermSummary readTermSummary(DataModule& dm)
     const auto figure = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name)).AsVariant().toInt(); };
     TermSummary summary;
     summary.rosterRows = figure("rosterRows");
+    summary.students = figure("students");
+    summary.papersSat = figure("papersSat");
     summary.courses = figure("courses");
     summary.unnumberedCourses = figure("unnumbered");
     summary.papers = figure("papers");
@@ -65,6 +77,8 @@ TermSummary readTermSummary(DataModule& dm)
     summary.roomlessPapers = figure("roomless");
     summary.untimedPeriods = figure("untimed");
     summary.backups = countBackups(dm.ADOConnection1);
-    q.Close();
+    const Shortfalls shortfalls = readShortfalls(q);
+    summary.unseated = shortfalls.unseated;
+    summary.shortRooms = shortfalls.shortRooms;
     return summary;
 }

@@ -130,3 +130,27 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
     }
     return result;
 }
+
+SpreadLoss spreadLoss(DataModule& dm, const TermTimetable& term, const Colouring& spread, int slotCount)
+{
+    SpreadLoss loss;
+    const std::vector<int> continuation = continuations(term, spread, slotCount);
+    openOn(dm.ADOQuery13, "select distinct sjxh from t_kscs where jsid<>0");
+    QSet<QString> withRoom;
+    for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)
+        withRoom.insert(dm.ADOQuery13.value(r, 0).toString().toLower());
+    for (std::size_t v = 0; v < spread.size(); ++v)
+        if (continuation[term.placed.current[v]] != spread[v])
+            for (const QString& paper : term.placed.papers[int(v)])
+                loss.papersLosingRoom += withRoom.contains(paper.toLower()) ? 1 : 0;
+    QSet<QString> continuing;
+    for (int old = 0; old < term.placed.periods; ++old)
+        if (continuation[old] >= 0)
+            continuing.insert(term.placed.periodNumbers[old]);
+    openOn(dm.ADOQuery13, "select cc, count(*) from t_jkap group by cc");
+    for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)
+        if (!continuing.contains(dm.ADOQuery13.value(r, 0).toString()))
+            loss.dutiesGoing += dm.ADOQuery13.value(r, 1).toInt();
+    dm.ADOQuery13.Close();
+    return loss;
+}

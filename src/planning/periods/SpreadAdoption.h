@@ -28,3 +28,12 @@ struct SpreadAdoption {
 // planOutdated() when the tables the term was read from changed since.
 SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colouring& spread,
                            const QStringList& slotTimes);
+
+// What adopting the spread would take away, counted by the rules above
+// before anything is written: papers that have a room and leave their
+// period, and duties of periods that continue nowhere.
+struct SpreadLoss {
+    int papersLosingRoom = 0;
+    int dutiesGoing = 0;
+};
+SpreadLoss spreadLoss(DataModule& dm, const TermTimetable& term, const Colouring& spread, int slotCount);

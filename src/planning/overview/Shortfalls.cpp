@@ -1,0 +1,99 @@
+#include "overview/Shortfalls.h"
+
+#include "QuerySlot.h"
+#include "SlotSteps.h"
+#include "time/ExamTime.h"
+
+#include <QMap>
+#include <QPair>
+
+namespace {
+
+QString field(QuerySlot& q, const char* name)
+{
+    return q.FieldByName(QString::fromLatin1(name)).AsString().trimmed();
+}
+
+int number(QuerySlot& q, const char* name)
+{
+    return q.FieldByName(QString::fromLatin1(name)).AsVariant().toInt();
+}
+
+// A room is shared by the periods of one time, however it is spelt; a
+// period without a time is a time of its own.
+QString timeKey(const QString& period, const QString& time)
+{
+    if (time.isEmpty())
+        return QStringLiteral("#") + period;
+    const auto read = readExamTime(time).time;
+    return QStringLiteral("@") + (read ? read->text() : time);
+}
+
+} // namespace
+
+QString Shortfalls::question(const QString& what) const
+{
+    if (unseated == 0 && shortRooms == 0)
+        return {};
+    QString text;
+    if (unseated > 0)
+        text += QStringLiteral("有 %1 名考生的试卷还没有教室，%2的内容中没有他们。\n").arg(unseated).arg(what);
+    if (shortRooms > 0)
+        text += QStringLiteral("有 %1 个考场的监考教师少于需要的人数。\n").arg(shortRooms);
+    return text + QStringLiteral("是否仍要%1？").arg(what);
+}
+
+Shortfalls readShortfalls(QuerySlot& q, const QString& time, const InvigilationTerms& terms)
+{
+    const QString wanted = time.trimmed().isEmpty() ? QString() : timeKey({}, time.trimmed());
+    QHash<QString, QString> timeOf; // period -> the key of its time
+    openOn(q, "select cc, kssj from t_cc");
+    for (q.First(); !q.Eof(); q.Next())
+        timeOf.insert(field(q, "cc"), timeKey(field(q, "cc"), field(q, "kssj")));
+    const auto inScope = [&](const QString& period) { return wanted.isEmpty() || timeOf.value(period) == wanted; };
+
+    Shortfalls found;
+    openOn(q, "select t_kscs.cc as cc, sum(t_hbkrs.Num) as n from t_kscs join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh"
+              " where t_kscs.jsid not in (select jsid from t_js) group by t_kscs.cc");
+    for (q.First(); !q.Eof(); q.Next()) {
+        const QString period = field(q, "cc");
+        if (!inScope(period))
+            continue;
+        found.unseatedIn[period] += number(q, "n");
+        found.unseated += number(q, "n");
+    }
+
+    openOn(q, "select (select count(*) from t_jkjs) + (select count(*) from t_jkap) as n");
+    if (number(q, "n") > 0) {
+        struct Room {
+            int candidates = 0;
+            int duties = 0;
+            QStringList periods;
+        };
+        QMap<QPair<QString, int>, Room> rooms; // by time and room id
+        openOn(q, "select t_kscs.cc as cc, t_kscs.jsid as jsid, sum(t_hbkrs.Num) as n from t_kscs"
+                  " join t_js on t_js.jsid=t_kscs.jsid join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh group by t_kscs.cc, t_kscs.jsid");
+        for (q.First(); !q.Eof(); q.Next()) {
+            const QString period = field(q, "cc");
+            Room& room = rooms[{timeOf.value(period, QStringLiteral("#") + period), number(q, "jsid")}];
+            room.candidates += number(q, "n");
+            room.periods.append(period);
+        }
+        openOn(q, "select cc, jsid, count(*) as n from t_jkap group by cc, jsid");
+        for (q.First(); !q.Eof(); q.Next()) {
+            const QString period = field(q, "cc");
+            const auto room = rooms.find({timeOf.value(period, QStringLiteral("#") + period), number(q, "jsid")});
+            if (room != rooms.end())
+                room->duties += number(q, "n");
+        }
+        for (const Room& room : rooms) {
+            if (room.duties >= terms.needed(room.candidates) || !inScope(room.periods.first()))
+                continue;
+            ++found.shortRooms;
+            for (const QString& period : room.periods)
+                ++found.shortRoomsIn[period];
+        }
+    }
+    q.Close();
+    return found;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "people/Invigilation.h"
+
+#include <QHash>
+#include <QString>
+
+class QuerySlot;
+
+// Who a print or export would leave out: candidates of placed papers that
+// have no room, and rooms in use with fewer invigilators than they need.
+// A room in use is counted once per exam time (periods with one time
+// share their rooms), with the candidates and duties of all those periods.
+// Short rooms are counted only once the term lists an invigilator or a
+// duty: a term arranged without invigilators has none to be short of.
+struct Shortfalls {
+    int unseated = 0;   // candidates whose paper has a period but no room
+    int shortRooms = 0; // rooms in use with fewer invigilators than needed
+    // Per period number, trimmed: its unseated candidates, and its rooms
+    // that are short at its time.
+    QHash<QString, int> unseatedIn;
+    QHash<QString, int> shortRoomsIn;
+
+    // The question before printing or exporting `what` ("打印", "导出"),
+    // in the clerk's words; empty when nobody is left out.
+    QString question(const QString& what) const;
+};
+
+// The whole term when `time` is empty, else the periods at the exam time
+// `time` (one time however it is spelt, time/ExamTime.h). Reads through `q`, closed again.
+Shortfalls readShortfalls(QuerySlot& q, const QString& time = {}, const InvigilationTerms& terms = {});
