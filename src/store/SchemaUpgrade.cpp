@@ -13,7 +13,7 @@
 namespace {
 
 // The version that data/schema.sql sets.
-constexpr int currentVersion = 2;
+constexpr int currentVersion = 3;
 
 // Version 2 adds the invigilator tables, as data/schema.sql has them; a
 // version-1 database keeps everything else untouched.
@@ -35,6 +35,39 @@ CREATE TABLE t_jkap (
 CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
 CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
 PRAGMA user_version = 2;
+)";
+
+// Version 3 adds the rooms' rows and columns of seats and the seat numbers,
+// as data/schema.sql has them.
+const char* seatTables = R"(
+ALTER TABLE t_js ADD COLUMN ps INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE t_js ADD COLUMN ls INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE t_zw (
+  rid  INTEGER PRIMARY KEY,                      -- roster row
+  cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period
+  jsid INTEGER NOT NULL DEFAULT 0,               -- room
+  zwh  INTEGER NOT NULL DEFAULT 0                -- seat number, 1.. in the room
+) STRICT;
+CREATE INDEX t_zw_room ON t_zw(jsid, cc);
+CREATE TRIGGER t_zw_placement_moved AFTER UPDATE OF cc, jsid, sjxh ON t_kscs
+WHEN OLD.cc IS NOT NEW.cc OR OLD.jsid IS NOT NEW.jsid OR OLD.sjxh IS NOT NEW.sjxh
+BEGIN
+  DELETE FROM t_zw WHERE rid IN (SELECT rid FROM t_bjgmd WHERE sjxh = OLD.sjxh OR sjxh = NEW.sjxh);
+END;
+CREATE TRIGGER t_zw_placement_gone AFTER DELETE ON t_kscs
+BEGIN
+  DELETE FROM t_zw WHERE rid IN (SELECT rid FROM t_bjgmd WHERE sjxh = OLD.sjxh);
+END;
+CREATE TRIGGER t_zw_paper_changed AFTER UPDATE OF sjxh ON t_bjgmd
+WHEN OLD.sjxh IS NOT NEW.sjxh
+BEGIN
+  DELETE FROM t_zw WHERE rid = NEW.rid;
+END;
+CREATE TRIGGER t_zw_row_gone AFTER DELETE ON t_bjgmd
+BEGIN
+  DELETE FROM t_zw WHERE rid = OLD.rid;
+END;
+PRAGMA user_version = 3;
 )";
 
 // Columns that hold a paper number, in every table that has them.
@@ -250,13 +283,16 @@ QStringList upgradeSchema(QSqlDatabase& database, bool writable)
                                    nullptr, nullptr, nullptr);
         // A file locked by another program fails here too.
         exec(db, QStringLiteral("BEGIN IMMEDIATE"));
-        // A version-1 file only lacks the invigilator tables; older ones are
-        // rebuilt from the schema.
+        // Versions from 1 on gain what each later version added; older ones
+        // are rebuilt from the schema.
         QStringList notes;
-        if (version < 1)
+        if (version < 1) {
             notes = upgrade(db);
-        else
-            exec(db, QString::fromUtf8(invigilatorTables));
+        } else {
+            if (version < 2)
+                exec(db, QString::fromUtf8(invigilatorTables));
+            exec(db, QString::fromUtf8(seatTables));
+        }
         exec(db, QStringLiteral("COMMIT"));
         return notes;
     } catch (...) {
