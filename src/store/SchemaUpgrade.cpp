@@ -46,7 +46,9 @@ CREATE TABLE t_zw (
   rid  INTEGER PRIMARY KEY,                      -- roster row
   cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period
   jsid INTEGER NOT NULL DEFAULT 0,               -- room
-  zwh  INTEGER NOT NULL DEFAULT 0                -- seat number, 1.. in the room
+  zwh  INTEGER NOT NULL DEFAULT 0,               -- seat number, 1.. in the room
+  pai  INTEGER NOT NULL DEFAULT 0,               -- its row, 1 in front
+  lie  INTEGER NOT NULL DEFAULT 0                -- its column, 1 on the left seen from the front
 ) STRICT;
 CREATE INDEX t_zw_room ON t_zw(jsid, cc);
 CREATE TRIGGER t_zw_placement_moved AFTER UPDATE OF cc, jsid, sjxh ON t_kscs
