@@ -1,5 +1,7 @@
 #include "rooms/Seating.h"
 
+#include "rooms/Sittings.h"
+
 #include "DataModule.h"
 #include "Transaction.h"
 
@@ -10,18 +12,6 @@
 
 namespace {
 
-// Numbers in numeric order, other texts after them as text.
-bool numberBefore(const QString& a, const QString& b)
-{
-    bool okA = false, okB = false;
-    const qlonglong na = a.toLongLong(&okA), nb = b.toLongLong(&okB);
-    if (okA != okB)
-        return okA;
-    if (okA && na != nb)
-        return na < nb;
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-}
-
 int usedColumns(const RoomShape& shape, const SeatingTerms& terms)
 {
     return terms.everyOther ? (shape.columns + 1) / 2 : shape.columns;
@@ -30,49 +20,6 @@ int usedColumns(const RoomShape& shape, const SeatingTerms& terms)
 int ceilDiv(int a, int b)
 {
     return b > 0 ? (a + b - 1) / b : 0;
-}
-
-// The sittings of the term: periods sharing an exam time text are one.
-struct Sittings {
-    QList<SeatingTime> times;
-    QHash<QString, int> ofPeriod;
-
-    int timeOf(const QString& period)
-    {
-        const auto at = ofPeriod.constFind(period);
-        if (at != ofPeriod.constEnd())
-            return *at;
-        times.append({QStringLiteral("第%1场").arg(period), {period}});
-        ofPeriod.insert(period, int(times.size()) - 1);
-        return int(times.size()) - 1;
-    }
-};
-
-Sittings readSittings(Connection& connection)
-{
-    std::vector<std::pair<QString, QString>> periods;
-    connection.run(SqlText("select cc,kssj from t_cc"), [&](const QStringList&, const QVariantList& row) {
-        periods.push_back({row[0].toString().trimmed(), row[1].toString().trimmed()});
-    });
-    std::stable_sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) { return numberBefore(a.first, b.first); });
-    Sittings s;
-    QHash<QString, int> byText;
-    for (const auto& [period, time] : periods) {
-        if (s.ofPeriod.contains(period))
-            continue;
-        if (time.isEmpty()) {
-            s.timeOf(period);
-            continue;
-        }
-        auto at = byText.find(time.toLower());
-        if (at == byText.end()) {
-            s.times.append({time, {}});
-            at = byText.insert(time.toLower(), int(s.times.size()) - 1);
-        }
-        s.times[*at].periods.append(period);
-        s.ofPeriod.insert(period, *at);
-    }
-    return s;
 }
 
 // A candidate in a room, with the seat the table holds for that room and
