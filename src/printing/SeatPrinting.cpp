@@ -140,7 +140,7 @@ void seatingChart(LaidOutReport& report, const SeatedRoomSheet& room)
 const Table signInTable{{QStringLiteral("座位号"), QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("课程名称"),
                          QStringLiteral("试卷序号"), QStringLiteral("补考/缓考"), QStringLiteral("签名"),
                          QStringLiteral("备注（缺考/违纪）")},
-                        {13, 28, 22, 50, 15, 16, 20, 22},
+                        {12, 26, 22, 46, 15, 16, 21, 28},
                         7.5};
 
 void signInSheet(LaidOutReport& report, const SeatedRoomSheet& room)
