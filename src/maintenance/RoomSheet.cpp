@@ -66,6 +66,9 @@ void storeRooms(DataModule& dm, const Worksheet& sheet, RoomImport& result)
 {
     const QHash<QString, QStringList> existing = roomsByName(dm.ADOQuery10);
     QHash<QString, int> seenAt;
+    // Sheets carry remarks after the capacity: C and D are rows and columns
+    // only when their headings say so.
+    const bool layout = trimmedCell(sheet, 1, 3).contains(u'排') && trimmedCell(sheet, 1, 4).contains(u'列');
     for (int row = 2; row <= sheet.lastRow(); ++row) {
         const QString name = trimmedCell(sheet, row, 1);
         const QString capacity = trimmedCell(sheet, row, 2);
@@ -79,6 +82,12 @@ void storeRooms(DataModule& dm, const Worksheet& sheet, RoomImport& result)
             result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
             continue;
         }
+        const QString rows = layout ? trimmedCell(sheet, row, 3) : QString();
+        const QString columns = layout ? trimmedCell(sheet, row, 4) : QString();
+        if (const QString problem = roomLayoutProblem(rows, columns, capacity); !problem.isEmpty()) {
+            result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
+            continue;
+        }
         const QString key = nameKey(name);
         if (seenAt.contains(key)) {
             result.skipped.append({row, QStringLiteral("%1：与第 %2 行的教室重名").arg(name).arg(seenAt.value(key))});
@@ -87,11 +96,14 @@ void storeRooms(DataModule& dm, const Worksheet& sheet, RoomImport& result)
         seenAt.insert(key, row);
         const QString seats = QString::number(capacity.toInt());
         if (existing.contains(key)) {
-            for (const QString& id : existing.value(key))
+            for (const QString& id : existing.value(key)) {
                 executeOn(dm.ADOQuery10, SqlText("update t_js set rnrs='") + seats + "' where jsid='" + id + "'");
+                if (!rows.isEmpty())
+                    executeOn(dm.ADOQuery10, SqlText("update t_js set ps='") + rows + "',ls='" + columns + "' where jsid='" + id + "'");
+            }
             ++result.updated;
         } else {
-            addRoom(dm, name, seats);
+            addRoom(dm, name, seats, rows, columns);
             ++result.added;
         }
     }
@@ -99,9 +111,25 @@ void storeRooms(DataModule& dm, const Worksheet& sheet, RoomImport& result)
 
 } // namespace
 
-void addRoom(DataModule& dm, const QString& name, const QString& capacity)
+QString roomLayoutProblem(const QString& rows, const QString& columns, const QString& capacity)
+{
+    if (rows.isEmpty() && columns.isEmpty())
+        return {};
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,4}$"));
+    if (!digits.match(rows).hasMatch() || !digits.match(columns).hasMatch() || rows.toInt() <= 0 || columns.toInt() <= 0)
+        return QStringLiteral("排数“%1”、列数“%2”须同时填写，且为大于 0 的整数").arg(rows, columns);
+    if (rows.toInt() * columns.toInt() < capacity.toInt())
+        return QStringLiteral("排数×列数（%1）少于容纳人数（%2）").arg(rows.toInt() * columns.toInt()).arg(capacity.toInt());
+    return {};
+}
+
+void addRoom(DataModule& dm, const QString& name, const QString& capacity, const QString& rows, const QString& columns)
 {
     executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + name + "','" + capacity + "')       ");
+    // Ids only grow, so the newest room has the highest.
+    if (!rows.isEmpty())
+        executeOn(dm.ADOQuery10, SqlText("update t_js set ps='") + rows + "',ls='" + columns
+                                     + "' where jsid=(select max(jsid) from t_js)");
 }
 
 RoomImport importRooms(DataModule& dm, const Worksheet& sheet)
