@@ -274,8 +274,14 @@ QString seatingReport(const SeatingRun& run)
                                         .arg(run.kept);
     if (!run.shared.isEmpty()) {
         text += QStringLiteral("\n以下考场中一份试卷的考生超过座位的一半，相邻考生无法全部错开：");
-        for (const SharedRoom& room : run.shared)
+        // A box taller than the screen would hide its own OK button.
+        constexpr int shown = 30;
+        for (qsizetype i = 0; i < std::min<qsizetype>(shown, run.shared.size()); ++i) {
+            const SharedRoom& room = run.shared[i];
             text += QStringLiteral("\n%1 %2（%3 人）：%4 对相邻考生同卷").arg(room.time, room.room).arg(room.candidates).arg(room.sharedNeighbours);
+        }
+        if (run.shared.size() > shown)
+            text += QStringLiteral("\n……另有 %1 间考场。").arg(run.shared.size() - shown);
     }
     return text;
 }
