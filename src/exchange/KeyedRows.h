@@ -49,7 +49,7 @@ struct KeyedSheet {
     // Empty when the count's text is sound, else why not.
     std::function<QString(const QString&)> numberProblem;
     // When set: empty when the row's other cells agree, else why not.
-    std::function<QString(const QStringList& cells)> rowProblem;
+    std::function<QString(const QStringList& cells)> rowProblem = nullptr;
 };
 
 // Hands every sound row (its cells trimmed, the name first) to `update` with
