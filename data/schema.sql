@@ -53,7 +53,9 @@ CREATE INDEX t_cc_kssj ON t_cc(kssj);
 CREATE TABLE t_js (
   jsid INTEGER PRIMARY KEY AUTOINCREMENT,
   jsm  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- room name; not unique
-  rnrs INTEGER               -- capacity; letters are refused
+  rnrs INTEGER,              -- capacity; letters are refused
+  ps   INTEGER NOT NULL DEFAULT 0,  -- rows of seats (排数); 0: laid out from the capacity
+  ls   INTEGER NOT NULL DEFAULT 0   -- columns of seats (列数)
 ) STRICT;
 CREATE INDEX t_js_jsm ON t_js(jsm);
 
@@ -96,6 +98,37 @@ CREATE TABLE t_jkap (
 ) STRICT;
 CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
 CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
+
+-- Seat numbers: one per roster row, with the period and room it was given
+-- in. A candidate whose paper changes period or room, or who changes paper,
+-- loses the seat; the room then needs new seats.
+CREATE TABLE t_zw (
+  rid  INTEGER PRIMARY KEY,                      -- roster row
+  cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period
+  jsid INTEGER NOT NULL DEFAULT 0,               -- room
+  zwh  INTEGER NOT NULL DEFAULT 0,               -- seat number, 1.. in the room
+  pai  INTEGER NOT NULL DEFAULT 0,               -- its row, 1 in front
+  lie  INTEGER NOT NULL DEFAULT 0                -- its column, 1 on the left seen from the front
+) STRICT;
+CREATE INDEX t_zw_room ON t_zw(jsid, cc);
+CREATE TRIGGER t_zw_placement_moved AFTER UPDATE OF cc, jsid, sjxh ON t_kscs
+WHEN OLD.cc IS NOT NEW.cc OR OLD.jsid IS NOT NEW.jsid OR OLD.sjxh IS NOT NEW.sjxh
+BEGIN
+  DELETE FROM t_zw WHERE rid IN (SELECT rid FROM t_bjgmd WHERE sjxh = OLD.sjxh OR sjxh = NEW.sjxh);
+END;
+CREATE TRIGGER t_zw_placement_gone AFTER DELETE ON t_kscs
+BEGIN
+  DELETE FROM t_zw WHERE rid IN (SELECT rid FROM t_bjgmd WHERE sjxh = OLD.sjxh);
+END;
+CREATE TRIGGER t_zw_paper_changed AFTER UPDATE OF sjxh ON t_bjgmd
+WHEN OLD.sjxh IS NOT NEW.sjxh
+BEGIN
+  DELETE FROM t_zw WHERE rid = NEW.rid;
+END;
+CREATE TRIGGER t_zw_row_gone AFTER DELETE ON t_bjgmd
+BEGIN
+  DELETE FROM t_zw WHERE rid = OLD.rid;
+END;
 
 -- Emptied by data initialization; nothing else writes it.
 CREATE TABLE log (
@@ -189,6 +222,7 @@ FROM (SELECT sjxh, kcxh, count(*) AS Num1 FROM t_bjgmd GROUP BY sjxh, kcxh) c
 JOIN t_hbkrs p ON p.sjxh = c.sjxh
 WHERE c.sjxh IN (SELECT sjxh FROM t_bjgmd GROUP BY sjxh HAVING count(DISTINCT kcxh) > 1);
 
--- The layout above is version 2 (version 1 lacked the invigilator tables); a
--- database of an earlier version is brought to it when the program connects.
-PRAGMA user_version = 2;
+-- The layout above is version 3 (version 1 lacked the invigilator tables,
+-- version 2 the room layout and the seats); a database of an earlier version
+-- is brought to it when the program connects.
+PRAGMA user_version = 3;

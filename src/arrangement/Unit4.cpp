@@ -7,6 +7,7 @@
 #include "LabelledRows.h"
 #include "periods/PeriodChange.h"
 #include "rooms/RoomAssignment.h"
+#include "rooms/Seating.h"
 #include "RoomChoice.h"
 #include "SlotSteps.h"
 
@@ -80,6 +81,7 @@ TForm4::TForm4(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Button5 = named(new QPushButton(QStringLiteral("刷新"), this), "Button5");
     Button2 = named(new QPushButton(QStringLiteral("退出"), this), "Button2");
     autoAssignRoomsButton = named(new QPushButton(QStringLiteral("自动分配教室"), this), "autoAssignRoomsButton");
+    seatsButton = named(new QPushButton(QStringLiteral("编排座位"), this), "seatsButton");
     setExitButton(Button2);
 
     DBGrid1->setDataSource(dm.DataSource3);
@@ -99,6 +101,7 @@ TForm4::TForm4(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(Button5, &QPushButton::clicked, this, guarded(dialogs, [this] { Button5Click(); }));
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
     connect(autoAssignRoomsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { autoAssignRoomsClick(); }));
+    connect(seatsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { seatsClick(); }));
 }
 
 void TForm4::layOut()
@@ -125,6 +128,7 @@ void TForm4::layOut()
     period->addSpacing(12);
     period->addWidget(Button3);
     period->addWidget(autoAssignRoomsButton);
+    period->addWidget(seatsButton);
     period->addStretch();
     auto* count = new QHBoxLayout;
     count->addWidget(Label3);
@@ -317,4 +321,20 @@ void TForm4::autoAssignRoomsClick()
     } else {
         openPlacementOverview();
     }
+}
+
+void TForm4::seatsClick()
+{
+    // The chosen period's sitting (with the periods that share its time), or
+    // the whole term; rooms that already have their seats keep them.
+    const QString period = ComboBox1->currentText().trimmed();
+    QString time;
+    for (const SeatingTime& t : seatingTimes(dm))
+        if (t.periods.contains(period))
+            time = t.text;
+    if (time.isEmpty() && !period.isEmpty()) {
+        dialogs.message(QStringLiteral("第%1场还没有安排了教室的考生。").arg(period));
+        return;
+    }
+    dialogs.message(seatingReport(arrangeSeats(dm, SeatingTerms{}, time)));
 }

@@ -64,6 +64,8 @@ public:
     // chosen) within the rooms' capacities, splitting a paper along its
     // courses where no room seats it; the plan is shown for consent first.
     QPushButton* autoAssignRoomsButton;
+    // Gives seat numbers to the candidates of every room that needs them.
+    QPushButton* seatsButton;
 
     void ComboBox1Change();
     void DBGrid1CellClick();
@@ -74,6 +76,7 @@ public:
     void Button5Click();
     void Button2Click();
     void autoAssignRoomsClick();
+    void seatsClick();
 
     // Shows the window with the period chosen, as if the clerk had picked it
     // (how the calendar opens a period).

@@ -59,6 +59,10 @@ SheetImport importKeyedRows(const Worksheet& sheet, const KeyedSheet& shape,
             result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
             continue;
         }
+        if (const QString problem = shape.rowProblem ? shape.rowProblem(cells) : QString(); !problem.isEmpty()) {
+            result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
+            continue;
+        }
         const QString key = nameKey(name);
         if (const auto earlier = seenAt.constFind(key); earlier != seenAt.cend()) {
             result.skipped.append({row, shape.repeatedName.arg(name).arg(*earlier)});

@@ -50,11 +50,14 @@ struct KeyedSheet {
     std::function<QString(const QString&)> numberProblem;
     // When set: empty when the (non-empty) name is sound, else why not.
     std::function<QString(const QString&)> nameProblem = nullptr;
+    // When set: empty when the row's other cells agree, else why not.
+    std::function<QString(const QStringList& cells)> rowProblem = nullptr;
 };
 
 // Hands every sound row (its cells trimmed, the name first) to `update` with
 // the ids that `existing` holds under its name key, or to `insert` when it
-// holds none. A row with an empty or unsound name, an unsound count, or a name an
+// holds none. A row with an empty or unsound name, an unsound count, a problem
+// the shape's rowProblem finds, or a name an
 // earlier row already had is skipped and listed; a row empty in every column
 // read is passed over.
 SheetImport importKeyedRows(const Worksheet& sheet, const KeyedSheet& shape,

@@ -37,26 +37,51 @@ QHash<QString, QStringList> roomsByName(QuerySlot& q)
 
 } // namespace
 
-void addRoom(DataModule& dm, const QString& name, const QString& capacity)
+QString roomLayoutProblem(const QString& rows, const QString& columns, const QString& capacity)
+{
+    if (rows.isEmpty() && columns.isEmpty())
+        return {};
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,4}$"));
+    if (!digits.match(rows).hasMatch() || !digits.match(columns).hasMatch() || rows.toInt() <= 0 || columns.toInt() <= 0)
+        return QStringLiteral("排数“%1”、列数“%2”须同时填写，且为大于 0 的整数").arg(rows, columns);
+    if (rows.toInt() * columns.toInt() < capacity.toInt())
+        return QStringLiteral("排数×列数（%1）少于容纳人数（%2）").arg(rows.toInt() * columns.toInt()).arg(capacity.toInt());
+    return {};
+}
+
+void addRoom(DataModule& dm, const QString& name, const QString& capacity, const QString& rows, const QString& columns)
 {
     executeOn(dm.ADOQuery10, SqlText("INSERT INTO t_js(jsm,rnrs) VALUES('") + name + "','" + capacity + "')       ");
+    // Ids only grow, so the newest room has the highest.
+    if (!rows.isEmpty())
+        executeOn(dm.ADOQuery10, SqlText("update t_js set ps='") + rows + "',ls='" + columns
+                                     + "' where jsid=(select max(jsid) from t_js)");
 }
 
 RoomImport importRooms(DataModule& dm, const Worksheet& sheet)
 {
-    // Columns A (name) and B (capacity).
-    const KeyedSheet roomSheet{2, 2, QStringLiteral("教室名称为空"), QStringLiteral("%1：与第 %2 行的教室重名"),
-                               capacityProblem};
+    // Columns A (name) and B (capacity); C and D (rows and columns) only
+    // when their headings say so, as sheets carry remarks there.
+    const bool layout = trimmedCell(sheet, 1, 3).contains(u'排') && trimmedCell(sheet, 1, 4).contains(u'列');
+    KeyedSheet roomSheet{layout ? 4 : 2, 2, QStringLiteral("教室名称为空"), QStringLiteral("%1：与第 %2 行的教室重名"),
+                         capacityProblem, {}};
+    const auto rows = [layout](const QStringList& cells) { return layout ? cells[2] : QString(); };
+    const auto columns = [layout](const QStringList& cells) { return layout ? cells[3] : QString(); };
+    roomSheet.rowProblem = [&](const QStringList& cells) { return roomLayoutProblem(rows(cells), columns(cells), cells[1]); };
     RoomImport result;
     inTransaction(dm.ADOConnection1, [&] {
         const auto seats = [](const QStringList& cells) { return QString::number(cells[1].toInt()); };
         result = importKeyedRows(
             sheet, roomSheet, roomsByName(dm.ADOQuery10),
             [&](const QStringList& ids, const QStringList& cells) {
-                for (const QString& id : ids)
+                for (const QString& id : ids) {
                     executeOn(dm.ADOQuery10, SqlText("update t_js set rnrs='") + seats(cells) + "' where jsid='" + id + "'");
+                    if (!rows(cells).isEmpty())
+                        executeOn(dm.ADOQuery10, SqlText("update t_js set ps='") + rows(cells) + "',ls='" + columns(cells)
+                                                     + "' where jsid='" + id + "'");
+                }
             },
-            [&](const QStringList& cells) { addRoom(dm, cells[0], seats(cells)); });
+            [&](const QStringList& cells) { addRoom(dm, cells[0], seats(cells), rows(cells), columns(cells)); });
         return true;
     });
     return result;

@@ -26,6 +26,12 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     Edit1 = named(new QLineEdit(GroupBox1), "Edit1");
     Label2 = named(new QLabel(QStringLiteral("容纳人数："), GroupBox1), "Label2");
     Edit2 = named(new QLineEdit(GroupBox1), "Edit2");
+    rowsLabel = named(new QLabel(QStringLiteral("排数："), GroupBox1), "rowsLabel");
+    rowsEdit = named(new QLineEdit(GroupBox1), "rowsEdit");
+    columnsLabel = named(new QLabel(QStringLiteral("列数："), GroupBox1), "columnsLabel");
+    columnsEdit = named(new QLineEdit(GroupBox1), "columnsEdit");
+    rowsEdit->setPlaceholderText(QStringLiteral("可不填"));
+    columnsEdit->setPlaceholderText(QStringLiteral("可不填"));
     Button1 = named(new QPushButton(QStringLiteral("增加"), GroupBox1), "Button1");
     GroupBox2 = named(new QGroupBox(QStringLiteral("删除教室"), this), "GroupBox2");
     Label3 = named(new QLabel(QStringLiteral("教室："), GroupBox2), "Label3");
@@ -43,7 +49,11 @@ TForm5::TForm5(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     add->addWidget(Edit1, 0, 1);
     add->addWidget(Label2, 1, 0);
     add->addWidget(Edit2, 1, 1);
-    add->addWidget(Button1, 2, 1, Qt::AlignRight);
+    add->addWidget(rowsLabel, 2, 0);
+    add->addWidget(rowsEdit, 2, 1);
+    add->addWidget(columnsLabel, 3, 0);
+    add->addWidget(columnsEdit, 3, 1);
+    add->addWidget(Button1, 4, 1, Qt::AlignRight);
     auto* remove = new QGridLayout(GroupBox2);
     remove->addWidget(Label3, 0, 0);
     remove->addWidget(Edit3, 0, 1);
@@ -76,6 +86,8 @@ void TForm5::FormShow()
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
+    rowsEdit->clear();
+    columnsEdit->clear();
     openRoomList();
 }
 
@@ -100,11 +112,18 @@ void TForm5::Button1Click()
         dialogs.message(QStringLiteral("容纳人数“%1”不是整数，请用阿拉伯数字填写，如 60。").arg(capacity));
         return;
     }
-    addRoom(dm, Edit1->text(), Edit2->text());
+    const QString rows = rowsEdit->text().trimmed(), columns = columnsEdit->text().trimmed();
+    if (const QString problem = roomLayoutProblem(rows, columns, capacity); !problem.isEmpty()) {
+        dialogs.message(problem + QStringLiteral("。"));
+        return;
+    }
+    addRoom(dm, Edit1->text(), Edit2->text(), rows, columns);
     openRoomList();
     dialogs.message(QStringLiteral("增加成功"));
     Edit1->clear();
     Edit2->clear();
+    rowsEdit->clear();
+    columnsEdit->clear();
 }
 
 void TForm5::DBGrid1CellClick(const QString& fieldName)

@@ -22,6 +22,11 @@ public:
     QLineEdit* Edit1;
     QLabel* Label2;
     QLineEdit* Edit2;
+    // Rows and columns of seats of the new room, both or neither.
+    QLabel* rowsLabel;
+    QLineEdit* rowsEdit;
+    QLabel* columnsLabel;
+    QLineEdit* columnsEdit;
     QPushButton* Button1;
     QGroupBox* GroupBox2;
     QLabel* Label3;

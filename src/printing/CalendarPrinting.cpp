@@ -1,6 +1,6 @@
 #include "CalendarPrinting.h"
 
-#include "TextMeasure.h"
+#include "PageWriter.h"
 
 #include <QLocale>
 #include <cmath>
@@ -15,35 +15,6 @@ const ReportFont smallFont{family, 7, false};
 
 constexpr double pageWidth = 297, pageHeight = 210, margin = 12;
 constexpr double labelWidth = 30, headHeight = 11, figureHeight = 6.5, barHeight = 2, maxRowHeight = 42;
-
-class PageWriter {
-public:
-    explicit PageWriter(LaidOutPage& page) : page(page) { }
-
-    void text(const QRectF& rect, const QString& s, const ReportFont& font, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
-    {
-        page.texts.append(PlacedText{rect, measure.elide(font, s, rect.width()), font, align});
-    }
-    void rule(double x1, double y1, double x2, double y2, double width = 0.2)
-    {
-        page.rules.append(PlacedRule{QLineF(x1, y1, x2, y2), width});
-    }
-    // Lines of text from the top of the rect, as many as fit.
-    void lines(const QRectF& rect, const QStringList& list, const ReportFont& font)
-    {
-        const double h = measure.lineHeight(font);
-        double y = rect.top();
-        for (const QString& s : list) {
-            if (y + h > rect.bottom() + 0.01)
-                break;
-            text(QRectF(rect.left(), y, rect.width(), h), s, font);
-            y += h;
-        }
-    }
-
-    LaidOutPage& page;
-    TextMeasure measure;
-};
 
 QString dayHeading(const QDate& date)
 {
@@ -68,10 +39,7 @@ void drawPeriods(PageWriter& w, const QRectF& cell, const QList<CalendarPeriod>&
         const QRectF bar(part.left() + 1.2, part.bottom() - barHeight - 0.8, part.width() - 2.4, barHeight);
         if (p.rooms > 0) {
             w.page.shades.append(QRectF(bar.topLeft(), QSizeF(bar.width() * std::min(p.fullness(), 1.0), bar.height())));
-            w.rule(bar.left(), bar.top(), bar.right(), bar.top(), 0.1);
-            w.rule(bar.left(), bar.bottom(), bar.right(), bar.bottom(), 0.1);
-            w.rule(bar.left(), bar.top(), bar.left(), bar.bottom(), 0.1);
-            w.rule(bar.right(), bar.top(), bar.right(), bar.bottom(), 0.1);
+            w.box(bar, 0.1);
         }
     }
 }

@@ -12,6 +12,7 @@
 #include "Unit5.h"
 #include "InvigilationWindow.h"
 #include "CalendarWindow.h"
+#include "SeatingWindow.h"
 #include "GuideWindow.h"
 #include "Unit6.h"
 #include "Unit7.h"
@@ -66,6 +67,7 @@ TForm3::TForm3(Windows& windows)
     N16 = item(N6, "N16", QStringLiteral("4.考场拆分"), &TForm3::N16Click);
     N13 = item(N6, "N13", QStringLiteral("5.指定时间"), &TForm3::N13Click);
     invigilationItem = item(N6, "invigilationItem", QStringLiteral("6.监考安排"), &TForm3::invigilationItemClick);
+    seatingItem = item(N6, "seatingItem", QStringLiteral("7.考场座位与材料"), &TForm3::seatingItemClick);
     calendarItem = item(N6, "calendarItem", QStringLiteral("考试日历"), &TForm3::calendarItemClick);
     N2 = menu(bar, "N2", QStringLiteral("查询"));
     N8 = item(N2, "N8", QStringLiteral("名单查询修改"), &TForm3::N8Click);
@@ -108,6 +110,7 @@ void TForm3::N3Click() { windows.Form4->exec(); }
 void TForm3::N16Click() { windows.Form14->exec(); }
 void TForm3::N13Click() { windows.Form6->exec(); }
 void TForm3::invigilationItemClick() { windows.invigilationWindow->exec(); }
+void TForm3::seatingItemClick() { windows.seatingWindow->exec(); }
 void TForm3::calendarItemClick() { windows.calendarWindow->exec(); }
 void TForm3::N8Click() { windows.Form1->exec(); }
 void TForm3::N9Click() { windows.Form9->exec(); }

@@ -28,6 +28,7 @@ public:
     QAction* N16;
     QAction* N13;
     QAction* invigilationItem;
+    QAction* seatingItem;
     QAction* calendarItem;
     QMenu* N2;
     QAction* N8;
@@ -52,6 +53,7 @@ public:
     void N16Click();
     void N13Click();
     void invigilationItemClick();
+    void seatingItemClick();
     void calendarItemClick();
     void N8Click();
     void N9Click();

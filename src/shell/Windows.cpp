@@ -17,6 +17,7 @@
 #include "RestoreWindow.h"
 #include "InvigilationWindow.h"
 #include "CalendarWindow.h"
+#include "SeatingWindow.h"
 #include "GuideWindow.h"
 #include "SpreadTimesDialog.h"
 
@@ -82,6 +83,7 @@ void Windows::createRest()
     calendarWindow = std::make_unique<CalendarWindow>(dm, dialogs, [form4 = Form4.get()](const QString& period) {
         form4->execOnPeriod(period);
     });
+    seatingWindow = std::make_unique<SeatingWindow>(dm, dialogs);
     guideWindow = std::make_unique<GuideWindow>(dialogs);
 
     // F1 opens the guide from every working window too: the main menu's

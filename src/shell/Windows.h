@@ -21,6 +21,7 @@ class TForm16;
 class RestoreWindow;
 class InvigilationWindow;
 class CalendarWindow;
+class SeatingWindow;
 class GuideWindow;
 
 // Every window of the program, each created once in a fixed order and kept
@@ -62,6 +63,8 @@ public:
     std::unique_ptr<InvigilationWindow> invigilationWindow;
     // "考试日历", after the invigilation window.
     std::unique_ptr<CalendarWindow> calendarWindow;
+    // "考场座位与材料", after the calendar.
+    std::unique_ptr<SeatingWindow> seatingWindow;
     // "使用说明", last.
     std::unique_ptr<GuideWindow> guideWindow;
 

@@ -35,6 +35,40 @@ CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
 CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
 )";
 
+// Version 3 adds the rooms' rows and columns of seats and the seat numbers,
+// as data/schema.sql has them.
+constexpr const char* seatTables = R"(
+ALTER TABLE t_js ADD COLUMN ps INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE t_js ADD COLUMN ls INTEGER NOT NULL DEFAULT 0;
+CREATE TABLE t_zw (
+  rid  INTEGER PRIMARY KEY,                      -- roster row
+  cc   TEXT NOT NULL DEFAULT '' COLLATE NOCASE,  -- exam period
+  jsid INTEGER NOT NULL DEFAULT 0,               -- room
+  zwh  INTEGER NOT NULL DEFAULT 0,               -- seat number, 1.. in the room
+  pai  INTEGER NOT NULL DEFAULT 0,               -- its row, 1 in front
+  lie  INTEGER NOT NULL DEFAULT 0                -- its column, 1 on the left seen from the front
+) STRICT;
+CREATE INDEX t_zw_room ON t_zw(jsid, cc);
+CREATE TRIGGER t_zw_placement_moved AFTER UPDATE OF cc, jsid, sjxh ON t_kscs
+WHEN OLD.cc IS NOT NEW.cc OR OLD.jsid IS NOT NEW.jsid OR OLD.sjxh IS NOT NEW.sjxh
+BEGIN
+  DELETE FROM t_zw WHERE rid IN (SELECT rid FROM t_bjgmd WHERE sjxh = OLD.sjxh OR sjxh = NEW.sjxh);
+END;
+CREATE TRIGGER t_zw_placement_gone AFTER DELETE ON t_kscs
+BEGIN
+  DELETE FROM t_zw WHERE rid IN (SELECT rid FROM t_bjgmd WHERE sjxh = OLD.sjxh);
+END;
+CREATE TRIGGER t_zw_paper_changed AFTER UPDATE OF sjxh ON t_bjgmd
+WHEN OLD.sjxh IS NOT NEW.sjxh
+BEGIN
+  DELETE FROM t_zw WHERE rid = NEW.rid;
+END;
+CREATE TRIGGER t_zw_row_gone AFTER DELETE ON t_bjgmd
+BEGIN
+  DELETE FROM t_zw WHERE rid = OLD.rid;
+END;
+)";
+
 // The steps from one layout of data/schema.sql to the next, in order: each
 // turns a file of the version before it into one of its own version, as
 // data/schema.sql makes it. A file older than version 1 is rebuilt from the
@@ -45,6 +79,7 @@ struct Step {
 };
 constexpr Step steps[] = {
     {2, invigilatorTables},
+    {3, seatTables},
 };
 
 // The version that data/schema.sql sets.

@@ -30,6 +30,9 @@ private Q_SLOTS:
     void deletingARoomInUseUnplacesItsPapers();
     void deleteWithEmptyNameAsksNothing();
     void clickingACellCopiesThatCell();
+    void roomWithRowsAndColumns_data();
+    void roomWithRowsAndColumns();
+    void enterAndEscapeInTheLayoutBoxes();
 
 private:
     void add(const QString& name, const QString& capacity);
@@ -216,6 +219,48 @@ void TestClassrooms::clickingACellCopiesThatCell()
         QTest::mouseClick(f->w.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(f->w.Edit3->text(), QString(expected));
     }
+}
+
+void TestClassrooms::roomWithRowsAndColumns_data()
+{
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("stored"); // the new room, or empty when refused
+    QTest::addColumn<QString>("said");
+    QTest::newRow("neither") << "" << "" << "C303|30|0|0" << "增加成功";
+    QTest::newRow("both") << " 5 " << "8" << "C303|30|5|8" << "增加成功";
+    QTest::newRow("rows only") << "5" << "" << "" << "排数“5”、列数“”须同时填写，且为大于 0 的整数。";
+    QTest::newRow("too few seats") << "4" << "7" << "" << "排数×列数（28）少于容纳人数（30）。";
+    QTest::newRow("not a number") << "五" << "8" << "" << "排数“五”、列数“8”须同时填写，且为大于 0 的整数。";
+}
+
+void TestClassrooms::roomWithRowsAndColumns()
+{
+    QFETCH(QString, rows);
+    QFETCH(QString, columns);
+    QFETCH(QString, stored);
+    QFETCH(QString, said);
+    f->w.rowsEdit->setText(rows);
+    f->w.columnsEdit->setText(columns);
+    add("C303", "30");
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{said});
+    QCOMPARE(f->db.rows("select jsm, rnrs, ps, ls from t_js where jsm='C303'"), stored.isEmpty() ? QStringList() : QStringList{stored});
+    // Refused, the boxes keep what was typed; added, they are emptied.
+    QCOMPARE(f->w.rowsEdit->text(), stored.isEmpty() ? rows : QString());
+}
+
+void TestClassrooms::enterAndEscapeInTheLayoutBoxes()
+{
+    for (QLineEdit* box : {f->w.rowsEdit, f->w.columnsEdit}) {
+        box->setText("5");
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(f->w.isVisible());
+    }
+    QCOMPARE(f->dialogs.boxes.size(), 0);
+    QCOMPARE(f->db.scalar("select count(*) from t_js"), QString("2"));
+    QTest::keyClick(f->w.columnsEdit, Qt::Key_Escape);
+    QVERIFY(!f->w.isVisible());
 }
 
 QTEST_MAIN(TestClassrooms)

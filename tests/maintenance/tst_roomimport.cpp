@@ -42,6 +42,7 @@ private Q_SLOTS:
     void errorImportsNothing();
     void realWorkbooks_data();
     void realWorkbooks();
+    void rowsAndColumnsOfSeats();
 
 private:
     void importFile(const QString& path);
@@ -172,6 +173,32 @@ void TestRoomImport::realWorkbooks()
     QCOMPARE(f->dialogs.boxes.size(), 1);
     QCOMPARE(f->dialogs.lastText().split(u'\n'), report.split(u'\n'));
     QCOMPARE(f->db.rows("SELECT quote(jsm), rnrs FROM t_js WHERE jsid > 3 ORDER BY jsid"), added);
+}
+
+// Rows and columns after the capacity: optional, both or neither, seating
+// the capacity; a row without them leaves a room's own as they were.
+void TestRoomImport::rowsAndColumnsOfSeats()
+{
+    f->db.exec("UPDATE t_js SET ps=4, ls=10 WHERE jsm='Z999'");
+    Workbook book;
+    Worksheet& sheet = book.firstSheet();
+    const QList<QStringList> rows{{"教室", "容纳人数", "排数", "列数"}, {"A101", "40", " 5 ", "8"}, {"B202", "30", "", ""},
+                                  {"C303", "30", "5", ""},         {"D404", "30", "4", "6"},    {"E505", "30", "五", "6"},
+                                  {"F606", "48", "6", "8"},        {"Z999", "40", "", ""}};
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            sheet.setCell(r + 1, c + 1, rows[r][c]);
+    const QString path = f->db.folder() + "/layout.xlsx";
+    book.saveAs(path);
+    importFile(path);
+    QCOMPARE(f->dialogs.takeTexts(), QStringList{
+        "导入教室完成：新增 2 间，更新 2 间，跳过 3 行。\n"
+        "第 4 行：C303：排数“5”、列数“”须同时填写，且为大于 0 的整数\n"
+        "第 5 行：D404：排数×列数（24）少于容纳人数（30）\n"
+        "第 6 行：E505：排数“五”、列数“6”须同时填写，且为大于 0 的整数"});
+    QCOMPARE(f->db.rows("SELECT jsm, rnrs, ps, ls, typeof(ps) FROM t_js ORDER BY jsid"),
+             (QStringList{"A101|40|5|8|integer", " e601 |10|0|0|integer", "Z999|40|4|10|integer", "B202|30|0|0|integer",
+                          "F606|48|6|8|integer"}));
 }
 
 QTEST_MAIN(TestRoomImport)

@@ -1,0 +1,137 @@
+#include "rooms/SeatSheets.h"
+
+#include "DataModule.h"
+#include "rooms/Sittings.h"
+
+#include <QHash>
+#include <algorithm>
+#include <map>
+
+namespace {
+
+// Who watches each room at each time, names in list order, once each.
+QHash<QString, QStringList> invigilatorsByRoom(Connection& connection, Sittings& sittings)
+{
+    QHash<QString, QStringList> names;
+    connection.run(SqlText("select t_jkap.cc,t_jkap.jsid,t_jkjs.xm from t_jkap join t_jkjs on t_jkjs.jkid=t_jkap.jkid"
+                           " order by t_jkjs.jkid"),
+                   [&](const QStringList&, const QVariantList& row) {
+                       const QString key = QStringLiteral("%1/%2").arg(sittings.timeOf(row[0].toString().trimmed())).arg(row[1].toInt());
+                       const QString name = row[2].toString().trimmed();
+                       if (!name.isEmpty() && !names[key].contains(name))
+                           names[key].append(name);
+                   });
+    return names;
+}
+
+} // namespace
+
+QList<SeatedRoomSheet> seatedRooms(DataModule& dm, const QString& time)
+{
+    Connection& connection = dm.ADOConnection1;
+    Sittings sittings = readSittings(connection);
+    const QString wanted = time.trimmed().toLower();
+    std::map<std::pair<int, int>, SeatedRoomSheet> rooms;
+    connection.run(SqlText("select t_kscs.cc,t_kscs.jsid,t_js.jsm,t_js.ps,t_js.ls,coalesce(t_zw.zwh,0),coalesce(t_zw.pai,0),"
+                           "coalesce(t_zw.lie,0),t_bjgmd.xh,t_bjgmd.xm,t_bjgmd.kcmc,t_bjgmd.sjxh,t_bjgmd.hbk"
+                           " from t_bjgmd join t_kscs on t_kscs.sjxh=t_bjgmd.sjxh join t_js on t_js.jsid=t_kscs.jsid"
+                           " left join t_zw on t_zw.rid=t_bjgmd.rid and t_zw.cc=t_kscs.cc and t_zw.jsid=t_kscs.jsid"),
+                   [&](const QStringList&, const QVariantList& row) {
+                       const int t = sittings.timeOf(row[0].toString().trimmed());
+                       if (!wanted.isEmpty() && sittings.times[t].text.toLower() != wanted)
+                           return;
+                       SeatedRoomSheet& sheet = rooms[{t, row[1].toInt()}];
+                       if (sheet.room.isEmpty()) {
+                           sheet.time = sittings.times[t].text;
+                           sheet.room = row[2].toString().trimmed();
+                           sheet.shape = {row[3].toInt(), row[4].toInt()};
+                       }
+                       const int seat = row[5].toInt();
+                       if (seat <= 0) {
+                           ++sheet.unseated;
+                           return;
+                       }
+                       const SeatPlace place{row[6].toInt(), row[7].toInt()};
+                       sheet.shape.rows = std::max(sheet.shape.rows, place.row);
+                       sheet.shape.columns = std::max(sheet.shape.columns, place.column);
+                       sheet.candidates.push_back({seat, place, row[8].toString().trimmed(), row[9].toString().trimmed(),
+                                                   row[10].toString().trimmed(), row[11].toString().trimmed(),
+                                                   row[12].toString().trimmed()});
+                   });
+    const QHash<QString, QStringList> watching = invigilatorsByRoom(connection, sittings);
+    std::vector<std::pair<int, SeatedRoomSheet>> ordered;
+    for (auto& [key, sheet] : rooms) {
+        std::sort(sheet.candidates.begin(), sheet.candidates.end(),
+                  [](const SeatedCandidate& a, const SeatedCandidate& b) { return a.seat < b.seat; });
+        QHash<QString, int> paperAt;
+        for (const SeatedCandidate& c : sheet.candidates) {
+            auto at = paperAt.find(c.paper);
+            if (at == paperAt.end()) {
+                at = paperAt.insert(c.paper, int(sheet.papers.size()));
+                sheet.papers.append({c.paper, {}, c.seat, c.seat, 0});
+            }
+            RoomPaper& paper = sheet.papers[*at];
+            paper.lastSeat = c.seat;
+            ++paper.candidates;
+            if (!paper.courses.contains(c.course))
+                paper.courses.append(c.course);
+        }
+        sheet.invigilators = watching.value(QStringLiteral("%1/%2").arg(key.first).arg(key.second));
+        ordered.push_back({key.first, std::move(sheet)});
+    }
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : QString::compare(a.second.room, b.second.room, Qt::CaseInsensitive) < 0;
+    });
+    QList<SeatedRoomSheet> out;
+    for (auto& [t, sheet] : ordered)
+        out.append(std::move(sheet));
+    return out;
+}
+
+QList<StudentNotice> studentNotices(DataModule& dm, const QString& time)
+{
+    Connection& connection = dm.ADOConnection1;
+    Sittings sittings = readSittings(connection);
+    const QString wanted = time.trimmed().toLower();
+    struct Row {
+        int time;
+        QString period;
+        StudentPaper paper;
+    };
+    QHash<QString, StudentNotice> students;
+    QHash<QString, std::vector<Row>> rowsOf;
+    QHash<QString, bool> sitsWanted;
+    connection.run(SqlText("select t_bjgmd.xh,t_bjgmd.xm,t_bjgmd.kcmc,t_bjgmd.sjxh,t_kscs.cc,coalesce(t_js.jsm,''),"
+                           "coalesce(t_zw.zwh,0)"
+                           " from t_bjgmd join t_kscs on t_kscs.sjxh=t_bjgmd.sjxh left join t_js on t_js.jsid=t_kscs.jsid"
+                           " left join t_zw on t_zw.rid=t_bjgmd.rid and t_zw.cc=t_kscs.cc and t_zw.jsid=t_kscs.jsid"),
+                   [&](const QStringList&, const QVariantList& row) {
+                       const QString student = row[0].toString().trimmed();
+                       const QString period = row[4].toString().trimmed();
+                       const int t = sittings.timeOf(period);
+                       StudentNotice& notice = students[student];
+                       if (notice.student.isEmpty()) {
+                           notice.student = student;
+                           notice.name = row[1].toString().trimmed();
+                       }
+                       rowsOf[student].push_back({t, period,
+                                                  {row[2].toString().trimmed(), row[3].toString().trimmed(),
+                                                   sittings.times[t].text, row[5].toString().trimmed(), row[6].toInt()}});
+                       if (wanted.isEmpty() || sittings.times[t].text.toLower() == wanted)
+                           sitsWanted[student] = true;
+                   });
+    QStringList order = sitsWanted.keys();
+    std::sort(order.begin(), order.end(), numberBefore);
+    QList<StudentNotice> out;
+    for (const QString& student : order) {
+        StudentNotice notice = students.value(student);
+        std::vector<Row>& rows = rowsOf[student];
+        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+            return a.time != b.time ? a.time < b.time : numberBefore(a.period, b.period);
+        });
+        for (const Row& r : rows)
+            notice.papers.append(r.paper);
+        out.append(std::move(notice));
+    }
+    return out;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ReportLayout.h"
+#include "TextMeasure.h"
+
+// Places text, rules and shades on a laid-out page, in millimetres; text is
+// cut short with "…" where it would not fit its box.
+class PageWriter {
+public:
+    explicit PageWriter(LaidOutPage& page) : page(page) { }
+
+    void text(const QRectF& rect, const QString& s, const ReportFont& font, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+    {
+        page.texts.append(PlacedText{rect, measure.elide(font, s, rect.width()), font, align});
+    }
+    void rule(double x1, double y1, double x2, double y2, double width = 0.2)
+    {
+        page.rules.append(PlacedRule{QLineF(x1, y1, x2, y2), width});
+    }
+    void box(const QRectF& rect, double width = 0.2)
+    {
+        rule(rect.left(), rect.top(), rect.right(), rect.top(), width);
+        rule(rect.left(), rect.bottom(), rect.right(), rect.bottom(), width);
+        rule(rect.left(), rect.top(), rect.left(), rect.bottom(), width);
+        rule(rect.right(), rect.top(), rect.right(), rect.bottom(), width);
+    }
+    // Lines of text from the top of the rect, as many as fit.
+    void lines(const QRectF& rect, const QStringList& list, const ReportFont& font)
+    {
+        const double h = measure.lineHeight(font);
+        double y = rect.top();
+        for (const QString& s : list) {
+            if (y + h > rect.bottom() + 0.01)
+                break;
+            text(QRectF(rect.left(), y, rect.width(), h), s, font);
+            y += h;
+        }
+    }
+
+    LaidOutPage& page;
+    TextMeasure measure;
+};
