@@ -41,6 +41,7 @@ void TForm12::Button1Click()
         {dm.ADOQuery5, "delete * from t_kscs    "},
         {dm.ADOQuery8, "delete from t_jkap"},
         {dm.ADOQuery8, "delete from t_jkjs"},
+        {dm.ADOQuery8, "delete from t_pkyq"},
     };
     for (const auto& step : steps)
         executeOn(step.slot, step.statement);

@@ -13,7 +13,7 @@
 namespace {
 
 // The version that data/schema.sql sets.
-constexpr int currentVersion = 2;
+constexpr int currentVersion = 3;
 
 // Version 2 adds the invigilator tables, as data/schema.sql has them; a
 // version-1 database keeps everything else untouched.
@@ -35,6 +35,22 @@ CREATE TABLE t_jkap (
 CREATE INDEX t_jkap_cc ON t_jkap(cc, jsid);
 CREATE INDEX t_jkap_jkid ON t_jkap(jkid);
 PRAGMA user_version = 2;
+)";
+
+// Version 3 adds the table of the clerk's rules for the exam times.
+const char* ruleTables = R"(
+CREATE TABLE t_pkyq (
+  yqid  INTEGER PRIMARY KEY AUTOINCREMENT,
+  lx    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sjxh  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sjxh1 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  rq    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sj    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sl    INTEGER NOT NULL DEFAULT 0,
+  ts    INTEGER NOT NULL DEFAULT 0,
+  qz    INTEGER NOT NULL DEFAULT 0
+) STRICT;
+PRAGMA user_version = 3;
 )";
 
 // Columns that hold a paper number, in every table that has them.
@@ -250,13 +266,15 @@ QStringList upgradeSchema(QSqlDatabase& database, bool writable)
                                    nullptr, nullptr, nullptr);
         // A file locked by another program fails here too.
         exec(db, QStringLiteral("BEGIN IMMEDIATE"));
-        // A version-1 file only lacks the invigilator tables; older ones are
+        // Versions 1 and 2 only lack tables added since; older files are
         // rebuilt from the schema.
         QStringList notes;
         if (version < 1)
             notes = upgrade(db);
-        else
+        if (version == 1)
             exec(db, QString::fromUtf8(invigilatorTables));
+        if (version >= 1 && version < 3)
+            exec(db, QString::fromUtf8(ruleTables));
         exec(db, QStringLiteral("COMMIT"));
         return notes;
     } catch (...) {

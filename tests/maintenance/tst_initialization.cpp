@@ -23,7 +23,8 @@ void TestInitialization::emptiesTheTermAndKeepsRooms()
     db.exec("INSERT INTO t_kscs VALUES('1','1','1',1); INSERT INTO t_cc VALUES('1','t');"
             "INSERT INTO log(message) VALUES('x'); INSERT INTO t_js(jsm,rnrs) VALUES('A101',60);"
             "INSERT INTO t_print1(xh) VALUES('S1');"
-            "INSERT INTO t_jkjs(xm,zdcs) VALUES('王',3); INSERT INTO t_jkap(cc,jsid,jkid) VALUES('1',1,1);");
+            "INSERT INTO t_jkjs(xm,zdcs) VALUES('王',3); INSERT INTO t_jkap(cc,jsid,jkid) VALUES('1',1,1);"
+            "INSERT INTO t_pkyq(lx,sl) VALUES('每天最多',2);");
     RecordingDialogs dialogs;
     DataModule dm;
     dm.reconfigure();
@@ -41,7 +42,11 @@ void TestInitialization::emptiesTheTermAndKeepsRooms()
     QCOMPARE(db.rows("select (select count(*) from t_cc),(select count(*) from t_bjgmd),(select count(*) from log),"
                      "(select count(*) from t_kscs),(select count(*) from t_js),(select count(*) from t_print1)"),
              QStringList{"0|0|0|0|1|1"});
-    QCOMPARE(db.rows("select (select count(*) from t_jkjs),(select count(*) from t_jkap)"), QStringList{"0|0"});
+    QCOMPARE(db.rows("select (select count(*) from t_jkjs),(select count(*) from t_jkap),(select count(*) from t_pkyq)"),
+             QStringList{"0|0|0"});
+    // The first copy holds the term as it was, rules included.
+    const QString firstCopy = said[0].section(QStringLiteral("备份到："), 1);
+    QCOMPARE(TestDatabase::rowsOf(firstCopy, "select lx, sl from t_pkyq"), QStringList{"每天最多|2"});
     QVERIFY(form.isVisible());
     QCOMPARE(dm.ADOQuery5.SQL.Text(), QString("delete * from t_kscs    "));
 }

@@ -17,7 +17,8 @@ private Q_SLOTS:
     void olderDatabaseKeepsEveryRow();
     void failedUpgradeLeavesTheFileAsItWas();
     void currentDatabaseIsLeftAlone();
-    void versionOneGainsTheInvigilatorTables();
+    void olderVersionGainsItsMissingTables_data();
+    void olderVersionGainsItsMissingTables();
     void lockedUpgradeIsTriedAgain();
     void papersOnlyBlanksTellApartStayApart();
     void extraViewsAndIndexesStayWhereTheyApply();
@@ -61,7 +62,7 @@ void TestSchemaUpgrade::olderDatabaseKeepsEveryRow()
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM hbkap order by xh");
 
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
     QCOMPARE(db.rows("select rid from t_bjgmd order by rid"), keys);
     QCOMPARE(db.rows("select rid, quote(sjxh), xh, quote(xm), quote(kkyx), quote(bz) from t_bjgmd order by rid"),
              (QStringList{"1|'1'|S1|'甲'|''|''", "2|'3'|S2|'乙'|'外语系'|''", "3|''|S3|''|''|''"}));
@@ -105,7 +106,7 @@ void TestSchemaUpgrade::failedUpgradeLeavesTheFileAsItWas()
     db.exec("DROP TABLE upgrading_t_js");
     openOn(dm.ADOQuery21, "select * FROM hbkap");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
 }
 
 void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
@@ -120,21 +121,29 @@ void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
     QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
 }
 
-// A version-1 database gets the invigilator tables exactly as a new one has
-// them, and nothing else of it changes.
-void TestSchemaUpgrade::versionOneGainsTheInvigilatorTables()
+void TestSchemaUpgrade::olderVersionGainsItsMissingTables_data()
 {
+    QTest::addColumn<QString>("older");
+    QTest::newRow("version 1: no invigilators, no rules")
+        << "DROP TABLE t_jkap; DROP TABLE t_jkjs; DROP TABLE t_pkyq; PRAGMA user_version = 1;";
+    QTest::newRow("version 2: no rules") << "DROP TABLE t_pkyq; PRAGMA user_version = 2;";
+}
+
+// A version-1 or -2 database gets the tables it lacks exactly as a new one
+// has them, and nothing else of it changes.
+void TestSchemaUpgrade::olderVersionGainsItsMissingTables()
+{
+    QFETCH(QString, older);
     TestDatabase db;
     const QString fresh = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
-    db.exec("DROP TABLE t_jkap; DROP TABLE t_jkjs; PRAGMA user_version = 1;"
-            "INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',30); DELETE FROM t_js WHERE jsm='B202';");
+    db.exec(older + "INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',30); DELETE FROM t_js WHERE jsm='B202';");
     db.addRoster({" 1|K1|S1|甲|C1|数学|王|数学系||补考"});
     DataModule dm;
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM hbkap");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
     QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), fresh);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
     QCOMPARE(db.rows("select rid, quote(sjxh) from t_bjgmd"), QStringList{"1|' 1'"});
     db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('C303',10)");
     QCOMPARE(db.scalar("select jsid from t_js where jsm='C303'"), QString("3"));
@@ -162,7 +171,7 @@ void TestSchemaUpgrade::lockedUpgradeIsTriedAgain()
     sqlite3_close(other);
     openOn(dm.ADOQuery21, "select rid FROM t_bjgmd");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
 }
 
 // "3" and " 3" were two papers in two periods: neither may take the
@@ -203,7 +212,7 @@ void TestSchemaUpgrade::extraViewsAndIndexesStayWhereTheyApply()
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM mine");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
     QCOMPARE(db.rows("select name from sqlite_master where name in ('mine', 'mine_xm', 'gone', 'gone_lou') order by name"),
              (QStringList{"mine", "mine_xm"}));
     QCOMPARE(heard.size(), 2);
@@ -231,7 +240,7 @@ void TestSchemaUpgrade::columnWithDataIsNeverDropped()
     // Emptied, the column goes and the upgrade is done.
     db.exec("UPDATE t_js SET lou = '  '");
     openOn(dm.ADOQuery21, "select * FROM hbkap");
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
 }
 
 void TestSchemaUpgrade::newerFileIsRefused()
