@@ -8,6 +8,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class ConflictListWindow;
+class RulesWindow;
 class SpreadTimesDialog;
 
 // Exam times of the periods, and each student's exams as a workbook.
@@ -29,12 +31,18 @@ public:
     QPushButton* spreadTimesButton;
     SpreadTimesDialog* spreadTimesDialog;
     QPushButton* studentTimetableButton;
+    QPushButton* rulesButton;
+    RulesWindow* rulesWindow;
+    QPushButton* conflictListButton;
+    ConflictListWindow* conflictListWindow;
 
     void DBGrid1CellClick();
     void Button1Click();
     void Button2Click();
     void spreadTimesClick();
     void studentTimetableClick();
+    void rulesClick();
+    void conflictListClick();
 
 protected:
     void FormShow() override;

@@ -418,10 +418,16 @@ TermRules termRules(const QList<ExamRule>& rules, const TermTimetable& term, con
     TermRules out;
     const QHash<QString, int> vertexOf = vertexOfPaper(term);
     const std::vector<SlotFacts> offered = slotFacts(times);
-    for (const ExamRule& rule : rules)
-        if (!addToSpread(out.spread, rule, term, vertexOf, offered))
-            out.unmeetable.append(QStringLiteral("要求“%1”中的试卷没有排考或已不存在，请先修改或删除这条要求。")
-                                      .arg(ruleText(rule, {})));
+    for (const ExamRule& rule : rules) {
+        if (addToSpread(out.spread, rule, term, vertexOf, offered))
+            continue;
+        QStringList absent;
+        for (const QString& paper : {rule.paper, rule.otherPaper})
+            if (!paper.trimmed().isEmpty() && !vertexOf.contains(compared(paper)))
+                absent.append(paper.trimmed());
+        out.unmeetable.append(QStringLiteral("“%1”要求中的试卷 %2 没有排考或已不存在，请先修改或删除这条要求。")
+                                  .arg(ruleKindName(rule.kind), absent.join(QStringLiteral("、"))));
+    }
     nameUnmeetable(out, term, times, layout);
     return out;
 }
@@ -449,4 +455,21 @@ std::vector<long long> breachesPerRule(const QList<ExamRule>& rules, const TermT
         counts.push_back(ruleBreaches(one, term.enrolments, placement, layout).hard());
     }
     return counts;
+}
+
+std::optional<ExamRule> ruleBrokenByTime(const QList<ExamRule>& rules, const TermTimetable& term, const QString& period,
+                                         const QString& time)
+{
+    const auto found = std::find_if(term.placed.periodNumbers.begin(), term.placed.periodNumbers.end(),
+                                    [&](const QString& number) { return compared(number) == compared(period); });
+    if (found == term.placed.periodNumbers.end())
+        return std::nullopt;
+    QStringList times = term.times;
+    times[int(found - term.placed.periodNumbers.begin())] = time.trimmed();
+    const std::vector<long long> before = breachesPerRule(rules, term, term.placed.current, term.times, term.layout);
+    const std::vector<long long> after = breachesPerRule(rules, term, term.placed.current, times, layoutOfTimes(times));
+    for (int r = 0; r < rules.size(); ++r)
+        if (rules[r].kind != RuleKind::LargeFirst && after[std::size_t(r)] > before[std::size_t(r)])
+            return rules[r];
+    return std::nullopt;
 }

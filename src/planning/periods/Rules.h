@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 class DataModule;
@@ -83,3 +84,8 @@ TermRules termRules(const QList<ExamRule>& rules, const TermTimetable& term, con
 std::vector<long long> breachesPerRule(const QList<ExamRule>& rules, const TermTimetable& term,
                                        const Colouring& placement, const QStringList& times,
                                        const PeriodLayout& layout);
+
+// The first hard rule that giving `period` the exam time `time` (the other
+// periods keeping theirs) breaks more often than now; nullopt when none.
+std::optional<ExamRule> ruleBrokenByTime(const QList<ExamRule>& rules, const TermTimetable& term, const QString& period,
+                                         const QString& time);
