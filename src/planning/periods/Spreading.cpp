@@ -101,7 +101,7 @@ public:
         hot = typical * 0.2;
         cold = typical * 0.0005;
         temperature = hot;
-        hardWeight = std::max(1LL, (long long)std::ceil(typical));
+        hardWeight = std::max(1LL, (long long)std::ceil(typical * hardShare));
     }
 
     void cool(double fraction) { temperature = hot * std::pow(cold / hot, fraction); }
@@ -136,6 +136,9 @@ public:
 
 private:
     static constexpr double exchangeShare = 0.01;
+    // A broken hard rule weighs as much as this many typical worsenings:
+    // enough that a hot search rarely breaks one for a better cost.
+    static constexpr double hardShare = 20;
     // Kempe chains cost a walk through the papers of two periods; a single
     // paper's move costs a look-up, so most moves are single.
     static constexpr double chainShare = 0.2;
