@@ -135,8 +135,10 @@ void fill(QTableWidget* days, QTableWidget* undated, const TermCalendar& c)
     undated->verticalHeader()->hide();
     for (int i = 0; i < c.undated.size(); ++i) {
         const CalendarPeriod& p = c.undated[i];
-        undated->setHorizontalHeaderItem(i, new QTableWidgetItem(p.time.isEmpty() ? QStringLiteral("第%1场").arg(p.period)
-                                                                                 : QStringLiteral("第%1场 %2").arg(p.period, p.time)));
+        auto* title = new QTableWidgetItem(p.time.isEmpty() ? QStringLiteral("第%1场").arg(p.period)
+                                                            : QStringLiteral("第%1场 %2").arg(p.period, p.time));
+        title->setToolTip(p.timeFault);
+        undated->setHorizontalHeaderItem(i, title);
         undated->setItem(0, i, periodItem({p}));
     }
     undated->resizeRowsToContents();

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "Form.h"
 #include "Guard.h"
+#include "time/ExamTime.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -69,6 +71,7 @@ SpreadTimesDialog::SpreadTimesDialog(Dialogs& dialogs, QWidget* parent)
     firstDateEdit->setCalendarPopup(true);
     firstDateEdit->setLocale(QLocale(QLocale::Chinese, QLocale::China)); // 星期一, whatever the system's language
     firstDateEdit->setDisplayFormat(QStringLiteral("yyyy-MM-dd dddd"));
+    firstDateEdit->setDateRange(earliestExamDate(), latestExamDate());
 
     const QStringList weekdays = {"一", "二", "三", "四", "五", "六", "日"};
     const char* boxNames[] = {"skipMondayBox", "skipTuesdayBox", "skipWednesdayBox", "skipThursdayBox",
@@ -86,6 +89,8 @@ SpreadTimesDialog::SpreadTimesDialog(Dialogs& dialogs, QWidget* parent)
 
     skippedDatesEdit = named(new QLineEdit(this), "skippedDatesEdit");
     skippedDatesEdit->setPlaceholderText(QStringLiteral("如 2027-01-15, 2027-01-18（节假日等，可不填）"));
+    // A pasted list of every day off in years is read whole, never cut inside a date.
+    skippedDatesEdit->setMaxLength(std::numeric_limits<int>::max());
 
     sittingsList = named(new QListWidget(this), "sittingsList");
     for (const QString& sitting : defaultSittings)

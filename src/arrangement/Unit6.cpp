@@ -5,6 +5,7 @@
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "Guard.h"
+#include "time/ExamTime.h"
 #include "time/SameTime.h"
 #include "SlotSteps.h"
 #include "periods/SpreadAdoption.h"
@@ -161,7 +162,7 @@ void TForm6::spreadTimesClick()
 
     // Times that all carry dates are the timetable the students have now.
     const bool dated = std::all_of(planned.times.begin(), planned.times.end(),
-                                   [](const QString& time) { return parsePeriodTime(time).has_value(); });
+                                   [](const QString& time) { return readExamTime(time).time.has_value(); });
     const SpreadCounts before = spreadCounts(planned.enrolments, planned.placed.current,
                                              dated ? planned.layout : outcome.periods.layout);
     const SpreadCounts after = spreadCounts(planned.enrolments, outcome.spread, outcome.periods.layout);

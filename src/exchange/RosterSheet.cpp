@@ -1,6 +1,7 @@
 #include "RosterSheet.h"
 
 #include "CellText.h"
+#include "KeyedRows.h"
 #include "SlotSteps.h"
 #include "Workbook.h"
 
@@ -22,19 +23,6 @@ const std::array<RosterColumn, 10> rosterColumns{{
 const ReadBounds rosterBounds{int(rosterColumns.size()), 2, 2, 100000};
 
 const char* const rosterStatement = "select sjxh,kcxh,xh,xm,kcdm,kcmc,skjs,kkyx,bz,hbk from t_bjgmd";
-
-namespace {
-
-QString trimmedCell(const Worksheet& sheet, int row, int column)
-{
-    const QString text = trimBlanks(cellText(sheet.cell(row, column)));
-    // No spreadsheet writes a longer cell; one that long stalls every grid.
-    if (text.size() > maxCellChars)
-        throw WorkbookError(QStringLiteral("第%1行第%2列的内容超过%3个字符。").arg(row).arg(column).arg(maxCellChars));
-    return text;
-}
-
-}  // namespace
 
 int countRosterRows(const Worksheet& sheet)
 {

@@ -25,9 +25,6 @@ extern const char* const rosterStatement;
 // row whose column B is blank; a sheet of more data rows is refused.
 extern const ReadBounds rosterBounds;
 
-// The most characters a spreadsheet cell holds; a longer cell is refused.
-constexpr int maxCellChars = 32767;
-
 // The number of data rows: row 2 downward while column B holds text.
 int countRosterRows(const Worksheet& sheet);
 

@@ -32,43 +32,6 @@ QHash<QString, QStringList> invigilatorsByName(QuerySlot& q)
     return people;
 }
 
-void storeInvigilators(DataModule& dm, const Worksheet& sheet, InvigilatorImport& result)
-{
-    const QHash<QString, QStringList> existing = invigilatorsByName(dm.ADOQuery10);
-    QHash<QString, int> seenAt;
-    for (int row = 2; row <= sheet.lastRow(); ++row) {
-        const QString name = trimmedCell(sheet, row, 1);
-        const QString department = trimmedCell(sheet, row, 2);
-        const QString most = trimmedCell(sheet, row, 3);
-        if (name.isEmpty() && department.isEmpty() && most.isEmpty())
-            continue;
-        if (name.isEmpty()) {
-            result.skipped.append({row, QStringLiteral("姓名为空")});
-            continue;
-        }
-        if (const QString problem = mostDutiesProblem(most); !problem.isEmpty()) {
-            result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
-            continue;
-        }
-        const QString key = nameKey(name);
-        if (seenAt.contains(key)) {
-            result.skipped.append({row, QStringLiteral("%1：与第 %2 行的监考教师重名").arg(name).arg(seenAt.value(key))});
-            continue;
-        }
-        seenAt.insert(key, row);
-        const QString duties = QString::number(most.toInt());
-        if (existing.contains(key)) {
-            for (const QString& id : existing.value(key))
-                executeOn(dm.ADOQuery10, SqlText("update t_jkjs set yx='") + department + "',zdcs='" + duties
-                                             + "' where jkid='" + id + "'");
-            ++result.updated;
-        } else {
-            addInvigilator(dm, name, department, duties, {});
-            ++result.added;
-        }
-    }
-}
-
 } // namespace
 
 void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties,
@@ -80,9 +43,20 @@ void addInvigilator(DataModule& dm, const QString& name, const QString& departme
 
 InvigilatorImport importInvigilators(DataModule& dm, const Worksheet& sheet)
 {
+    // Columns A (name), B (department) and C (most duties).
+    const KeyedSheet invigilatorSheet{3, 3, QStringLiteral("姓名为空"), QStringLiteral("%1：与第 %2 行的监考教师重名"),
+                                      mostDutiesProblem};
     InvigilatorImport result;
     inTransaction(dm.ADOConnection1, [&] {
-        storeInvigilators(dm, sheet, result);
+        const auto duties = [](const QStringList& cells) { return QString::number(cells[2].toInt()); };
+        result = importKeyedRows(
+            sheet, invigilatorSheet, invigilatorsByName(dm.ADOQuery10),
+            [&](const QStringList& ids, const QStringList& cells) {
+                for (const QString& id : ids)
+                    executeOn(dm.ADOQuery10, SqlText("update t_jkjs set yx='") + cells[1] + "',zdcs='" + duties(cells)
+                                                 + "' where jkid='" + id + "'");
+            },
+            [&](const QStringList& cells) { addInvigilator(dm, cells[0], cells[1], duties(cells), {}); });
         return true;
     });
     return result;

@@ -3,14 +3,15 @@
 // The invigilator workbook: header row 1, then one invigilator per row, the
 // name in column A, the department (院系) in B and the most duties in C.
 
-#include "RoomSheet.h"
+#include "KeyedRows.h"
+
+#include <QString>
+
+class DataModule;
+class Worksheet;
 
 // What an import of invigilators did, counted in sheet rows.
-struct InvigilatorImport {
-    int added = 0;
-    int updated = 0;
-    QList<SkippedRoomRow> skipped;
-};
+using InvigilatorImport = SheetImport;
 
 // Adds one invigilator, values trimmed.
 void addInvigilator(DataModule& dm, const QString& name, const QString& department, const QString& mostDuties,

@@ -1,6 +1,6 @@
 #include "RoomSheet.h"
 
-#include "CellText.h"
+#include "Blanks.h"
 #include "DataModule.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
@@ -8,33 +8,6 @@
 
 #include <QHash>
 #include <QRegularExpression>
-
-QString nameKey(const QString& trimmedName)
-{
-    QString key = trimmedName;
-    for (QChar& c : key) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return key;
-}
-
-QString trimmedCell(const Worksheet& sheet, int row, int column)
-{
-    return trimBlanks(cellText(sheet.cell(row, column)));
-}
-
-QString skippedRowsText(const QList<SkippedRoomRow>& skipped)
-{
-    QString text;
-    // A box taller than the screen would hide its own OK button.
-    constexpr int shown = 30;
-    for (qsizetype i = 0; i < std::min<qsizetype>(shown, skipped.size()); ++i)
-        text += QStringLiteral("\n第 %1 行：%2").arg(skipped[i].row).arg(skipped[i].reason);
-    if (skipped.size() > shown)
-        text += QStringLiteral("\n……另有 %1 行被跳过。").arg(skipped.size() - shown);
-    return text;
-}
 
 namespace {
 
@@ -62,41 +35,6 @@ QHash<QString, QStringList> roomsByName(QuerySlot& q)
     return rooms;
 }
 
-void storeRooms(DataModule& dm, const Worksheet& sheet, RoomImport& result)
-{
-    const QHash<QString, QStringList> existing = roomsByName(dm.ADOQuery10);
-    QHash<QString, int> seenAt;
-    for (int row = 2; row <= sheet.lastRow(); ++row) {
-        const QString name = trimmedCell(sheet, row, 1);
-        const QString capacity = trimmedCell(sheet, row, 2);
-        if (name.isEmpty() && capacity.isEmpty())
-            continue;
-        if (name.isEmpty()) {
-            result.skipped.append({row, QStringLiteral("教室名称为空")});
-            continue;
-        }
-        if (const QString problem = capacityProblem(capacity); !problem.isEmpty()) {
-            result.skipped.append({row, QStringLiteral("%1：%2").arg(name, problem)});
-            continue;
-        }
-        const QString key = nameKey(name);
-        if (seenAt.contains(key)) {
-            result.skipped.append({row, QStringLiteral("%1：与第 %2 行的教室重名").arg(name).arg(seenAt.value(key))});
-            continue;
-        }
-        seenAt.insert(key, row);
-        const QString seats = QString::number(capacity.toInt());
-        if (existing.contains(key)) {
-            for (const QString& id : existing.value(key))
-                executeOn(dm.ADOQuery10, SqlText("update t_js set rnrs='") + seats + "' where jsid='" + id + "'");
-            ++result.updated;
-        } else {
-            addRoom(dm, name, seats);
-            ++result.added;
-        }
-    }
-}
-
 } // namespace
 
 void addRoom(DataModule& dm, const QString& name, const QString& capacity)
@@ -106,9 +44,19 @@ void addRoom(DataModule& dm, const QString& name, const QString& capacity)
 
 RoomImport importRooms(DataModule& dm, const Worksheet& sheet)
 {
+    // Columns A (name) and B (capacity).
+    const KeyedSheet roomSheet{2, 2, QStringLiteral("教室名称为空"), QStringLiteral("%1：与第 %2 行的教室重名"),
+                               capacityProblem};
     RoomImport result;
     inTransaction(dm.ADOConnection1, [&] {
-        storeRooms(dm, sheet, result);
+        const auto seats = [](const QStringList& cells) { return QString::number(cells[1].toInt()); };
+        result = importKeyedRows(
+            sheet, roomSheet, roomsByName(dm.ADOQuery10),
+            [&](const QStringList& ids, const QStringList& cells) {
+                for (const QString& id : ids)
+                    executeOn(dm.ADOQuery10, SqlText("update t_js set rnrs='") + seats(cells) + "' where jsid='" + id + "'");
+            },
+            [&](const QStringList& cells) { addRoom(dm, cells[0], seats(cells)); });
         return true;
     });
     return result;

@@ -3,33 +3,15 @@
 // The room workbook: header row 1, then one room per row, its name in
 // column A and its capacity in column B.
 
-#include <QList>
+#include "KeyedRows.h"
+
 #include <QString>
 
 class DataModule;
 class Worksheet;
 
-struct SkippedRoomRow {
-    int row = 0;    // the sheet row
-    QString reason;
-};
-
-// Names compare as the database compares them: blanks around do not count
-// (the name is passed trimmed), and letters A to Z without regard to case.
-QString nameKey(const QString& trimmedName);
-
-// A cell's text with the blanks around removed.
-QString trimmedCell(const Worksheet& sheet, int row, int column);
-
-// The skipped rows, one line each ("\n第 N 行：reason"), the first 30 only.
-QString skippedRowsText(const QList<SkippedRoomRow>& skipped);
-
 // What an import of rooms did, counted in sheet rows.
-struct RoomImport {
-    int added = 0;
-    int updated = 0;
-    QList<SkippedRoomRow> skipped;
-};
+using RoomImport = SheetImport;
 
 // Adds one room with the insert the classroom window gives; values go in as
 // they are passed.

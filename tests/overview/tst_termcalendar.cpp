@@ -88,39 +88,10 @@ class TestTermCalendar : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void timeTexts_data();
-    void timeTexts();
     void emptyStates();
     void cellsOfATerm();
     void dayFiguresOfADrawnTerm();
 };
-
-void TestTermCalendar::timeTexts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("sitting");
-    QTest::newRow("offered") << "2027-01-11 星期一 08:00-10:00" << "2027-01-11" << "08:00-10:00";
-    QTest::newRow("typed") << " 2027/1/12 下午 " << "2027-01-12" << "下午";
-    QTest::newRow("dots, 周") << "2027.1.13 周三 14:00" << "2027-01-13" << "14:00";
-    QTest::newRow("date alone") << "2027-01-14" << "2027-01-14" << "";
-    QTest::newRow("no date") << "第一周 上午" << "" << "";
-    QTest::newRow("no such day") << "2027-02-30 08:00" << "" << "";
-    QTest::newRow("empty") << "" << "" << "";
-}
-
-void TestTermCalendar::timeTexts()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, date);
-    QFETCH(QString, sitting);
-    const auto t = datedTime(text);
-    QCOMPARE(t.has_value(), !date.isEmpty());
-    if (t) {
-        QCOMPARE(t->date.toString(Qt::ISODate), date);
-        QCOMPARE(t->sitting, sitting);
-    }
-}
 
 void TestTermCalendar::emptyStates()
 {

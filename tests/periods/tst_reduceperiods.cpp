@@ -1,25 +1,19 @@
 // "减少场次" in the scheduling window: when it is offered, declining and
 // stopping (the tables stay as they were, checked raw), and a reduced term
 // that then gets rooms and times, prints and exports on its new periods.
-#include "CellText.h"
 #include "DataModule.h"
-#include "PdfText.h"
 #include "RecordingDialogs.h"
+#include "TermGoesOn.h"
 #include "Rosters.h"
 #include "StatusProgress.h"
 #include "Unit2.h"
-#include "Unit4.h"
 #include "Unit6.h"
-#include "Unit8.h"
-#include "Unit9.h"
 #include "UserActions.h"
 #include "WindowFixture.h"
-#include "Workbook.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <limits>
 
@@ -192,21 +186,9 @@ void TestReducePeriods::theReducedTermGoesOn()
     f.w.Button2->click();
 
     // Rooms: every paper without one gets A101 or C303, period by period.
-    TForm4 roomWindow(f.dm, f.dialogs);
-    roomWindow.show();
-    QCOMPARE(entries(roomWindow.ComboBox1), (QStringList{"1", "2", "3"}));
-    for (const QString& period : entries(roomWindow.ComboBox1)) {
-        if (!roomWindow.ComboBox1->isEnabled())
-            roomWindow.Button3->click();
-        pick(roomWindow.ComboBox1, period);
-        for (const QString& paper : f.db.rows("select sjxh from t_kscs where jsid=0 and cc='" + period + "'")) {
-            clickRowShowing(roomWindow.DBGrid1, 0, paper);
-            pick(roomWindow.ComboBox2, paper.startsWith('C') ? "C303" : "A101");
-            roomWindow.Button1->click();
-        }
-    }
-    roomWindow.Button2->click();
-    QCOMPARE(f.db.scalar("select count(*) from t_kscs where jsid=0"), QString("0"));
+    giveRoomsByHand(f.db, f.dm, f.dialogs);
+    if (QTest::currentTestFailed())
+        return;
 
     // Times for the three new periods.
     TForm6 timeWindow(f.dm, f.dialogs);
@@ -218,40 +200,7 @@ void TestReducePeriods::theReducedTermGoesOn()
     }
     timeWindow.Button2->click();
     f.dialogs.takeTexts();
-    QCOMPARE(f.db.scalar("select count(*) from hbkap where coalesce(kssj,'')='' or coalesce(jsm,'')=''"), QString("0"));
-
-    // The room list of A1's time and room prints A1's candidates.
-    const QString a1Time = f.db.scalar("select kssj from hbkap where sjxh='A1' limit 1");
-    TForm9 printing(f.dm, f.dialogs);
-    printing.show();
-    printing.ComboBox1->setCurrentIndex(printing.ComboBox1->findText(a1Time));
-    printing.ComboBox2->setCurrentIndex(printing.ComboBox2->findText("A101"));
-    QTemporaryDir out;
-    printing.presetOutput = toPdf(out.filePath("A101.pdf"));
-    printing.Button1->click();
-    QCOMPARE(f.dialogs.takeTexts(), QStringList());
-    const QString printed = compact(pdfPages(printing.presetOutput->pdfPath).join(""));
-    const QStringList seated = f.db.rows("select xh from hbkap where kssj='" + a1Time + "' and jsm='A101'");
-    QVERIFY(seated.contains("F0"));
-    for (const QString& student : seated)
-        QVERIFY2(printed.contains(student), qPrintable(student));
-
-    // The export carries the new periods and their times.
-    TForm8 spreadsheet(f.dialogs);
-    spreadsheet.show();
-    const QString file = f.db.folder() + "/排考结果.xlsx";
-    f.dialogs.saveAnswers = {file};
-    spreadsheet.Button2->click();
-    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功!"});
-    const Workbook book = Workbook::open(file);
-    const Worksheet& sheet = book.firstSheet();
-    QStringList exported;
-    for (int r = 2; r <= sheet.lastRow(); ++r)
-        exported.append(cellText(sheet.cell(r, 1)) + "|" + cellText(sheet.cell(r, 11)) + "|" + cellText(sheet.cell(r, 12)));
-    exported.sort();
-    QStringList expected = f.db.rows("select xh, kssj, cc from hbkap");
-    expected.sort();
-    QCOMPARE(exported, expected);
+    printAndExportOnTheNewPeriods(f.db, f.dm, f.dialogs);
 }
 
 QTEST_MAIN(TestReducePeriods)

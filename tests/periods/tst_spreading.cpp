@@ -77,8 +77,8 @@ private slots:
     void searchKeepsClashFreeAndWithinCapacity_data();
     void searchKeepsClashFreeAndWithinCapacity();
     void torontoSetStaysClashFreeAndImproves();
+    void movedStateMatchesOneBuiltAfresh_data();
     void movedStateMatchesOneBuiltAfresh();
-    void timeTextRoundTrip();
 };
 
 void TestSpreading::costAndCountsByHand()
@@ -160,15 +160,29 @@ void TestSpreading::torontoSetStaysClashFreeAndImproves()
     QVERIFY(cost < proximityCost(enrolments, start, layout));
 }
 
+void TestSpreading::movedStateMatchesOneBuiltAfresh_data()
+{
+    QTest::addColumn<int>("sharing");
+    QTest::newRow("a period per position") << 1;
+    // Periods given one time lie at one position.
+    QTest::newRow("two periods at one position") << 2;
+    QTest::newRow("three periods at one position") << 3;
+}
+
 void TestSpreading::movedStateMatchesOneBuiltAfresh()
 {
     // Moves of every kind, worse ones too, with a night in the layout; the
     // penalties, neighbour counts, loads and cost kept move by move must
     // equal those of a state built from the final placement.
+    QFETCH(int, sharing);
     const Enrolments enrolments = drawnRoster(40, 80, 3);
     const Colouring start = dsaturColouring(conflictGraphOf(enrolments));
     const int periods = colourCount(start) + 3;
-    const PeriodLayout layout = dailyLayout(periods, 3);
+    PeriodLayout layout = dailyLayout(periods, 3);
+    for (int p = 1; p < sharing; ++p) {
+        layout.position[std::size_t(p)] = layout.position[0];
+        layout.day[std::size_t(p)] = layout.day[0];
+    }
     const WeightedGraph graph(enrolments);
     SpreadState state(graph, start, layout);
     std::mt19937 random(11);
@@ -198,18 +212,6 @@ void TestSpreading::movedStateMatchesOneBuiltAfresh()
             QCOMPARE(state.meetsNobodyIn(paper, p), fresh.meetsNobodyIn(paper, p));
         }
     }
-}
-
-void TestSpreading::timeTextRoundTrip()
-{
-    const QString text = periodTimeText(QDate(2027, 1, 11), QStringLiteral("08:00-10:00"));
-    QCOMPARE(text, QStringLiteral("2027-01-11 星期一 08:00-10:00"));
-    const std::optional<PeriodTime> parsed = parsePeriodTime(text);
-    QVERIFY(parsed);
-    QCOMPARE(parsed->date, QDate(2027, 1, 11));
-    QCOMPARE(parsed->sitting, QStringLiteral("08:00-10:00"));
-    QVERIFY(!parsePeriodTime(QStringLiteral("2027-01-11 星期二 08:00-10:00")));
-    QVERIFY(!parsePeriodTime(QStringLiteral("一月十一日上午")));
 }
 
 QTEST_GUILESS_MAIN(TestSpreading)

@@ -3,20 +3,15 @@
 // declining and stopping (the tables stay byte for byte), and an adopted
 // spread that then gets rooms, prints one time and exports on its new
 // periods and times. Clashes and loads are checked with this test's own SQL.
-#include "CellText.h"
 #include "DataModule.h"
-#include "PdfText.h"
 #include "RecordingDialogs.h"
+#include "TermGoesOn.h"
 #include "Rosters.h"
 #include "periods/Scheduling.h"
 #include "SpreadTimesDialog.h"
-#include "Unit4.h"
 #include "Unit6.h"
-#include "Unit8.h"
-#include "Unit9.h"
 #include "UserActions.h"
 #include "WindowFixture.h"
-#include "Workbook.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,7 +21,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTimer>
 
 namespace {
@@ -118,8 +112,10 @@ private Q_SLOTS:
     void aClashNowIsNamedBeforeAnything();
     void badInputIsRefused_data();
     void badInputIsRefused();
+    void datesStayWithinATerm();
     void enterAndEscInEveryBox();
     void decliningChangesNothing();
+    void beforeFiguresReadTheTimesAsSpelled();
     void stoppingKeepsTheBestSoFar_data();
     void stoppingKeepsTheBestSoFar();
     void theAdoptedTermGoesOn();
@@ -198,7 +194,16 @@ void TestSpreadTimes::badInputIsRefused_data()
     QTest::newRow("an empty sitting") << QStringList{"08:00-10:00", "  "} << QList<int>() << "" << 4
                                       << "第 2 个场次时间是空的，请填写（如 08:00-10:00）或删除它。";
     QTest::newRow("a sitting twice") << QStringList{"08:00-10:00", " 08:00-10:00"} << QList<int>() << "" << 4
-                                     << "场次时间“08:00-10:00”重复了，请修改或删除其中一个。";
+                                     << "场次时间“08:00-10:00”和“08:00-10:00”是同一个时间，请修改或删除其中一个。";
+    QTest::newRow("one sitting spelled twice") << QStringList{"08:00-10:00", "10:30-12:30", "8:00 - 10:00"} << QList<int>()
+                                               << "" << 4 << "场次时间“08:00-10:00”和“8:00 - 10:00”是同一个时间，请修改或删除其中一个。";
+    QTest::newRow("full-width colon") << QStringList{"08：00-10：00", "08:00-10:00"} << QList<int>() << "" << 4
+                                      << "场次时间“08：00-10：00”和“08:00-10:00”是同一个时间，请修改或删除其中一个。";
+    QTest::newRow("overlapping sittings")
+        << QStringList{"08:00-10:00", "09:00-11:00"} << QList<int>() << "" << 4
+        << "场次时间“08:00-10:00”和“09:00-11:00”有重叠的时间，同一时间不能考两场，请修改或删除其中一个。";
+    QTest::newRow("an unreadable sitting") << QStringList{"08:00-10:00", "上午"} << QList<int>() << "" << 4
+                                           << "场次时间“上午”无法识别：起止时间应写成 08:00-10:00 这样。";
     QTest::newRow("every weekday left out") << three << QList<int>{1, 2, 3, 4, 5, 6, 7} << "" << 4
                                             << "一周七天都被排除了，没有可以考试的日子。";
     QTest::newRow("a date unread") << three << QList<int>() << "2027-01-15、1月18日" << 4
@@ -232,13 +237,36 @@ void TestSpreadTimes::badInputIsRefused()
     QCOMPARE(f.everything(), before);
 }
 
+void TestSpreadTimes::datesStayWithinATerm()
+{
+    Fixture f;
+    f.withDialog([&](SpreadTimesDialog* d) {
+        QCOMPARE(d->firstDateEdit->minimumDate(), QDate(2000, 1, 1));
+        QCOMPARE(d->firstDateEdit->maximumDate(), QDate(2099, 12, 31));
+        // Every day of 10,000 from the first date is off, pasted as one text
+        // of over 100,000 characters: read whole, the exams come after it.
+        fillIn(d);
+        QStringList days;
+        for (int i = 0; i < 10000; ++i)
+            days.append(QDate(2027, 1, 11).addDays(i).toString(Qt::ISODate));
+        const QString pasted = days.join(QStringLiteral(", "));
+        d->skippedDatesEdit->setText(pasted);
+        QCOMPARE(d->skippedDatesEdit->text(), pasted);
+        d->skipSaturdayBox->setChecked(false);
+        d->skipSundayBox->setChecked(false);
+        QCOMPARE(d->calendarSummaryLabel->text(), QString("共 4 场，每天 3 场，需要 2 天；最后一天考试：2054-05-30 星期六"));
+        d->cancelSpreadButton->click();
+    });
+    QCOMPARE(f.dialogs.takeTexts(), QStringList());
+}
+
 void TestSpreadTimes::enterAndEscInEveryBox()
 {
     Fixture f;
     const QStringList before = f.everything();
     const QStringList boxes = {"firstDateEdit", "skipMondayBox", "skipSaturdayBox", "skipSundayBox", "skippedDatesEdit",
                                "sittingsList", "periodCountBox", "capacityLimitBox", "timeLimitBox"};
-    const QString refused = "场次时间“08:00-10:00”重复了，请修改或删除其中一个。";
+    const QString refused = "场次时间“08:00-10:00”和“08:00-10:00”是同一个时间，请修改或删除其中一个。";
     for (const QString& name : boxes) {
         // Enter starts (here refused, the dialog stays); Esc closes it.
         f.withDialog([&](SpreadTimesDialog* d) {
@@ -297,6 +325,31 @@ void TestSpreadTimes::decliningChangesNothing()
     for (const QString line : {"\n同一天考两场及以上的学生：", "\n同一天考三场及以上的学生：", "\n代价（越小越分散）："})
         QVERIFY2(text.contains(line), qPrintable(line));
     QVERIFY(text.endsWith(resultQuestion));
+    QCOMPARE(f.everything(), before);
+}
+
+void TestSpreadTimes::beforeFiguresReadTheTimesAsSpelled()
+{
+    // The four periods on one Monday, each time spelled its own way: the
+    // figures before are those of that day.
+    Fixture f;
+    const QStringList times = {"2027/1/11 8:00-10:00", "2027-01-11\u300010：30 - 12：30", "2027年1月11日 14:30-16:30",
+                               "2027-01-11 星期一 16:40-18:40"};
+    for (int p = 0; p < times.size(); ++p)
+        f.db.exec(QString("update t_cc set kssj='%1' where cc='%2'").arg(times[p]).arg(p + 1));
+    const QString twoOrMore = f.db.scalar("select count(*) from (select trim(b.xh) from t_bjgmd b join t_kscs k"
+                                          " on k.sjxh = b.sjxh group by trim(b.xh) having count(distinct k.cc) >= 2)");
+    QVERIFY(twoOrMore.toInt() > 0);
+    const QStringList before = f.everything();
+    f.dialogs.confirmAnswers = {false};
+    f.withDialog([](SpreadTimesDialog* d) {
+        fillIn(d);
+        d->startSpreadButton->click();
+    });
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    const QString text = f.dialogs.boxes[0].text;
+    QVERIFY2(text.contains("\n安排前按现有的考试时间计，安排后按新的时间计：\n\n"), qPrintable(text));
+    QVERIFY2(text.contains("\n同一天考两场及以上的学生：" + twoOrMore + " 人 → "), qPrintable(text));
     QCOMPARE(f.everything(), before);
 }
 
@@ -366,57 +419,10 @@ void TestSpreadTimes::theAdoptedTermGoesOn()
     f.w.Button2->click();
 
     // Rooms for every paper without one, period by period.
-    TForm4 roomWindow(f.dm, f.dialogs);
-    roomWindow.show();
-    QCOMPARE(entries(roomWindow.ComboBox1), periods);
-    for (const QString& period : periods) {
-        if (!roomWindow.ComboBox1->isEnabled())
-            roomWindow.Button3->click();
-        pick(roomWindow.ComboBox1, period);
-        for (const QString& paper : f.db.rows("select sjxh from t_kscs where jsid=0 and cc='" + period + "'")) {
-            clickRowShowing(roomWindow.DBGrid1, 0, paper);
-            pick(roomWindow.ComboBox2, paper.startsWith('C') ? "C303" : "A101");
-            roomWindow.Button1->click();
-        }
-    }
-    roomWindow.Button2->click();
-    f.dialogs.takeTexts();
-    QCOMPARE(f.db.scalar("select count(*) from hbkap where coalesce(kssj,'')='' or coalesce(jsm,'')=''"), QString("0"));
-
-    // The room list of A1's time and room prints A1's candidates.
-    const QString a1Time = f.db.scalar("select kssj from hbkap where sjxh='A1' limit 1");
-    const QString a1Room = f.db.scalar("select jsm from hbkap where sjxh='A1' limit 1");
-    TForm9 printing(f.dm, f.dialogs);
-    printing.show();
-    printing.ComboBox1->setCurrentIndex(printing.ComboBox1->findText(a1Time));
-    printing.ComboBox2->setCurrentIndex(printing.ComboBox2->findText(a1Room));
-    QTemporaryDir out;
-    printing.presetOutput = toPdf(out.filePath("a1.pdf"));
-    printing.Button1->click();
-    QCOMPARE(f.dialogs.takeTexts(), QStringList());
-    const QString printed = compact(pdfPages(printing.presetOutput->pdfPath).join(""));
-    QVERIFY(printed.contains(compact(a1Time)));
-    const QStringList seated = f.db.rows("select xh from hbkap where kssj='" + a1Time + "' and jsm='" + a1Room + "'");
-    QVERIFY(seated.contains("F0"));
-    for (const QString& student : seated)
-        QVERIFY2(printed.contains(student), qPrintable(student));
-
-    // The export carries the new periods and their times.
-    TForm8 spreadsheet(f.dialogs);
-    spreadsheet.show();
-    const QString file = f.db.folder() + "/排考结果.xlsx";
-    f.dialogs.saveAnswers = {file};
-    spreadsheet.Button2->click();
-    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功!"});
-    const Workbook book = Workbook::open(file);
-    const Worksheet& sheet = book.firstSheet();
-    QStringList exported;
-    for (int r = 2; r <= sheet.lastRow(); ++r)
-        exported.append(cellText(sheet.cell(r, 1)) + "|" + cellText(sheet.cell(r, 11)) + "|" + cellText(sheet.cell(r, 12)));
-    exported.sort();
-    QStringList expected = f.db.rows("select xh, kssj, cc from hbkap");
-    expected.sort();
-    QCOMPARE(exported, expected);
+    giveRoomsByHand(f.db, f.dm, f.dialogs);
+    if (QTest::currentTestFailed())
+        return;
+    printAndExportOnTheNewPeriods(f.db, f.dm, f.dialogs);
 }
 
 QTEST_MAIN(TestSpreadTimes)

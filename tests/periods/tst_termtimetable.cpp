@@ -3,6 +3,7 @@
 // the search and the code under test.
 #include "DataModule.h"
 #include "time/ExamCalendar.h"
+#include "time/ExamTime.h"
 #include "Rosters.h"
 #include "periods/Scheduling.h"
 #include "periods/SpreadAdoption.h"
@@ -77,10 +78,10 @@ int vertexOf(const TermTimetable& term, const QString& paper)
 
 QStringList dailyTimes(int count, int sittingsPerDay)
 {
-    const QStringList sittings = { "08:00-10:00", "10:30-12:30", "14:30-16:30" };
+    const Sitting sittings[] = { { 8 * 60, 10 * 60 }, { 10 * 60 + 30, 12 * 60 + 30 }, { 14 * 60 + 30, 16 * 60 + 30 } };
     QStringList times;
     for (int p = 0; p < count; ++p)
-        times.append(periodTimeText(QDate(2027, 1, 11).addDays(p / sittingsPerDay), sittings[p % sittingsPerDay]));
+        times.append(ExamTime { QDate(2027, 1, 11).addDays(p / sittingsPerDay), sittings[p % sittingsPerDay] }.text());
     return times;
 }
 
@@ -170,9 +171,9 @@ void TestTermTimetable::calendarGivesTimesInOrder()
     calendar.periods = 5;
     const ExamSlots offered = examSlots(calendar, 5);
     QCOMPARE(offered.fault, QString());
-    QCOMPARE(offered.times, QStringList({"2027-01-12 星期二 8:00-10:00", "2027-01-12 星期二 14:30-16:30",
-                                       "2027-01-13 星期三 8:00-10:00", "2027-01-13 星期三 14:30-16:30",
-                                       "2027-01-14 星期四 8:00-10:00"}));
+    QCOMPARE(offered.times, QStringList({"2027-01-12 星期二 08:00-10:00", "2027-01-12 星期二 14:30-16:30",
+                                       "2027-01-13 星期三 08:00-10:00", "2027-01-13 星期三 14:30-16:30",
+                                       "2027-01-14 星期四 08:00-10:00"}));
     QCOMPARE(offered.days, 3);
     QCOMPARE(offered.lastDate, QDate(2027, 1, 14));
     // The layout the spread works on is the one the written times give back.

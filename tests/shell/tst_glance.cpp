@@ -148,6 +148,9 @@ void TestGlance::termWithoutDates()
         QVERIFY(w.calendarGrid->isHidden());
         QVERIFY(w.missingLabel->text().startsWith(QStringLiteral("场次还没有带日期的考试时间")));
         QCOMPARE(columnTitles(w.undatedGrid), (QStringList{"第1场", "第2场 补考周 上午", "第3场"}));
+        // Why a time lies apart, in the words every reader of a time uses.
+        QCOMPARE(w.undatedGrid->horizontalHeaderItem(1)->toolTip(),
+                 QStringLiteral("考试时间“补考周 上午”无法识别：开头没有日期。请写成 2027-01-11 星期一 08:00-10:00 这样的时间。"));
         QVERIFY(w.undatedGrid->item(0, 2)->text().startsWith(QStringLiteral("第3场　1人\n0间教室\n大学物理")));
         savePicture(p, w, QStringLiteral("calendar-undated.png"));
         const QString pdf = p.db.folder() + QStringLiteral("/undated.pdf");

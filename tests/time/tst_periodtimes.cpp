@@ -88,28 +88,31 @@ void TestPeriodTimes::sameTimeRefusedWhileTheyShareAStudent()
     f.reopen();
     const QStringList before = f.db.rows(timesQuery);
 
+    // A time spelled otherwise that overlaps period 1's is sat at once.
     clickRowShowing(f.w.DBGrid1, 0, "2");
-    typeInto(f.w.Edit1, "2027-01-11 星期一 08:00-10:00 ");
+    typeInto(f.w.Edit1, "2027/1/11\u30009：00 - 11：00 ");
     f.w.Button1->click();
     QCOMPARE(f.dialogs.boxes.size(), 1);
     QCOMPARE(f.dialogs.boxes[0].kind, QString("warning"));
-    QVERIFY2(f.dialogs.boxes[0].text.contains("学号 S1 甲") && f.dialogs.boxes[0].text.contains("高等数学（试卷序号 1）")
+    QVERIFY2(f.dialogs.boxes[0].text.startsWith("第1场已定在这个时间（2027-01-11 星期一 08:00-10:00），第2场")
+                 && f.dialogs.boxes[0].text.contains("学号 S1 甲") && f.dialogs.boxes[0].text.contains("高等数学（试卷序号 1）")
                  && f.dialogs.boxes[0].text.contains("大学英语（试卷序号 2）"),
              qPrintable(f.dialogs.boxes[0].text));
     f.dialogs.boxes.clear();
     QCOMPARE(f.db.rows(timesQuery), before);
-    QCOMPARE(f.w.Edit1->text(), QString("2027-01-11 星期一 08:00-10:00 "));
+    QCOMPARE(f.w.Edit1->text(), QString("2027/1/11\u30009：00 - 11：00 "));
 
     // The window has no default button: Enter neither stores nor exports.
+    // Period 3 shares nobody: its time is stored as typed.
     clickRowShowing(f.w.DBGrid1, 0, "3");
-    typeInto(f.w.Edit1, "2027-01-11 星期一 08:00-10:00");
+    typeInto(f.w.Edit1, "2027-1-11 8:00-10:00");
     QTest::keyClick(f.w.Edit1, Qt::Key_Return);
     QCOMPARE(f.dialogs.takeTexts(), QStringList());
     QCOMPARE(f.db.rows(timesQuery), before);
     f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"修改成功"});
     QCOMPARE(f.db.rows(timesQuery), (QStringList{"1|'2027-01-11 星期一 08:00-10:00'", "2|''",
-                                                 "3|'2027-01-11 星期一 08:00-10:00'"}));
+                                                 "3|'2027-1-11 8:00-10:00'"}));
     QTest::keyClick(f.w.DBGrid1, Qt::Key_Escape);
     QVERIFY(!f.w.isVisible());
 }

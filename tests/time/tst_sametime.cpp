@@ -58,16 +58,39 @@ void TestSameTime::clashOrNot_data()
     QTest::addColumn<QString>("otherPeriod"); // empty: no clash
     QTest::addColumn<QString>("student");
     QTest::addColumn<int>("students");
+    QTest::addColumn<QString>("firstTime"); // period 1's time, when not ' 周一上午 '
+    QTest::addColumn<QString>("addedRow");  // a roster row added first
 
-    QTest::newRow("two shared, the lowest number named") << "2" << "周一上午" << "1" << "S1" << 2;
-    QTest::newRow("times compared trimmed") << "2" << "\u3000周一上午\t" << "1" << "S1" << 2;
-    QTest::newRow("the other's time stored with blanks") << "3" << "周一上午" << "1" << "S2" << 1;
-    QTest::newRow("a course of a paper of two") << "1" << "周二" << "3" << "S2" << 1;
-    QTest::newRow("no shared student") << "4" << "周一上午" << "" << "" << 0;
-    QTest::newRow("two periods at the time, neither shared") << "1" << "周三" << "" << "" << 0;
-    QTest::newRow("its own time again") << "3" << "周二" << "" << "" << 0;
-    QTest::newRow("an empty time") << "2" << "  " << "" << "" << 0;
-    QTest::newRow("another time") << "2" << "周一下午" << "" << "" << 0;
+    QTest::newRow("two shared, the lowest number named") << "2" << "周一上午" << "1" << "S1" << 2 << "" << "";
+    QTest::newRow("times compared trimmed") << "2" << "\u3000周一上午\t" << "1" << "S1" << 2 << "" << "";
+    QTest::newRow("the other's time stored with blanks") << "3" << "周一上午" << "1" << "S2" << 1 << "" << "";
+    QTest::newRow("a course of a paper of two") << "1" << "周二" << "3" << "S2" << 1 << "" << "";
+    QTest::newRow("no shared student") << "4" << "周一上午" << "" << "" << 0 << "" << "";
+    QTest::newRow("two periods at the time, neither shared") << "1" << "周三" << "" << "" << 0 << "" << "";
+    QTest::newRow("its own time again") << "3" << "周二" << "" << "" << 0 << "" << "";
+    QTest::newRow("an empty time") << "2" << "  " << "" << "" << 0 << "" << "";
+    QTest::newRow("another time") << "2" << "周一下午" << "" << "" << 0 << "" << "";
+
+    // Period 1 (S1, S2, S4) at Monday 08:00-10:00, period 2 (S1, S4) given
+    // the same time spelled otherwise, or a time sharing part of it.
+    const QString monday = "2027-01-11 星期一 08:00-10:00";
+    const QStringList spellings = {
+        "2027-01-11  星期一 08:00-10:00",       "2027-01-11\t星期一 08:00-10:00",
+        "2027-01-11\u3000星期一 08:00-10:00",   "2027-01-11\u00a0星期一 08:00-10:00",
+        "２０２７-０１-１１ 星期一 ０８:００-１０:００", "2027-01-11 星期一 08：00-10：00",
+        "2027-1-11 星期一 8:00-10:00",           "2027-01-11 星期一 08:00 - 10:00",
+        "2027/1/11 8:00-10:00",
+    };
+    for (const QString& spelling : spellings)
+        QTest::newRow(qPrintable("spelled " + spelling)) << "2" << spelling << "1" << "S1" << 2 << monday << "";
+    QTest::newRow("overlapping") << "2" << "2027-01-11 星期一 09:00-11:00" << "1" << "S1" << 2 << monday << "";
+    QTest::newRow("within") << "2" << "2027-01-11 星期一 08:30-09:30" << "1" << "S1" << 2 << monday << "";
+    QTest::newRow("right after") << "2" << "2027-01-11 星期一 10:00-12:00" << "" << "" << 0 << monday << "";
+    QTest::newRow("another date") << "2" << "2027-01-12 星期二 08:00-10:00" << "" << "" << 0 << monday << "";
+    // S3 sits paper 4 alone; a roster row of paper 5 with S3 typed with
+    // blanks makes S3 sit both.
+    QTest::newRow("student number with blanks") << "5" << "周三" << "4" << "S3" << 1 << ""
+                                                << "5|K6|\u3000S3 |丙|C6|法语|孙|外语系||补考";
 }
 
 void TestSameTime::clashOrNot()
@@ -77,6 +100,12 @@ void TestSameTime::clashOrNot()
     QFETCH(QString, otherPeriod);
     QFETCH(QString, student);
     QFETCH(int, students);
+    QFETCH(QString, firstTime);
+    QFETCH(QString, addedRow);
+    if (!firstTime.isEmpty())
+        db->exec(QStringLiteral("update t_cc set kssj='%1' where cc='1'").arg(firstTime));
+    if (!addedRow.isEmpty())
+        db->addRoster({addedRow});
 
     const std::optional<SameTimeClash> clash = sameTimeClash(*dm, period, time);
     QCOMPARE(clash.has_value(), !otherPeriod.isEmpty());
@@ -85,6 +114,8 @@ void TestSameTime::clashOrNot()
     QCOMPARE(clash->otherPeriod, otherPeriod);
     QCOMPARE(clash->xh, student);
     QCOMPARE(clash->students, students);
+    // The refusal names the time the other period has, as stored.
+    QCOMPARE(clash->time, db->scalar(QStringLiteral("select trim(kssj) from t_cc where cc='%1'").arg(otherPeriod)));
 }
 
 void TestSameTime::theRefusalNamesStudentAndBothPapers()

@@ -35,8 +35,8 @@ struct StudentTimetable {
     QList<StudentLoad> students; // by student number
 };
 
-// The candidates of every placed paper. A time that carries a date
-// ("2027-01-11 星期一 08:00-10:00") puts its period on that day; a period
-// with any other time, or none, is a day of its own and comes after the
-// dated ones.
+// The candidates of every placed paper, their times as stored. A time that
+// can be read (time/ExamTime.h, however spelled) puts its period on that
+// day and sitting; a period with any other time, or none, is a day of its
+// own and comes after the dated ones.
 StudentTimetable readStudentTimetable(DataModule& dm);

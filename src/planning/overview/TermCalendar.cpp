@@ -1,15 +1,12 @@
 #include "overview/TermCalendar.h"
 
-#include "time/ExamCalendar.h"
-
 #include "DataModule.h"
 #include "SlotSteps.h"
-#include "periods/Spreading.h"
 #include "periods/TermTimetable.h"
+#include "time/ExamTime.h"
 
 #include <QHash>
 #include <QMap>
-#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
@@ -37,21 +34,6 @@ int number(QuerySlot& q, const char* name)
 }
 
 } // namespace
-
-std::optional<DatedTime> datedTime(const QString& text)
-{
-    if (const auto exact = parsePeriodTime(text.trimmed()))
-        return DatedTime{exact->date, exact->sitting};
-    static const QRegularExpression dated(
-        QStringLiteral("^\\s*(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})(?!\\d)\\s*(?:(?:星期|周)[一二三四五六日天])?\\s*(.*)$"));
-    const QRegularExpressionMatch m = dated.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
-    const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-    if (!date.isValid())
-        return std::nullopt;
-    return DatedTime{date, m.captured(4).trimmed()};
-}
 
 QString TermCalendar::missing() const
 {
@@ -122,31 +104,38 @@ TermCalendar readTermCalendar(DataModule& dm)
 
     // Where each period lies: its day and sitting, or apart.
     QMap<QDate, int> dayIndex;
-    QStringList sittings;
-    QHash<QString, DatedTime> when;
-    for (const CalendarPeriod& p : periods) {
-        if (const auto t = datedTime(p.time)) {
+    std::vector<Sitting> sittings;
+    QHash<QString, ExamTime> when;
+    for (CalendarPeriod& p : periods) {
+        const ExamTimeReading reading = readExamTime(p.time);
+        if (const auto& t = reading.time) {
             when.insert(p.period, *t);
             dayIndex.insert(t->date, 0);
-            if (!sittings.contains(t->sitting))
-                sittings.append(t->sitting);
+            sittings.push_back(t->sitting);
+        } else if (!p.time.isEmpty()) {
+            p.timeFault = reading.fault;
         }
     }
-    std::sort(sittings.begin(), sittings.end(), sittingBefore);
+    std::sort(sittings.begin(), sittings.end());
+    sittings.erase(std::unique(sittings.begin(), sittings.end()), sittings.end());
+    const auto sittingIndex = [&sittings](const Sitting& sitting) {
+        return int(std::lower_bound(sittings.begin(), sittings.end(), sitting) - sittings.begin());
+    };
     int next = 0;
     for (auto it = dayIndex.begin(); it != dayIndex.end(); ++it) {
         it.value() = next++;
         calendar.days.append(CalendarDay{it.key()});
     }
-    calendar.sittings = sittings;
-    calendar.cells = QList<QList<QList<CalendarPeriod>>>(sittings.size(), QList<QList<CalendarPeriod>>(calendar.days.size()));
+    for (const Sitting& sitting : sittings)
+        calendar.sittings.append(sitting.text());
+    calendar.cells = QList<QList<QList<CalendarPeriod>>>(qsizetype(sittings.size()), QList<QList<CalendarPeriod>>(calendar.days.size()));
     QList<CalendarPeriod> ordered = periods.values();
     std::sort(ordered.begin(), ordered.end(),
               [](const CalendarPeriod& a, const CalendarPeriod& b) { return periodBefore(a.period, b.period); });
     for (const CalendarPeriod& p : ordered) {
         if (when.contains(p.period)) {
-            const DatedTime& t = when[p.period];
-            calendar.cells[sittings.indexOf(t.sitting)][dayIndex[t.date]].append(p);
+            const ExamTime& t = when[p.period];
+            calendar.cells[sittingIndex(t.sitting)][dayIndex[t.date]].append(p);
         } else {
             calendar.undated.append(p);
         }
@@ -165,7 +154,7 @@ TermCalendar readTermCalendar(DataModule& dm)
     for (int i = 0; i < term.placed.periodNumbers.size(); ++i) {
         const auto t = when.constFind(term.placed.periodNumbers[i].trimmed());
         if (t != when.cend())
-            placeOf[i] = Place{dayIndex[t->date], int(sittings.indexOf(t->sitting))};
+            placeOf[i] = Place{dayIndex[t->date], sittingIndex(t->sitting)};
     }
     for (const std::vector<int>& papers : term.enrolments.students) {
         QHash<int, QSet<int>> sittingsOnDay;

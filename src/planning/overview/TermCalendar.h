@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 class DataModule;
 
@@ -12,6 +11,7 @@ class DataModule;
 struct CalendarPeriod {
     QString period;      // the period number, trimmed
     QString time;        // its exam time text, trimmed
+    QString timeFault;   // why a time given cannot be read, as time/ExamTime.h says it
     QStringList courses; // course names of its papers, larger papers first
     int papers = 0;
     int candidates = 0;  // roster rows of its papers
@@ -30,13 +30,14 @@ struct CalendarDay {
     int twoInARow = 0;  // students with papers in two neighbouring sittings
 };
 
-// The term as a calendar: days across, sittings down. Periods with the same
-// date and sitting share a cell; periods whose time names no date stand
-// apart, by period number.
+// The term as a calendar: days across, sittings down, each period where
+// its time, however spelled, puts it (time/ExamTime.h). Periods with the
+// same date and sitting share a cell; periods whose time cannot be read
+// stand apart, by period number.
 struct TermCalendar {
     int rosterRows = 0;
     QList<CalendarDay> days; // in date order
-    QStringList sittings;    // in order of the time of day
+    QStringList sittings;    // "08:00-10:00", in order of the time of day
     // cells[sitting][day]: the periods held then, in period number order.
     QList<QList<QList<CalendarPeriod>>> cells;
     QList<CalendarPeriod> undated;
@@ -47,16 +48,6 @@ struct TermCalendar {
     // Every period, dated ones first.
     QList<CalendarPeriod> periods() const;
 };
-
-// The date and sitting of an exam time text: the texts "5.指定时间" offers
-// ("2027-01-11 星期一 08:00-10:00") and any text that starts with a date
-// (2027-01-11, 2027/1/11 or 2027.1.11), a weekday word after it dropped;
-// nullopt for a text without a date.
-struct DatedTime {
-    QDate date;
-    QString sitting;
-};
-std::optional<DatedTime> datedTime(const QString& text);
 
 // Reads the calendar through the store (slot ADOQuery22, closed again); who
 // sits what comes from the term's timetable (TermTimetable.h).

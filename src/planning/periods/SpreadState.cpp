@@ -30,10 +30,17 @@ SpreadState::SpreadState(const WeightedGraph& graph, const Colouring& start, con
       load_(periodCount, 0), between(std::size_t(periodCount) * periodCount, 0),
       penalty_(start.size() * periodCount, 0), neighbours_(start.size() * periodCount, 0), inChain(start.size(), 0)
 {
+    // Periods by position, with `proximityReach` empty positions either side.
     const int last = *std::max_element(position.begin(), position.end());
-    periodAt.assign(last + 1 + 2 * proximityReach, -1);
+    firstAt.assign(last + 2 + 2 * proximityReach, 0);
     for (int p = 0; p < periodCount; ++p)
-        periodAt[position[p] + proximityReach] = p;
+        ++firstAt[position[p] + proximityReach + 1];
+    for (std::size_t at = 1; at < firstAt.size(); ++at)
+        firstAt[at] += firstAt[at - 1];
+    periodsAt.resize(periodCount);
+    std::vector<int> filled(firstAt.begin(), firstAt.end() - 1);
+    for (int p = 0; p < periodCount; ++p)
+        periodsAt[filled[position[p] + proximityReach]++] = p;
     for (int v = 0; v < int(placement_.size()); ++v) {
         const int p = placement_[v];
         load_[p] += graph.size[v];
@@ -62,10 +69,9 @@ void SpreadState::addPenalty(int* row, int period, int weighted)
     const int here = position[period] + proximityReach;
     for (int d = 1; d <= proximityReach; ++d) {
         const int change = weighted * proximityWeights[d];
-        if (const int q = periodAt[here - d]; q >= 0)
-            row[q] += change;
-        if (const int q = periodAt[here + d]; q >= 0)
-            row[q] += change;
+        for (const int at : { here - d, here + d })
+            for (int i = firstAt[at]; i < firstAt[at + 1]; ++i)
+                row[periodsAt[i]] += change;
     }
 }
 

@@ -32,6 +32,11 @@ struct WeightedGraph {
 // the others (its penalty) and how many of its neighbours sit there, kept
 // up to date move by move, and the students shared by every two periods
 // (so two periods can exchange places in O(K)).
+//
+// The layout may put several periods at one position (periods sat at one
+// time): they lie zero positions apart and weigh nothing on each other, as
+// proximityCost counts them, so total() always equals the cost of the
+// placement computed afresh. Positions are not negative.
 class SpreadState {
 public:
     SpreadState(const WeightedGraph& graph, const Colouring& start, const PeriodLayout& layout);
@@ -74,7 +79,9 @@ private:
     const WeightedGraph& graph;
     int periodCount;
     std::vector<int> position;
-    std::vector<int> periodAt; // by position + proximityReach: the period there, -1 for none
+    // The periods at position + proximityReach are periodsAt[firstAt[i] .. firstAt[i + 1]).
+    std::vector<int> firstAt;
+    std::vector<int> periodsAt;
     Colouring placement_;
     long long total_ = 0;
     std::vector<long long> load_;

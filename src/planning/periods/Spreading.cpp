@@ -2,8 +2,6 @@
 #include "periods/RuleTracker.h"
 #include "periods/SpreadState.h"
 
-#include <QRegularExpression>
-#include <QStringList>
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -13,10 +11,6 @@
 #include <random>
 
 namespace {
-
-const QStringList weekdayNames = { QStringLiteral("星期一"), QStringLiteral("星期二"), QStringLiteral("星期三"),
-                                   QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
-                                   QStringLiteral("星期日") };
 
 // How far the search has come through its budget: by iterations when they
 // bound it (so a budget gives the same run every time), else by time. With
@@ -210,26 +204,6 @@ private:
 };
 } // namespace
 
-PeriodLayout singleDayLayout(int periods)
-{
-    PeriodLayout layout;
-    for (int p = 0; p < periods; ++p) {
-        layout.position.push_back(p);
-        layout.day.push_back(0);
-    }
-    return layout;
-}
-
-PeriodLayout dailyLayout(int periods, int sittingsPerDay)
-{
-    PeriodLayout layout;
-    for (int p = 0; p < periods; ++p) {
-        layout.position.push_back(p + p / sittingsPerDay);
-        layout.day.push_back(p / sittingsPerDay);
-    }
-    return layout;
-}
-
 double proximityCost(const Enrolments& enrolments, const Colouring& periods, const PeriodLayout& layout)
 {
     if (enrolments.students.empty())
@@ -314,21 +288,4 @@ Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, con
     }
     keepIfBetter();
     return best;
-}
-QString periodTimeText(const QDate& date, const QString& sitting)
-{
-    return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + weekdayNames[date.dayOfWeek() - 1]
-        + QLatin1Char(' ') + sitting.trimmed();
-}
-
-std::optional<PeriodTime> parsePeriodTime(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2}) (星期.) (\\S.*)$"));
-    const QRegularExpressionMatch match = pattern.match(text.trimmed());
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QDate date = QDate::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd"));
-    if (!date.isValid() || weekdayNames[date.dayOfWeek() - 1] != match.captured(2))
-        return std::nullopt;
-    return PeriodTime { date, match.captured(3) };
 }

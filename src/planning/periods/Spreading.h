@@ -1,9 +1,8 @@
 #pragma once
 
 #include "periods/Colouring.h"
+#include "time/PeriodLayout.h"
 
-#include <QDate>
-#include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,20 +16,6 @@ struct Enrolments {
     int papers = 0;
     std::vector<std::vector<int>> students;
 };
-
-// Where the periods lie in time. A period's position orders it in time; a
-// night between two days is one empty position, so the last sitting of one
-// day and the first of the next are two positions apart.
-struct PeriodLayout {
-    std::vector<int> position; // per period 0..K-1
-    std::vector<int> day;      // per period, the day it falls on (0-based)
-};
-
-// K periods on one day without nights (the benchmark's layout).
-PeriodLayout singleDayLayout(int periods);
-
-// K periods, `sittingsPerDay` a day, in time order, a night between days.
-PeriodLayout dailyLayout(int periods, int sittingsPerDay);
 
 // Carter's proximity cost, computed straight from the students: for each
 // student and each pair of their papers s = 1..5 positions apart
@@ -91,14 +76,3 @@ struct SpreadSearch {
 // `start` (which ruleBreaches() then shows breaking them).
 Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, const PeriodLayout& layout,
                        const SpreadSearch& search);
-
-// A period's time text: "2027-01-11 星期一 08:00-10:00".
-QString periodTimeText(const QDate& date, const QString& sitting);
-
-// The date and sitting of a time text written by periodTimeText; nullopt
-// for any other text.
-struct PeriodTime {
-    QDate date;
-    QString sitting;
-};
-std::optional<PeriodTime> parsePeriodTime(const QString& text);

@@ -1,51 +1,10 @@
 #include "periods/TermTimetable.h"
 
 #include "DataModule.h"
-#include "time/ExamCalendar.h"
 #include "rooms/RoomAssignment.h"
 #include "SlotSteps.h"
 
 #include <QHash>
-#include <algorithm>
-#include <map>
-#include <optional>
-
-PeriodLayout layoutOfTimes(const QStringList& times)
-{
-    std::vector<std::optional<PeriodTime>> parsed;
-    std::map<QDate, int> dayRank;
-    QStringList sittings;
-    for (const QString& time : times) {
-        parsed.push_back(parsePeriodTime(time));
-        if (!parsed.back())
-            continue;
-        dayRank.emplace(parsed.back()->date, 0);
-        if (!sittings.contains(parsed.back()->sitting))
-            sittings.append(parsed.back()->sitting);
-    }
-    std::sort(sittings.begin(), sittings.end(), sittingBefore);
-    int rank = 0;
-    for (auto& [date, r] : dayRank)
-        r = rank++;
-
-    // A day is as long as the term's sittings, and one empty position (the
-    // night) parts it from the next.
-    const int dayLength = int(sittings.size()) + 1;
-    PeriodLayout layout;
-    int lonely = 0;
-    for (const std::optional<PeriodTime>& time : parsed) {
-        if (time) {
-            layout.day.push_back(dayRank[time->date]);
-            layout.position.push_back(layout.day.back() * dayLength + int(sittings.indexOf(time->sitting)));
-        } else {
-            // Six positions apart: beyond the reach of the proximity weights.
-            layout.day.push_back(rank + lonely);
-            layout.position.push_back(rank * dayLength + 6 * (lonely + 1));
-            ++lonely;
-        }
-    }
-    return layout;
-}
 
 TermTimetable readTermTimetable(DataModule& dm)
 {

@@ -23,15 +23,6 @@ struct TermTimetable {
 // Reads t_kscs, t_cc, the roster rows of the placed papers and the rooms.
 TermTimetable readTermTimetable(DataModule& dm);
 
-// Where periods with these time texts lie. Times that carry a date
-// ("2027-01-11 星期一 08:00-10:00") lie on their day, days in date order
-// with a night between two of them, the sittings of a day in the order of
-// their start among every sitting text of the term (so a day with an empty
-// sitting keeps its gap). Equal texts lie in one place. A period without
-// such a time lies on a day of its own, far from every other, so it neither
-// weighs in the cost nor crowds a day.
-PeriodLayout layoutOfTimes(const QStringList& times);
-
 // Two papers of one period that share a student now, as "第 1 场的试卷 A1 和 A2",
 // or an empty text. The spread keeps every period free of clashes, so it
 // must start from a placement without any.

@@ -1,41 +1,57 @@
 #include "time/ExamCalendar.h"
 
+#include "time/ExamTime.h"
+
 #include <QRegularExpression>
 #include <QSet>
-#include <QTime>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
-bool sittingBefore(const QString& a, const QString& b)
+namespace {
+
+// The sittings read and in the order they start, or why they cannot be.
+QString readSittings(const QStringList& texts, std::vector<Sitting>& sittings)
 {
-    const auto start = [](const QString& sitting) {
-        const QTime time = QTime::fromString(sitting.section(u'-', 0, 0).trimmed(), QStringLiteral("H:mm"));
-        return time.isValid() ? time.msecsSinceStartOfDay() : 86400000;
-    };
-    const int x = start(a), y = start(b);
-    return x != y ? x < y : a < b;
+    std::vector<std::pair<Sitting, QString>> read; // with the text as typed
+    for (int i = 0; i < texts.size(); ++i) {
+        const QString typed = texts[i].trimmed();
+        if (typed.isEmpty())
+            return QStringLiteral("第 %1 个场次时间是空的，请填写（如 08:00-10:00）或删除它。").arg(i + 1);
+        const SittingReading reading = readSitting(typed);
+        if (!reading.sitting)
+            return reading.fault;
+        for (const auto& [earlier, earlierText] : read) {
+            if (earlier == *reading.sitting)
+                return QStringLiteral("场次时间“%1”和“%2”是同一个时间，请修改或删除其中一个。").arg(earlierText, typed);
+            if (earlier.overlaps(*reading.sitting))
+                return QStringLiteral("场次时间“%1”和“%2”有重叠的时间，同一时间不能考两场，请修改或删除其中一个。")
+                    .arg(earlierText, typed);
+        }
+        read.emplace_back(*reading.sitting, typed);
+    }
+    if (read.empty())
+        return QStringLiteral("请至少设置一个场次时间（如 08:00-10:00）。");
+    for (const auto& [sitting, typed] : read)
+        sittings.push_back(sitting);
+    std::sort(sittings.begin(), sittings.end());
+    return {};
 }
+
+QString dayText(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
 
 ExamSlots examSlots(const ExamCalendar& calendar, int leastPeriods)
 {
     ExamSlots result;
-    QStringList sittings;
-    for (int i = 0; i < calendar.sittings.size(); ++i) {
-        const QString sitting = calendar.sittings[i].trimmed();
-        if (sitting.isEmpty()) {
-            result.fault = QStringLiteral("第 %1 个场次时间是空的，请填写（如 08:00-10:00）或删除它。").arg(i + 1);
-            return result;
-        }
-        if (sittings.contains(sitting)) {
-            result.fault = QStringLiteral("场次时间“%1”重复了，请修改或删除其中一个。").arg(sitting);
-            return result;
-        }
-        sittings.append(sitting);
-    }
-    if (sittings.isEmpty()) {
-        result.fault = QStringLiteral("请至少设置一个场次时间（如 08:00-10:00）。");
+    std::vector<Sitting> sittings;
+    result.fault = readSittings(calendar.sittings, sittings);
+    if (!result.fault.isEmpty())
         return result;
-    }
-    std::sort(sittings.begin(), sittings.end(), sittingBefore);
     if (QSet<int>(calendar.skippedWeekdays.begin(), calendar.skippedWeekdays.end()).size() >= 7) {
         result.fault = QStringLiteral("一周七天都被排除了，没有可以考试的日子。");
         return result;
@@ -44,13 +60,16 @@ ExamSlots examSlots(const ExamCalendar& calendar, int leastPeriods)
         result.fault = QStringLiteral("请选择第一天考试的日期。");
         return result;
     }
+    if (calendar.firstDate < earliestExamDate() || calendar.firstDate > latestExamDate()) {
+        result.fault = QStringLiteral("第一天考试的日期应在 %1 至 %2 之间。")
+                           .arg(dayText(earliestExamDate()), dayText(latestExamDate()));
+        return result;
+    }
 
     static const QRegularExpression separators(QStringLiteral("[\\s,，、;；]+"));
     QSet<QDate> skipped;
     for (const QString& item : calendar.skippedDates.split(separators, Qt::SkipEmptyParts)) {
-        QDate date = QDate::fromString(item, QStringLiteral("yyyy-M-d"));
-        if (!date.isValid())
-            date = QDate::fromString(item, QStringLiteral("yyyy/M/d"));
+        const QDate date = readExamDate(item);
         if (!date.isValid()) {
             result.fault = QStringLiteral("不考试的日期“%1”无法识别，请写成 2027-01-15 这样的日期，多个日期用逗号或空格隔开。").arg(item);
             return result;
@@ -68,12 +87,18 @@ ExamSlots examSlots(const ExamCalendar& calendar, int leastPeriods)
         if (p % perDay == 0) {
             if (p > 0)
                 day = day.addDays(1);
-            while (calendar.skippedWeekdays.contains(day.dayOfWeek()) || skipped.contains(day))
+            while (day <= latestExamDate() && (calendar.skippedWeekdays.contains(day.dayOfWeek()) || skipped.contains(day)))
                 day = day.addDays(1);
+            if (day > latestExamDate()) {
+                result = ExamSlots();
+                result.fault = QStringLiteral("这样排，考试要排到 %1 以后，请减少场次或不考试的日期，或提前第一天考试的日期。")
+                                   .arg(dayText(latestExamDate()));
+                return result;
+            }
             ++result.days;
             result.lastDate = day;
         }
-        result.times.append(periodTimeText(day, sittings[p % perDay]));
+        result.times.append(ExamTime { day, sittings[std::size_t(p % perDay)] }.text());
     }
     result.layout = dailyLayout(calendar.periods, perDay);
     return result;

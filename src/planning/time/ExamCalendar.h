@@ -1,6 +1,6 @@
 #pragma once
 
-#include "periods/Spreading.h"
+#include "time/PeriodLayout.h"
 
 #include <QDate>
 #include <QList>
@@ -27,10 +27,10 @@ struct ExamSlots {
 
 // Lays the periods out day by day from the first date, leaving out the
 // skipped weekdays and dates, the sittings of each day in the order they
-// start. Refused: no sittings, an empty or repeated sitting, every weekday
-// left out, a date that cannot be read, fewer periods than `leastPeriods`.
+// start, each written in one form ("2027-01-11 星期一 08:00-10:00") however
+// the clerk spelled its clock time. Refused, naming what is wrong: no
+// sittings, an empty or unreadable sitting, two sittings at one or
+// overlapping clock times, every weekday left out, a date that cannot be
+// read, a first or last day outside the days a term can use, fewer periods
+// than `leastPeriods`.
 ExamSlots examSlots(const ExamCalendar& calendar, int leastPeriods);
-
-// Sittings in the order they start: "8:00-10:00" before "14:30-16:30";
-// a text that starts with no clock time comes after those that do.
-bool sittingBefore(const QString& a, const QString& b);

@@ -3,6 +3,7 @@
 #include "Blanks.h"
 #include "DataModule.h"
 #include "SlotSteps.h"
+#include "time/ExamTime.h"
 
 #include <QCollator>
 #include <QHash>
@@ -22,21 +23,34 @@ QString SameTimeClash::text() const
 
 namespace {
 
-// Periods other than `period` whose time is `time`, in numeric order.
-QStringList periodsAt(QuerySlot& q, const QString& period, const QString& time)
+// A period sat at the time given.
+struct PeriodAt {
+    QString period;
+    QString time; // as stored, trimmed
+};
+
+// Periods other than `period` whose time meets `time`, in numeric order.
+QList<PeriodAt> periodsAt(QuerySlot& q, const QString& period, const QString& time)
 {
     openOn(q, "select cc,kssj from t_cc");
-    QStringList periods;
+    QList<PeriodAt> periods;
     for (q.First(); !q.Eof(); q.Next()) {
         const QString cc = trimBlanks(q.FieldByName(QStringLiteral("cc")).AsString());
-        if (cc.compare(period, Qt::CaseInsensitive) != 0
-            && trimBlanks(q.FieldByName(QStringLiteral("kssj")).AsString()).compare(time, Qt::CaseInsensitive) == 0)
-            periods.append(cc);
+        const QString kssj = trimBlanks(q.FieldByName(QStringLiteral("kssj")).AsString());
+        if (cc.compare(period, Qt::CaseInsensitive) != 0 && examTimesMeet(kssj, time))
+            periods.append({cc, kssj});
     }
     QCollator numeric;
     numeric.setNumericMode(true);
-    std::sort(periods.begin(), periods.end(), numeric);
+    std::sort(periods.begin(), periods.end(),
+              [&numeric](const PeriodAt& a, const PeriodAt& b) { return numeric.compare(a.period, b.period) < 0; });
     return periods;
+}
+
+// Students are told apart by 学号, trimmed, regardless of case.
+QString studentKey(const QString& xh)
+{
+    return trimBlanks(xh).toCaseFolded();
 }
 
 } // namespace
@@ -49,7 +63,7 @@ std::optional<SameTimeClash> sameTimeClash(DataModule& dm, const QString& period
     if (clash.time.isEmpty() || clash.period.isEmpty())
         return std::nullopt;
     QuerySlot& q = dm.ADOQuery22;
-    const QStringList others = periodsAt(q, clash.period, clash.time);
+    const QList<PeriodAt> others = periodsAt(q, clash.period, clash.time);
     if (others.isEmpty()) {
         q.Close();
         return std::nullopt;
@@ -66,20 +80,21 @@ std::optional<SameTimeClash> sameTimeClash(DataModule& dm, const QString& period
     QHash<QString, Sitting> here;
     openStudentsOf(clash.period);
     for (q.First(); !q.Eof(); q.Next())
-        if (const QString xh = field("xh").toCaseFolded(); !here.contains(xh))
+        if (const QString xh = studentKey(field("xh")); !xh.isEmpty() && !here.contains(xh))
             here.insert(xh, {field("xm"), field("sjxh"), field("kcmc")});
 
-    for (const QString& other : others) {
-        openStudentsOf(other);
+    for (const PeriodAt& other : others) {
+        openStudentsOf(other.period);
         QSet<QString> shared;
         for (q.First(); !q.Eof(); q.Next()) {
-            const QString xh = field("xh").toCaseFolded();
+            const QString xh = studentKey(field("xh"));
             const auto sitting = here.constFind(xh);
             if (sitting == here.cend() || shared.contains(xh))
                 continue;
             if (shared.isEmpty()) {
-                clash.otherPeriod = other;
-                clash.xh = field("xh");
+                clash.otherPeriod = other.period;
+                clash.time = other.time;
+                clash.xh = trimBlanks(field("xh"));
                 clash.xm = sitting->xm;
                 clash.paper = sitting->paper;
                 clash.course = sitting->course;

@@ -5,13 +5,12 @@
 
 class DataModule;
 
-// Periods with one exam time are sat together (the rooms and lists are
-// chosen by the time text), so a student with a paper in each would have
-// two papers at once.
+// Periods whose exam times overlap are sat at once, so a student with a
+// paper in each would have two papers at once.
 struct SameTimeClash {
     QString period;      // the period being given the time
-    QString otherPeriod; // a period that already has it
-    QString time;        // the time, trimmed
+    QString otherPeriod; // a period sat at that time already
+    QString time;        // the other period's time as stored, trimmed
     int students = 0;    // students with a paper in both
     // One of them, with their paper and course in each period.
     QString xh;
@@ -26,8 +25,10 @@ struct SameTimeClash {
 };
 
 // Whether giving `period` the exam time `time` puts a student in two
-// papers at once: times are compared trimmed (as the database compares
-// text, regardless of case), an empty time never clashes. Of several
-// periods with that time the lowest-numbered clashing one is named, and of
-// its shared students the one with the lowest student number.
+// papers at once: any period whose time meets it (examTimesMeet: one date
+// and overlapping clock times, however spelled; an unreadable text only
+// its own text) and that shares a student, told apart by 学号 trimmed and
+// regardless of case. An empty time never clashes. Of several such periods
+// the lowest-numbered clashing one is named, and of its shared students
+// the one with the lowest student number.
 std::optional<SameTimeClash> sameTimeClash(DataModule& dm, const QString& period, const QString& time);
