@@ -275,7 +275,7 @@ void TestRules::rulesAreStoredTrimmedAndBadOnesRefused()
         QString fault;
     } bad[] = {
         {rule(RuleKind::Sitting, "", {}, QDate(2027, 1, 12), "08:00-10:00"), "请填写试卷序号。"},
-        {rule(RuleKind::Sitting, "P1", {}, QDate(2027, 1, 12), "上午"), "场次时间“上午”不是“08:00-10:00”这样的时间。"},
+        {rule(RuleKind::Sitting, "P1", {}, QDate(2027, 1, 12), "上午"), "场次时间“上午”无法识别：起止时间应写成 08:00-10:00 这样。"},
         {rule(RuleKind::Together, "P1", " p1 "), "两份试卷的序号相同，请填写两份不同的试卷。"},
         {rule(RuleKind::Date, "P1"), "请填写日期。"},
         {rule(RuleKind::Length, "P1", {}, {}, {}, 0), "考试时长应在 1 到 1440 分钟之间。"},

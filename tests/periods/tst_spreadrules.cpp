@@ -176,7 +176,7 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
     // "修改" refuses a time that moves P1 off its fixed sitting.
     const QString p1 = f.db.scalar("select cc from t_kscs where sjxh='P1'");
     clickRowShowing(f.w.DBGrid1, 0, p1);
-    f.w.Edit1->setText("2027-01-13 星期三 08:00-10:00");
+    f.w.Edit1->setText("2027-01-14 星期四 08:00-10:00");
     const QStringList before = f.db.rows("select cc, kssj from t_cc order by rowid");
     f.dialogs.takeTexts();
     f.w.Button1->click();

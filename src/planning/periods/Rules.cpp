@@ -2,8 +2,8 @@
 
 #include "DataModule.h"
 #include "SlotSteps.h"
+#include "time/ExamTime.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <map>
 #include <stdexcept>
@@ -48,26 +48,11 @@ QString dateText(const QDate& date)
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-// A clock text as one form, blanks left out: "8:00 - 10:00" and "08:00-10:00" are one sitting.
+// A clock text in the program's form, or the text trimmed when it cannot be read.
 QString sittingKey(const QString& sitting)
 {
-    static const QRegularExpression clock(QStringLiteral("^(\\d{1,2}):(\\d{2})-(\\d{1,2}):(\\d{2})$"));
-    QString text = sitting;
-    text.remove(QRegularExpression(QStringLiteral("\\s")));
-    const QRegularExpressionMatch m = clock.match(text);
-    if (!m.hasMatch())
-        return text;
-    return QStringLiteral("%1:%2-%3:%4").arg(m.captured(1).toInt(), 2, 10, QChar(u'0')).arg(m.captured(2))
-        .arg(m.captured(3).toInt(), 2, 10, QChar(u'0')).arg(m.captured(4));
-}
-
-// A sitting's length in minutes, or -1 when its clock text cannot be read.
-int sittingMinutes(const QString& sitting)
-{
-    const QString key = sittingKey(sitting);
-    const QTime start = QTime::fromString(key.section(u'-', 0, 0), QStringLiteral("HH:mm"));
-    const QTime end = QTime::fromString(key.section(u'-', 1, 1), QStringLiteral("HH:mm"));
-    return start.isValid() && end.isValid() && start < end ? start.secsTo(end) / 60 : -1;
+    const SittingReading read = readSitting(sitting);
+    return read.sitting ? read.sitting->text() : sitting.trimmed();
 }
 
 // What the rules need of a slot.
@@ -82,10 +67,10 @@ std::vector<SlotFacts> slotFacts(const QStringList& times)
     std::vector<SlotFacts> facts;
     for (const QString& time : times) {
         SlotFacts slot;
-        if (const std::optional<PeriodTime> parsed = parsePeriodTime(time)) {
-            slot.date = parsed->date;
-            slot.sitting = sittingKey(parsed->sitting);
-            slot.minutes = sittingMinutes(parsed->sitting);
+        if (const std::optional<ExamTime> read = readExamTime(time).time) {
+            slot.date = read->date;
+            slot.sitting = read->sitting.text();
+            slot.minutes = read->sitting.end - read->sitting.start;
         }
         facts.push_back(slot);
     }
@@ -289,8 +274,10 @@ QString ruleFault(const ExamRule& rule)
         return QStringLiteral("两份试卷的序号相同，请填写两份不同的试卷。");
     if (fields.date && !rule.date.isValid())
         return QStringLiteral("请填写日期。");
-    if (fields.sitting && sittingMinutes(rule.sitting) < 0)
-        return QStringLiteral("场次时间“%1”不是“08:00-10:00”这样的时间。").arg(rule.sitting.trimmed());
+    if (fields.sitting) {
+        if (const SittingReading read = readSitting(rule.sitting); !read.sitting)
+            return read.fault;
+    }
     if (rule.kind == RuleKind::Length && (rule.number < 1 || rule.number > 24 * 60))
         return QStringLiteral("考试时长应在 1 到 1440 分钟之间。");
     if ((rule.kind == RuleKind::DailyLimit || rule.kind == RuleKind::RunLimit) && rule.number < 1)
