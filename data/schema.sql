@@ -129,6 +129,23 @@ CREATE TRIGGER t_zw_row_gone AFTER DELETE ON t_bjgmd
 BEGIN
   DELETE FROM t_zw WHERE rid = OLD.rid;
 END;
+-- The clerk's rules for the exam times (排考要求), one row each. lx names the
+-- kind ("固定场次", "固定日期", "不早于", "不晚于", "同堂", "不同天", "在后",
+-- "时长", "每天最多", "连续几天最多", "大卷优先"); a rule names its papers in
+-- sjxh (and sjxh1 for a second paper), its date in rq ("2027-01-11"), its
+-- sitting's clock text in sj, and its figures in sl (minutes, most papers or
+-- least candidates), ts (days) and qz (weight). Ids are never reused.
+CREATE TABLE t_pkyq (
+  yqid  INTEGER PRIMARY KEY AUTOINCREMENT,
+  lx    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sjxh  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sjxh1 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  rq    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sj    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sl    INTEGER NOT NULL DEFAULT 0,
+  ts    INTEGER NOT NULL DEFAULT 0,
+  qz    INTEGER NOT NULL DEFAULT 0
+) STRICT;
 
 -- Emptied by data initialization; nothing else writes it.
 CREATE TABLE log (
@@ -222,7 +239,7 @@ FROM (SELECT sjxh, kcxh, count(*) AS Num1 FROM t_bjgmd GROUP BY sjxh, kcxh) c
 JOIN t_hbkrs p ON p.sjxh = c.sjxh
 WHERE c.sjxh IN (SELECT sjxh FROM t_bjgmd GROUP BY sjxh HAVING count(DISTINCT kcxh) > 1);
 
--- The layout above is version 3 (version 1 lacked the invigilator tables,
--- version 2 the room layout and the seats); a database of an earlier version
--- is brought to it when the program connects.
-PRAGMA user_version = 3;
+-- The layout above is version 4 (version 1 lacked the invigilator tables,
+-- version 2 the room layout and the seats, version 3 the rules); a database
+-- of an earlier version is brought to it when the program connects.
+PRAGMA user_version = 4;

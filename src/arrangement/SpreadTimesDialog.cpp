@@ -122,6 +122,9 @@ SpreadTimesDialog::SpreadTimesDialog(Dialogs& dialogs, QWidget* parent)
     startSpreadButton = named(new QPushButton(QStringLiteral("开始安排"), this), "startSpreadButton");
     stopSpreadButton = named(new QPushButton(QStringLiteral("停止"), this), "stopSpreadButton");
     cancelSpreadButton = named(new QPushButton(QStringLiteral("取消"), this), "cancelSpreadButton");
+    rulesButton = named(new QPushButton(QStringLiteral("排考要求"), this), "rulesButton");
+    rulesButton->setAutoDefault(false);
+    rulesButton->setToolTip(QStringLiteral("固定时间、同堂、不同天、每天最多几场等要求，安排时一定遵守"));
     startSpreadButton->setDefault(true);
     stopSpreadButton->setAutoDefault(false);
     cancelSpreadButton->setAutoDefault(false);
@@ -145,6 +148,7 @@ SpreadTimesDialog::SpreadTimesDialog(Dialogs& dialogs, QWidget* parent)
     form->addRow(QStringLiteral("最长用时："), timeLimitBox);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(rulesButton);
     buttons->addStretch();
     buttons->addWidget(startSpreadButton);
     buttons->addWidget(stopSpreadButton);
@@ -171,12 +175,14 @@ SpreadTimesDialog::SpreadTimesDialog(Dialogs& dialogs, QWidget* parent)
     connect(startSpreadButton, &QPushButton::clicked, this, guarded(dialogs, [this] { startSpread(); }));
     connect(stopSpreadButton, &QPushButton::clicked, this, [this] { stopRequested = true; });
     connect(cancelSpreadButton, &QPushButton::clicked, this, [this] { reject(); });
+    connect(rulesButton, &QPushButton::clicked, this, [this] { emit rulesWanted(); });
     resize(560, 0);
 }
 
-void SpreadTimesDialog::prepare(TermTimetable term)
+void SpreadTimesDialog::prepare(TermTimetable term, QList<ExamRule> rules)
 {
     forTerm = std::move(term);
+    forRules = std::move(rules);
     found.reset();
     periodCountBox->setValue(forTerm->placed.periods);
     capacityLimitBox->setEnabled(forTerm->seats > 0);
@@ -244,7 +250,7 @@ void SpreadTimesDialog::setRunning(bool on)
     running = on;
     for (QWidget* w : std::initializer_list<QWidget*>{firstDateEdit, skippedDatesEdit, sittingsList, addSittingButton,
                                                       removeSittingButton, periodCountBox, timeLimitBox,
-                                                      startSpreadButton, cancelSpreadButton})
+                                                      startSpreadButton, cancelSpreadButton, rulesButton})
         w->setEnabled(!on);
     for (QCheckBox* box : skipWeekdayBoxes)
         box->setEnabled(!on);
@@ -266,7 +272,15 @@ void SpreadTimesDialog::startSpread()
         return;
     }
 
+    // Rules that cannot all be met are named before any search.
+    const TermRules rules = termRules(forRules, *forTerm, offered.times, offered.layout);
+    if (!rules.unmeetable.isEmpty()) {
+        dialogs.message(QStringLiteral("以下排考要求不能同时满足，没有开始安排：\n%1").arg(rules.unmeetable.join(u'\n')));
+        return;
+    }
+
     SpreadSearch search;
+    search.rules = &rules.spread;
     search.milliseconds = timeLimitBox->value() * 1000;
     if (capacityLimitBox->isChecked() && forTerm->seats > 0)
         search.capacity = forTerm->seats;
@@ -298,6 +312,10 @@ void SpreadTimesDialog::startSpread()
         QDialog::reject();
         return;
     }
+    if (ruleBreaches(rules.spread, forTerm->enrolments, spread, offered.layout).hard() > 0) {
+        dialogs.message(QStringLiteral("在限定的时间内没有找到满足全部排考要求的安排。请延长最长用时、增加场次或放宽要求后再试。"));
+        return;
+    }
     found = SpreadOutcome{std::move(offered), std::move(spread), stopRequested};
     accept();
 }
@@ -323,7 +341,8 @@ void SpreadTimesDialog::closeEvent(QCloseEvent* event)
 }
 
 QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& after, const TermTimetable& term,
-                             const SpreadOutcome& outcome, bool beforeHasDates, const SpreadLoss& loss)
+                             const SpreadOutcome& outcome, bool beforeHasDates, const SpreadLoss& loss,
+                             const RuleCounts& ruleCounts)
 {
     const auto row = [](const QString& what, int a, int b) {
         return QStringLiteral("%1：%2 人 → %3 人\n").arg(what).arg(a).arg(b);
@@ -340,6 +359,13 @@ QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& aft
     text += row(QStringLiteral("同一天考两场及以上的学生"), before.twoOnOneDay, after.twoOnOneDay);
     text += row(QStringLiteral("同一天考三场及以上的学生"), before.threeOnOneDay, after.threeOnOneDay);
     text += QStringLiteral("代价（越小越分散）：%1 → %2\n").arg(before.cost, 0, 'f', 3).arg(after.cost, 0, 'f', 3);
+    if (!ruleCounts.rules.isEmpty())
+        text += QStringLiteral("\n排考要求（未满足的次数）：\n");
+    for (int r = 0; r < ruleCounts.rules.size(); ++r)
+        text += QStringLiteral("%1：%2 → %3\n")
+                    .arg(ruleText(ruleCounts.rules[r], ruleCounts.courses))
+                    .arg(ruleCounts.before[std::size_t(r)])
+                    .arg(ruleCounts.after[std::size_t(r)]);
     if (term.seats > 0) {
         const int count = int(outcome.periods.times.size());
         const int over = periodsOver(loads(term.enrolments, outcome.spread, count), term.seats);

@@ -2,6 +2,7 @@
 
 #include "time/ExamCalendar.h"
 #include "periods/SpreadAdoption.h"
+#include "periods/Rules.h"
 #include "periods/TermTimetable.h"
 
 #include <QDialog>
@@ -51,11 +52,22 @@ public:
     QPushButton* startSpreadButton;
     QPushButton* stopSpreadButton;
     QPushButton* cancelSpreadButton;
+    QPushButton* rulesButton;
 
-    // Sets the dialog up for the term: the number of periods is its own,
-    // the capacity limit offered when its rooms seat anybody.
-    void prepare(TermTimetable term);
+    // Sets the dialog up for the term and the clerk's rules: the number of
+    // periods is the term's own, the capacity limit offered when its rooms
+    // seat anybody.
+    void prepare(TermTimetable term, QList<ExamRule> rules);
+    // The rules changed in the list: the spread runs with these.
+    void setRules(QList<ExamRule> rules) { forRules = std::move(rules); }
     const TermTimetable& term() const { return *forTerm; }
+    const QList<ExamRule>& rules() const { return forRules; }
+
+signals:
+    // "排考要求" was pressed.
+    void rulesWanted();
+
+public:
     // The run's result once the dialog is accepted.
     const std::optional<SpreadOutcome>& outcome() const { return found; }
 
@@ -76,13 +88,23 @@ private:
 
     Dialogs& dialogs;
     std::optional<TermTimetable> forTerm;
+    QList<ExamRule> forRules;
     std::optional<SpreadOutcome> found;
     bool running = false;
     bool stopRequested = false;
     bool cancelRequested = false;
 };
 
+// Per rule its breaches before and after the spread.
+struct RuleCounts {
+    QList<ExamRule> rules;
+    QHash<QString, QString> courses; // as paperCourses() gives them
+    std::vector<long long> before;
+    std::vector<long long> after;
+};
+
 // The figures before and after, what adopting takes away, and the question
 // whether to adopt.
 QString spreadComparisonText(const SpreadCounts& before, const SpreadCounts& after, const TermTimetable& term,
-                             const SpreadOutcome& outcome, bool beforeHasDates, const SpreadLoss& loss);
+                             const SpreadOutcome& outcome, bool beforeHasDates, const SpreadLoss& loss,
+                             const RuleCounts& ruleCounts);

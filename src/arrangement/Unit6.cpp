@@ -1,5 +1,7 @@
 #include "Unit6.h"
 
+#include "ConflictListWindow.h"
+#include "RulesWindow.h"
 #include "DBGrid.h"
 #include "DataModule.h"
 #include "DbError.h"
@@ -49,6 +51,12 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     spreadTimesButton = named(new QPushButton(QStringLiteral("自动安排时间"), this), "spreadTimesButton");
     spreadTimesButton->setToolTip(QStringLiteral("按日期和每天的场次自动给各场次安排时间，让每个学生的考试尽量分散"));
     spreadTimesDialog = new SpreadTimesDialog(dialogs, this);
+    rulesButton = named(new QPushButton(QStringLiteral("排考要求"), this), "rulesButton");
+    rulesButton->setToolTip(QStringLiteral("固定时间、同堂、不同天、每天最多几场等要求，自动安排时间和修改时间都会遵守"));
+    rulesWindow = new RulesWindow(dm, dialogs, this);
+    conflictListButton = named(new QPushButton(QStringLiteral("考试冲突名单"), this), "conflictListButton");
+    conflictListButton->setToolTip(QStringLiteral("连考两场、一天考两场及以上或超过每天场数的学生"));
+    conflictListWindow = new ConflictListWindow(dm, dialogs, this);
 
     DBGrid1->setDataSource(dm.DataSource11);
     DBGrid1->setColumns({{QStringLiteral("考试场次"), {}}, {QStringLiteral("考试时间"), {}}});
@@ -77,6 +85,8 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     auto* side = new QVBoxLayout;
     side->addWidget(GroupBox1);
     side->addWidget(spreadTimesButton);
+    side->addWidget(rulesButton);
+    side->addWidget(conflictListButton);
     side->addStretch();
     side->addWidget(studentTimetableButton, 0, Qt::AlignRight);
     side->addWidget(Button2, 0, Qt::AlignRight);
@@ -91,6 +101,12 @@ TForm6::TForm6(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
     connect(spreadTimesButton, &QPushButton::clicked, this, guarded(dialogs, [this] { spreadTimesClick(); }));
     connect(studentTimetableButton, &QPushButton::clicked, this, guarded(dialogs, [this] { studentTimetableClick(); }));
+    connect(rulesButton, &QPushButton::clicked, this, guarded(dialogs, [this] { rulesClick(); }));
+    connect(conflictListButton, &QPushButton::clicked, this, guarded(dialogs, [this] { conflictListClick(); }));
+    connect(spreadTimesDialog, &SpreadTimesDialog::rulesWanted, this, guarded(dialogs, [this] {
+        rulesClick();
+        spreadTimesDialog->setRules(readRules(this->dm));
+    }));
 }
 
 void TForm6::openPeriods()
@@ -127,6 +143,10 @@ void TForm6::Button1Click()
         dialogs.warning(clash->text());
         return;
     }
+    if (const auto broken = ruleBrokenByTime(readRules(dm), readTermTimetable(dm), Label2->text(), Edit1->text())) {
+        dialogs.warning(QStringLiteral("这个时间不符合排考要求：%1").arg(ruleText(*broken, paperCourses(dm))));
+        return;
+    }
     executeOn(dm.ADOQuery12, SqlText("    update t_cc set kssj='") + Edit1->text() + "' where cc='" + Label2->text() + "'       ");
     dialogs.message(QStringLiteral("修改成功"));
     Edit1->clear();
@@ -152,7 +172,7 @@ void TForm6::spreadTimesClick()
         dialogs.message(QStringLiteral("%1，请先在“3.指定教室”中把其中一份换到别的场次，再自动安排时间。").arg(clash));
         return;
     }
-    spreadTimesDialog->prepare(std::move(term));
+    spreadTimesDialog->prepare(std::move(term), readRules(dm));
     if (spreadTimesDialog->exec() != QDialog::Accepted || !spreadTimesDialog->outcome())
         return;
     const TermTimetable& planned = spreadTimesDialog->term();
@@ -164,9 +184,15 @@ void TForm6::spreadTimesClick()
     const SpreadCounts before = spreadCounts(planned.enrolments, planned.placed.current,
                                              dated ? planned.layout : outcome.periods.layout);
     const SpreadCounts after = spreadCounts(planned.enrolments, outcome.spread, outcome.periods.layout);
+    RuleCounts ruleCounts{spreadTimesDialog->rules(), paperCourses(dm), {}, {}};
+    ruleCounts.before = breachesPerRule(ruleCounts.rules, planned, planned.placed.current,
+                                        dated ? planned.times : outcome.periods.times,
+                                        dated ? planned.layout : outcome.periods.layout);
+    ruleCounts.after = breachesPerRule(ruleCounts.rules, planned, outcome.spread, outcome.periods.times,
+                                       outcome.periods.layout);
     const SpreadLoss loss = spreadLoss(dm, planned, outcome.spread, int(outcome.periods.times.size()));
     // A timetable worse than the current one is offered, but Enter declines it.
-    if (!dialogs.confirmLong(spreadComparisonText(before, after, planned, outcome, dated, loss), after.cost <= before.cost))
+    if (!dialogs.confirmLong(spreadComparisonText(before, after, planned, outcome, dated, loss, ruleCounts), after.cost <= before.cost))
         return;
 
     const std::optional<SpreadAdoption> tried = adoptWhileBusy(planned, outcome);
@@ -203,6 +229,16 @@ std::optional<SpreadAdoption> TForm6::adoptWhileBusy(const TermTimetable& planne
                 return std::nullopt;
         }
     }
+}
+
+void TForm6::rulesClick()
+{
+    rulesWindow->exec();
+}
+
+void TForm6::conflictListClick()
+{
+    conflictListWindow->exec();
 }
 
 void TForm6::studentTimetableClick()

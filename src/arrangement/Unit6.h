@@ -12,6 +12,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class ConflictListWindow;
+class RulesWindow;
 class SpreadTimesDialog;
 struct SpreadOutcome;
 
@@ -37,12 +39,18 @@ public:
     QPushButton* spreadTimesButton;
     SpreadTimesDialog* spreadTimesDialog;
     QPushButton* studentTimetableButton;
+    QPushButton* rulesButton;
+    RulesWindow* rulesWindow;
+    QPushButton* conflictListButton;
+    ConflictListWindow* conflictListWindow;
 
     void DBGrid1CellClick();
     void Button1Click();
     void Button2Click();
     void spreadTimesClick();
     void studentTimetableClick();
+    void rulesClick();
+    void conflictListClick();
 
 protected:
     void FormShow() override;

@@ -43,6 +43,7 @@ void TForm12::Button1Click()
         {dm.ADOQuery8, "delete from t_jkap"},
         {dm.ADOQuery8, "delete from t_jkjs"},
         {dm.ADOQuery8, "delete from t_zw"},
+        {dm.ADOQuery8, "delete from t_pkyq"},
     };
     // All or nothing: a full disk or a crash half-way leaves the term whole.
     inTransaction(dm.ADOConnection1, [&] {

@@ -69,6 +69,21 @@ BEGIN
 END;
 )";
 
+// Version 4 adds the table of the clerk's rules for the exam times.
+constexpr const char* ruleTables = R"(
+CREATE TABLE t_pkyq (
+  yqid  INTEGER PRIMARY KEY AUTOINCREMENT,
+  lx    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sjxh  TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sjxh1 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  rq    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sj    TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  sl    INTEGER NOT NULL DEFAULT 0,
+  ts    INTEGER NOT NULL DEFAULT 0,
+  qz    INTEGER NOT NULL DEFAULT 0
+) STRICT;
+)";
+
 // The steps from one layout of data/schema.sql to the next, in order: each
 // turns a file of the version before it into one of its own version, as
 // data/schema.sql makes it. A file older than version 1 is rebuilt from the
@@ -80,6 +95,7 @@ struct Step {
 constexpr Step steps[] = {
     {2, invigilatorTables},
     {3, seatTables},
+    {4, ruleTables},
 };
 
 // The version that data/schema.sql sets.

@@ -56,7 +56,8 @@ void TestInitialization::emptiesTheTermAndKeepsRooms()
             "INSERT INTO t_print1(xh) VALUES('S1');"
             "INSERT INTO t_jkjs(xm,zdcs) VALUES('王',3); INSERT INTO t_jkap(cc,jsid,jkid) VALUES('1',1,1);"
             // A seat whose roster row is already gone still goes.
-            "INSERT INTO t_zw(rid,cc,jsid,zwh) VALUES(1,'1',1,1),(99,'1',1,2);");
+            "INSERT INTO t_zw(rid,cc,jsid,zwh) VALUES(1,'1',1,1),(99,'1',1,2);"
+            "INSERT INTO t_pkyq(lx,sl) VALUES('每天最多',2);");
     RecordingDialogs dialogs;
     DataModule dm;
     dm.reconfigure();
@@ -74,8 +75,12 @@ void TestInitialization::emptiesTheTermAndKeepsRooms()
     QCOMPARE(db.rows("select (select count(*) from t_cc),(select count(*) from t_bjgmd),(select count(*) from log),"
                      "(select count(*) from t_kscs),(select count(*) from t_js),(select count(*) from t_print1)"),
              QStringList{"0|0|0|0|1|1"});
-    QCOMPARE(db.rows("select (select count(*) from t_jkjs),(select count(*) from t_jkap),(select count(*) from t_zw)"),
-             QStringList{"0|0|0"});
+    QCOMPARE(db.rows("select (select count(*) from t_jkjs),(select count(*) from t_jkap),(select count(*) from t_zw),"
+                     "(select count(*) from t_pkyq)"),
+             QStringList{"0|0|0|0"});
+    // The first copy holds the term as it was, rules included.
+    const QString firstCopy = said[0].section(QStringLiteral("备份到："), 1);
+    QCOMPARE(TestDatabase::rowsOf(firstCopy, "select lx, sl from t_pkyq"), QStringList{"每天最多|2"});
     QVERIFY(form.isVisible());
     QCOMPARE(dm.ADOQuery5.SQL.Text(), QString("delete * from t_kscs    "));
 }

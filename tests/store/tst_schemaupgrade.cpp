@@ -74,7 +74,7 @@ void TestSchemaUpgrade::olderDatabaseKeepsEveryRow()
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM hbkap order by xh");
 
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
     QCOMPARE(db.rows("select rid from t_bjgmd order by rid"), keys);
     QCOMPARE(db.rows("select rid, quote(sjxh), xh, quote(xm), quote(kkyx), quote(bz) from t_bjgmd order by rid"),
              (QStringList{"1|'1'|S1|'甲'|''|''", "2|'3'|S2|'乙'|'外语系'|''", "3|''|S3|''|''|''"}));
@@ -118,7 +118,7 @@ void TestSchemaUpgrade::failedUpgradeLeavesTheFileAsItWas()
     db.exec("DROP TABLE upgrading_t_js");
     openOn(dm.ADOQuery21, "select * FROM hbkap");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
 }
 
 void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
@@ -133,17 +133,19 @@ void TestSchemaUpgrade::currentDatabaseIsLeftAlone()
     QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), layout);
 }
 
-// A version-1 or version-2 database gets what the later versions added
+// A database of an earlier version gets what the later versions added
 // exactly as a new one has it (a room's added columns where the engine puts
 // them), and nothing else of it changes.
 void TestSchemaUpgrade::olderVersionGainsTheLaterTables_data()
 {
     QTest::addColumn<QString>("dropped");
     QTest::addColumn<int>("version");
-    QTest::newRow("version 1: no invigilators, no seats")
-        << "DROP TABLE t_jkap; DROP TABLE t_jkjs; DROP TABLE t_zw; ALTER TABLE t_js DROP COLUMN ps; ALTER TABLE t_js DROP COLUMN ls;" << 1;
-    QTest::newRow("version 2: no room layout, no seats")
-        << "DROP TABLE t_zw; ALTER TABLE t_js DROP COLUMN ps; ALTER TABLE t_js DROP COLUMN ls;" << 2;
+    QTest::newRow("version 1: no invigilators, no seats, no rules")
+        << "DROP TABLE t_jkap; DROP TABLE t_jkjs; DROP TABLE t_zw; ALTER TABLE t_js DROP COLUMN ps; ALTER TABLE t_js DROP COLUMN ls;"
+           "DROP TABLE t_pkyq;" << 1;
+    QTest::newRow("version 2: no room layout, no seats, no rules")
+        << "DROP TABLE t_zw; ALTER TABLE t_js DROP COLUMN ps; ALTER TABLE t_js DROP COLUMN ls; DROP TABLE t_pkyq;" << 2;
+    QTest::newRow("version 3: no rules") << "DROP TABLE t_pkyq;" << 3;
 }
 
 void TestSchemaUpgrade::olderVersionGainsTheLaterTables()
@@ -158,7 +160,7 @@ void TestSchemaUpgrade::olderVersionGainsTheLaterTables()
             + db.rows("select name, type, \"notnull\", dflt_value from pragma_table_info('t_js')");
     };
     const QStringList fresh = layout();
-    db.exec(noSeats + dropped + QStringLiteral("PRAGMA user_version = %1;").arg(version)
+    db.exec((version < 3 ? noSeats : QString()) + dropped + QStringLiteral("PRAGMA user_version = %1;").arg(version)
             + "INSERT INTO t_js(jsm,rnrs) VALUES('A101',40),('B202',30); DELETE FROM t_js WHERE jsm='B202';");
     db.addRoster({" 1|K1|S1|甲|C1|数学|王|数学系||补考"});
     DataModule dm;
@@ -166,7 +168,7 @@ void TestSchemaUpgrade::olderVersionGainsTheLaterTables()
     openOn(dm.ADOQuery21, "select * FROM hbkap");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
     QCOMPARE(layout(), fresh);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
     QCOMPARE(db.rows("select rid, quote(sjxh) from t_bjgmd"), QStringList{"1|' 1'"});
     QCOMPARE(db.rows("select jsid, jsm, rnrs, quote(ps), quote(ls) from t_js"), QStringList{"1|A101|40|0|0"});
     db.exec("INSERT INTO t_js(jsm,rnrs) VALUES('C303',10)");
@@ -195,7 +197,7 @@ void TestSchemaUpgrade::lockedUpgradeIsTriedAgain()
     sqlite3_close(other);
     openOn(dm.ADOQuery21, "select rid FROM t_bjgmd");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
 }
 
 // "3" and " 3" were two papers in two periods: neither may take the
@@ -236,7 +238,7 @@ void TestSchemaUpgrade::extraViewsAndIndexesStayWhereTheyApply()
     dm.reconfigure();
     openOn(dm.ADOQuery21, "select * FROM mine");
     QCOMPARE(dm.ADOQuery21.RecordCount(), 1);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
     QCOMPARE(db.rows("select name from sqlite_master where name in ('mine', 'mine_xm', 'gone', 'gone_lou') order by name"),
              (QStringList{"mine", "mine_xm"}));
     QCOMPARE(heard.size(), 2);
@@ -264,7 +266,7 @@ void TestSchemaUpgrade::columnWithDataIsNeverDropped()
     // Emptied, the column goes and the upgrade is done.
     db.exec("UPDATE t_js SET lou = '  '");
     openOn(dm.ADOQuery21, "select * FROM hbkap");
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("3"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
 }
 
 void TestSchemaUpgrade::newerFileIsRefused()
@@ -318,13 +320,13 @@ void TestSchemaUpgrade::newerFileInWalModeIsRefusedUntouched()
     QCOMPARE(db.scalar("PRAGMA journal_mode"), QString("wal"));
 }
 
-// Two programs open a version-1 file at once: both read version 1 before
+// Two programs open a file a version old at once: both read its version before
 // either takes the write lock. One upgrades; the other finds it done.
 void TestSchemaUpgrade::twoProgramsUpgradeAtOnce()
 {
     TestDatabase db;
     const QString fresh = db.rows("select type, name, sql from sqlite_master order by name").join(u'\n');
-    db.exec("DROP TABLE t_jkap; DROP TABLE t_jkjs; PRAGMA user_version = 1;");
+    db.exec("DROP TABLE t_pkyq; PRAGMA user_version = 3;");
     db.addRoster({"1|K1|S1|甲|C1|数学|王|数学系||补考"});
     // A third program writing holds both at their write lock.
     sqlite3* writer = nullptr;
@@ -338,7 +340,7 @@ void TestSchemaUpgrade::twoProgramsUpgradeAtOnce()
         Connection connection;
         connection.setConnectionString(connectionString);
         try {
-            result = connection.run(SqlText("select count(*) from t_jkjs")).rows.at(0).at(0).toString();
+            result = connection.run(SqlText("select count(*) from t_pkyq")).rows.at(0).at(0).toString();
         } catch (const DbError& e) {
             result = e.engineText();
         }
@@ -354,7 +356,7 @@ void TestSchemaUpgrade::twoProgramsUpgradeAtOnce()
     QCOMPARE(said[0], QString("0"));
     QCOMPARE(said[1], QString("0"));
     QCOMPARE(db.rows("select type, name, sql from sqlite_master order by name").join(u'\n'), fresh);
-    QCOMPARE(db.scalar("PRAGMA user_version"), QString("2"));
+    QCOMPARE(db.scalar("PRAGMA user_version"), QString("4"));
 }
 
 QTEST_GUILESS_MAIN(TestSchemaUpgrade)

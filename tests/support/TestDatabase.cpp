@@ -80,8 +80,13 @@ void TestDatabase::exec(const QString& sql)
 
 QStringList TestDatabase::rows(const QString& sql)
 {
+    return rowsOf(file(), sql);
+}
+
+QStringList TestDatabase::rowsOf(const QString& path, const QString& sql)
+{
     QStringList out;
-    Db db(file());
+    Db db(path);
     run(db.handle, sql, [](void* arg, int n, char** values, char**) {
         QStringList row;
         for (int i = 0; i < n; ++i)

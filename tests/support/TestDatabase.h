@@ -28,6 +28,8 @@ public:
     // The rows of a query, each row's values joined with '|' (null as empty).
     QStringList rows(const QString& sql);
     QString scalar(const QString& sql);
+    // The same for another database file (a backup copy, say).
+    static QStringList rowsOf(const QString& path, const QString& sql);
 
     // Adds roster rows: each "sjxh|kcxh|xh|xm|kcdm|kcmc|skjs|kkyx|bz|hbk".
     void addRoster(const QStringList& rows);

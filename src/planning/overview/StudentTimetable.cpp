@@ -8,6 +8,7 @@
 #include <QCollator>
 #include <QHash>
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace {
@@ -73,11 +74,13 @@ StudentTimetable readStudentTimetable(DataModule& dm)
         StudentLoad load{trimBlanks(rows[first].paper.xh), trimBlanks(rows[first].paper.xm)};
         const Enrolments alone{term.enrolments.papers, {std::vector<int>(vertices.begin(), vertices.end())}};
         const SpreadCounts counts = spreadCounts(alone, term.placed.current, term.layout);
-        std::set<int> days;
+        std::map<int, int> perDay;
         for (const int v : vertices)
-            days.insert(term.layout.day[std::size_t(term.placed.current[std::size_t(v)])]);
+            ++perDay[term.layout.day[std::size_t(term.placed.current[std::size_t(v)])]];
         load.papers = int(vertices.size());
-        load.days = int(days.size());
+        load.days = int(perDay.size());
+        for (const auto& [day, n] : perDay)
+            load.mostOnOneDay = std::max(load.mostOnOneDay, n);
         load.twoInARow = counts.twoInARow > 0;
         load.twoOnOneDay = counts.twoOnOneDay > 0;
         load.threeOnOneDay = counts.threeOnOneDay > 0;

@@ -24,6 +24,7 @@ struct StudentLoad {
     QString xm;
     int papers = 0; // placed papers, one of two of their courses once
     int days = 0;   // days with an exam
+    int mostOnOneDay = 0;
     bool twoInARow = false;
     bool twoOnOneDay = false;
     bool threeOnOneDay = false;

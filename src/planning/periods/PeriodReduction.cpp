@@ -102,10 +102,15 @@ PlacedPapers readPlacedPapers(DataModule& dm)
     // make another student) sits a paper of each.
     openOn(q, "select sjxh,xh from t_bjgmd where sjxh in (select sjxh from t_kscs)");
     std::map<QString, std::vector<int>> papersOfStudent;
+    QHash<QString, QString> writtenAs;
     for (int r = 0; r < q.RecordCount(); ++r) {
         const int v = vertexOfPaper.value(asCompared(q.value(r, 0).toString()), -1);
-        if (v >= 0)
-            papersOfStudent[asCompared(q.value(r, 1).toString().trimmed())].push_back(v);
+        if (v < 0)
+            continue;
+        const QString number = q.value(r, 1).toString().trimmed();
+        papersOfStudent[asCompared(number)].push_back(v);
+        if (!writtenAs.contains(asCompared(number)))
+            writtenAs.insert(asCompared(number), number);
     }
     q.Close();
     placed.graph.assign(placed.papers.size(), {});
@@ -117,6 +122,7 @@ PlacedPapers readPlacedPapers(DataModule& dm)
                 if (a != b)
                     placed.graph[a].push_back(b);
         placed.students.push_back(std::move(vertices));
+        placed.studentNumbers.append(writtenAs.value(student));
     }
     for (std::vector<int>& neighbours : placed.graph) {
         std::sort(neighbours.begin(), neighbours.end());

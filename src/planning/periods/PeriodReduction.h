@@ -21,6 +21,7 @@ struct PlacedPapers {
     ConflictGraph graph;
     // Per student (by 学号, trimmed, ordered), the vertices they sit, each once.
     std::vector<std::vector<int>> students;
+    QStringList studentNumbers; // per student, the 学号 as written (trimmed) in its first row
 };
 
 // Reads t_kscs and the roster rows of the placed papers.

@@ -61,6 +61,8 @@ public:
         long long toFrom = 0;       // and back
     };
     Chain chain(int paper, int other);
+    // The papers of the chain last found by chain().
+    const std::vector<int>& chainMembers() const { return members; }
     // Moves the chain last found by chain().
     void apply(const Chain& chain);
 

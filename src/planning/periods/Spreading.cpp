@@ -1,8 +1,10 @@
 #include "periods/Spreading.h"
+#include "periods/RuleTracker.h"
 #include "periods/SpreadState.h"
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <ctime>
 #include <map>
@@ -85,14 +87,15 @@ bool fits(const SpreadState& state, const SpreadState::Chain& chain, const std::
 // to `cold`.
 class Annealing {
 public:
-    Annealing(SpreadState& state, const SpreadSearch& search)
-        : state(state), search(search), random(search.seed), anyPaper(0, int(state.placement().size()) - 1),
-          anyOtherPeriod(0, state.periods() - 2)
+    Annealing(SpreadState& state, const SpreadSearch& search, RuleTracker* rules)
+        : state(state), search(search), rules(rules), random(search.seed),
+          anyPaper(0, int(state.placement().size()) - 1), anyOtherPeriod(0, state.periods() - 2)
     {
         const double typical = typicalWorsening();
         hot = typical * 0.2;
         cold = typical * 0.0005;
         temperature = hot;
+        hardWeight = std::max(1LL, (long long)std::ceil(typical * hardShare));
     }
 
     void cool(double fraction) { temperature = hot * std::pow(cold / hot, fraction); }
@@ -104,18 +107,32 @@ public:
         if (unit(random) < exchangeShare) {
             const int from = state.periodOf(paper);
             const long long delta = state.exchangeDelta(from, other);
-            if (accepts(delta))
+            if (!rules) {
+                if (accepts(delta))
+                    state.exchange(from, other, delta);
+                return;
+            }
+            papersIn.clear();
+            for (int v = 0; v < int(state.placement().size()); ++v)
+                if (state.periodOf(v) == from || state.periodOf(v) == other)
+                    papersIn.push_back(v);
+            if (acceptsWithRules(delta, papersIn, from, other))
                 state.exchange(from, other, delta);
             return;
         }
         const bool single = unit(random) >= chainShare;
         const SpreadState::Chain chain = state.chain(paper, single ? freePeriod(paper, other) : other);
-        if (fits(state, chain, search.capacity) && accepts(chain.delta))
+        if (!fits(state, chain, search.capacity))
+            return;
+        if (rules ? acceptsWithRules(chain.delta, state.chainMembers(), chain.from, chain.other) : accepts(chain.delta))
             state.apply(chain);
     }
 
 private:
     static constexpr double exchangeShare = 0.01;
+    // A broken hard rule weighs as much as this many typical worsenings:
+    // enough that a hot search rarely breaks one for a better cost.
+    static constexpr double hardShare = 20;
     // Kempe chains cost a walk through the papers of two periods; a single
     // paper's move costs a look-up, so most moves are single.
     static constexpr double chainShare = 0.2;
@@ -147,6 +164,17 @@ private:
         return delta <= 0 || unit(random) < std::exp(-double(delta) / temperature);
     }
 
+    // The rules' account follows the move at once and goes back when the
+    // move is not taken.
+    bool acceptsWithRules(long long delta, const std::vector<int>& papers, int a, int b)
+    {
+        const RuleTracker::Change change = rules->swap(papers, a, b);
+        if (accepts(delta + change.soft + hardWeight * change.hard))
+            return true;
+        rules->swap(papers, a, b);
+        return false;
+    }
+
     // The mean worsening of random moves from the start, which sets the
     // scale of the temperature.
     double typicalWorsening()
@@ -165,6 +193,9 @@ private:
 
     SpreadState& state;
     const SpreadSearch& search;
+    RuleTracker* rules;
+    std::vector<int> papersIn;
+    long long hardWeight = 1;
     std::mt19937_64 random;
     std::uniform_int_distribution<int> anyPaper;
     std::uniform_int_distribution<int> anyOtherPeriod;
@@ -224,21 +255,26 @@ Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, con
         return start;
     const WeightedGraph graph(enrolments);
     SpreadState state(graph, start, layout);
-    Annealing annealing(state, search);
+    std::optional<RuleTracker> rules;
+    if (search.rules)
+        rules.emplace(*search.rules, enrolments, start, layout);
+    Annealing annealing(state, search, rules ? &*rules : nullptr);
     const Budget budget(search);
 
+    const auto keeps = [&] { return !rules || rules->hard() == 0; };
+    const auto value = [&] { return state.total() + (rules ? rules->soft() : 0); };
     Colouring best = state.placement();
-    long long bestTotal = state.total();
+    long long bestTotal = keeps() ? value() : LLONG_MAX;
     const double students = double(std::max<std::size_t>(1, enrolments.students.size()));
     const auto keepIfBetter = [&] {
-        if (state.total() >= bestTotal)
+        if (!keeps() || value() >= bestTotal)
             return;
-        bestTotal = state.total();
+        bestTotal = value();
         best = state.placement();
         if (search.improved)
             search.improved(double(bestTotal) / students);
     };
-    if (search.improved)
+    if (search.improved && bestTotal != LLONG_MAX)
         search.improved(double(bestTotal) / students);
 
     for (long long iteration = 0;; ++iteration) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+struct SpreadRules;
+
 // Who sits what: for each student the papers (vertices of a conflict
 // graph) they sit, each paper once.
 struct Enrolments {
@@ -49,7 +51,12 @@ struct SpreadSearch {
     // Per period the most candidates it may hold; empty: no limit. Each
     // paper counts its students.
     std::optional<int> capacity;
+    // The clerk's rules (periods/SpreadRules.h); null: none. The search
+    // then keeps only placements that break no hard rule, and counts the
+    // soft ones in its cost.
+    const SpreadRules* rules = nullptr;
     // A better placement with this cost was found (called now and then).
+    // With rules it is only called for placements that keep them all.
     std::function<void(double cost)> improved;
     // Asked every few hundred moves; true ends the search with the best so far.
     std::function<bool()> cancelled;
@@ -62,6 +69,10 @@ struct SpreadSearch {
 // or two periods exchanging places); simulated annealing, cooling over the
 // budget, decides which to keep.
 // With a capacity, no move puts more candidates in a period than it allows
-// (a period already over it may only lose candidates).
+// (a period already over it may only lose candidates). With rules, breaking
+// a hard rule weighs as much as a typical worsening of the cost, so the
+// search finds its way from a start that breaks some, and the result is
+// the best placement found that keeps every one; when none was found it is
+// `start` (which ruleBreaches() then shows breaking them).
 Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, const PeriodLayout& layout,
                        const SpreadSearch& search);

@@ -1,0 +1,41 @@
+#include "overview/ConflictList.h"
+
+#include "Blanks.h"
+#include "periods/Rules.h"
+
+#include <QCollator>
+#include <algorithm>
+
+ConflictList readConflictList(DataModule& dm)
+{
+    ConflictList list;
+    for (const ExamRule& rule : readRules(dm))
+        if (rule.kind == RuleKind::DailyLimit && (list.dailyLimit == 0 || rule.number < list.dailyLimit))
+            list.dailyLimit = rule.number;
+    const StudentTimetable timetable = readStudentTimetable(dm);
+    int next = 0; // the student's first paper in timetable.papers, which lists them in the same order
+    for (const StudentLoad& load : timetable.students) {
+        const int first = next;
+        while (next < timetable.papers.size()
+               && trimBlanks(timetable.papers[next].xh).toCaseFolded() == load.xh.toCaseFolded())
+            ++next;
+        ConflictStudent student{load, int(overLimit(load.mostOnOneDay, list.dailyLimit)), timetable.papers.mid(first, next - first)};
+        if (!load.twoInARow && !load.twoOnOneDay && student.overLimit == 0)
+            continue;
+        list.twoInARow += load.twoInARow;
+        list.twoOnOneDay += load.twoOnOneDay;
+        list.overLimit += student.overLimit > 0;
+        list.students.append(student);
+    }
+    QCollator numeric;
+    numeric.setNumericMode(true);
+    const auto worse = [](const ConflictStudent& s) {
+        return std::make_tuple(s.overLimit, s.load.mostOnOneDay, int(s.load.twoInARow), s.load.papers);
+    };
+    std::stable_sort(list.students.begin(), list.students.end(), [&](const ConflictStudent& a, const ConflictStudent& b) {
+        if (worse(a) != worse(b))
+            return worse(a) > worse(b);
+        return numeric.compare(a.load.xh, b.load.xh) < 0;
+    });
+    return list;
+}
