@@ -693,7 +693,10 @@ void TestPrintingWindow::printAllPrintsEveryRoomOfTheTime()
     QTemporaryDir out;
     f->w.presetOutput = toPdf(out.filePath("all.pdf"));
     f->w.printAllButton->click();
-    QCOMPARE(f->dialogs.takeTexts(), time.isEmpty() ? QStringList{everyTimeQuestion} : QStringList());
+    // The clerk is told of the candidate left out before anything prints.
+    const QString leftOut = QStringLiteral("有 1 名考生的试卷还没有教室，打印的内容中没有他们。\n是否仍要打印？");
+    const QStringList asked = time.isEmpty() ? QStringList{everyTimeQuestion, leftOut} : QStringList{leftOut};
+    QCOMPARE(f->dialogs.takeTexts(), asked);
 
     // What each room's candidates are, by the database.
     QMap<QString, QStringList> expected;

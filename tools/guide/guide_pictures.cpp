@@ -14,6 +14,7 @@
 #include "RecordingDialogs.h"
 #include "rooms/RoomAssignment.h"
 #include "periods/Spreading.h"
+#include "time/ExamTime.h"
 #include "TestDatabase.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -191,11 +192,11 @@ int main(int argc, char* argv[])
             db.exec(QStringLiteral("update t_bjgmd set sjxh='%1' where kcdm='%2'").arg(c == 4 ? 4 : c + 1).arg(QString::fromUtf8(courses[c].code)));
     };
     const auto giveTimes = [&] {
-        const QStringList sittings{QStringLiteral("08:30-10:30"), QStringLiteral("14:00-16:00")};
+        const Sitting sittings[] = {{8 * 60 + 30, 10 * 60 + 30}, {14 * 60, 16 * 60}};
         const QStringList periods = db.rows("select cc from t_cc order by cast(cc as integer)");
         for (int i = 0; i < periods.size(); ++i)
             db.exec(QStringLiteral("update t_cc set kssj='%1' where cc='%2'")
-                        .arg(periodTimeText(QDate(2027, 1, 11).addDays(i / 2), sittings[i % 2]), periods[i]));
+                        .arg(ExamTime{QDate(2027, 1, 11).addDays(i / 2), sittings[i % 2]}.text(), periods[i]));
     };
 
     // The steps of the guide, in its order. A new window gets its step here
