@@ -392,7 +392,7 @@ void TestDurability::busyDatabaseIsWaitedFor()
     QCOMPARE(failure, QString());
     QCOMPARE(committed, SQLITE_OK);
     QVERIFY(!result.keptDamaged);
-    QVERIFY(dump(result.saved).contains("t_js|1:1|3:A101|1:60"));
+    QVERIFY(dump(result.saved).contains("t_js|1:1|3:A101|1:60|1:0|1:0"));
     QCOMPARE(dump(db.file()), dump(copy));
     QCOMPARE(QDir(db.folder() + "/data/backup").entryList({"*-damaged*"}), QStringList());
 }
@@ -426,7 +426,7 @@ void TestDurability::lockedDatabaseIsLeftAlone()
     QCOMPARE(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(other);
     QCOMPARE(QDir(db.folder() + "/data/backup").entryList(QDir::Files), copies);
-    QCOMPARE(dump(db.file()), before + QStringList{"t_js|1:1|3:A101|1:60"});
+    QCOMPARE(dump(db.file()), before + QStringList{"t_js|1:1|3:A101|1:60|1:0|1:0"});
 }
 
 // A copy a newer program made is refused before anything changes; and when

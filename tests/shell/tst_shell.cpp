@@ -186,7 +186,7 @@ void TestShell::menuHasEveryItemInOrder()
     }
     QCOMPARE(seen, (QStringList{
                        "N1=系统: N15=数据初始化, restoreDataItem=恢复数据, N10=导入数据, N11=退出",
-                       "N6=编排: N14=1.试卷管理, N7=2.课程排考, N3=3.指定教室, N16=4.考场拆分, N13=5.指定时间, invigilationItem=6.监考安排, calendarItem=考试日历",
+                       "N6=编排: N14=1.试卷管理, N7=2.课程排考, N3=3.指定教室, N16=4.考场拆分, N13=5.指定时间, invigilationItem=6.监考安排, seatingItem=7.考场座位与材料, calendarItem=考试日历",
                        "N2=查询: N8=名单查询修改",
                        "N4=打印: N9=打印考场名单",
                        "N17=设置: N12=教室管理",
@@ -223,7 +223,7 @@ void TestShell::mainWindowShowsTheTermWhenActivated()
     db->addRoster({"|K5|S6|吴八|C5|日语|郑老师|外语系||补考", "1|K1|S1|张三|C1|数学|王|数学系||补考"});
     main.show();
     main.FormActivate();
-    QVERIFY(main.termSummary->text().contains("2 名考生，2 门课程，其中 1 门课程没有试卷序号"));
+    QVERIFY(main.termSummary->text().contains("2 名学生，共考 2 门次（名单 2 行），2 门课程，其中 1 门课程没有试卷序号"));
     QVERIFY(main.termSummary->text().endsWith("\n下一步：1.试卷管理"));
     // Read again at the next activation, after a working window changed the term.
     db->exec("update t_bjgmd set sjxh='5' where kcxh='K5'");
