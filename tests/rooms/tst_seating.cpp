@@ -19,6 +19,7 @@ private Q_SLOTS:
     void seatRules_data();
     void seatRules();
     void termIsSeatedOnceAndMovesClearOneSeat();
+    void timeOfSeveralPeriodsIsOneSitting_data();
     void timeOfSeveralPeriodsIsOneSitting();
 };
 
@@ -224,13 +225,22 @@ void TestSeating::termIsSeatedOnceAndMovesClearOneSeat()
     QCOMPARE(db.rows("select * from t_zw where cc='2'"), otherTime);
 }
 
-// Two periods written with one exam time are one sitting: a room holding
-// papers of both numbers its seats once, 1..N over both.
+// Two periods whose times meet, however spelt, are one sitting: a room
+// holding papers of both numbers its seats once, 1..N over both.
+void TestSeating::timeOfSeveralPeriodsIsOneSitting_data()
+{
+    QTest::addColumn<QString>("secondTime");
+    QTest::newRow("the same text with a blank") << " 2027-01-11 星期一 08:00-10:00";
+    QTest::newRow("another spelling") << "2027/1/11 8：00 - 10：00";
+    QTest::newRow("an overlapping time") << "2027-01-11 星期一 09:00-11:00";
+}
+
 void TestSeating::timeOfSeveralPeriodsIsOneSitting()
 {
+    QFETCH(QString, secondTime);
     TestDatabase db;
     fillTerm(db);
-    db.exec("UPDATE t_cc SET kssj=' 2027-01-11 星期一 08:00-10:00' WHERE cc='2'");
+    db.exec("UPDATE t_cc SET kssj='" + secondTime + "' WHERE cc='2'");
     DataModule dm;
     dm.reconfigure();
     const QList<SeatingTime> times = seatingTimes(dm);

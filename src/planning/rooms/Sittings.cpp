@@ -1,8 +1,10 @@
 #include "rooms/Sittings.h"
 
 #include "Connection.h"
+#include "time/ExamTime.h"
 
 #include <algorithm>
+#include <numeric>
 
 bool numberBefore(const QString& a, const QString& b)
 {
@@ -32,23 +34,39 @@ Sittings readSittings(Connection& connection)
         periods.push_back({row[0].toString().trimmed(), row[1].toString().trimmed()});
     });
     std::stable_sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) { return numberBefore(a.first, b.first); });
+
+    // Periods whose times meet, however spelt, sit in their rooms at once:
+    // one sitting, one run of seat numbers. Meeting is followed through, so
+    // a chain of overlapping times is one sitting too.
+    std::vector<std::size_t> group(periods.size());
+    std::iota(group.begin(), group.end(), std::size_t(0));
+    const auto root = [&group](std::size_t i) {
+        while (group[i] != i)
+            i = group[i] = group[group[i]];
+        return i;
+    };
+    for (std::size_t i = 0; i < periods.size(); ++i)
+        for (std::size_t j = i + 1; j < periods.size(); ++j)
+            if (examTimesMeet(periods[i].second, periods[j].second))
+                group[root(j)] = root(i);
+
     Sittings s;
-    QHash<QString, int> byText;
-    for (const auto& [period, time] : periods) {
+    QHash<std::size_t, int> sittingOfGroup;
+    for (std::size_t i = 0; i < periods.size(); ++i) {
+        const auto& [period, time] = periods[i];
         if (s.ofPeriod.contains(period))
             continue;
         if (time.isEmpty()) {
             s.timeOf(period);
             continue;
         }
-        auto at = byText.find(time.toLower());
-        if (at == byText.end()) {
+        auto at = sittingOfGroup.find(root(i));
+        if (at == sittingOfGroup.end()) {
             s.times.append({time, {}});
-            at = byText.insert(time.toLower(), int(s.times.size()) - 1);
+            at = sittingOfGroup.insert(root(i), int(s.times.size()) - 1);
         }
         s.times[*at].periods.append(period);
         s.ofPeriod.insert(period, *at);
     }
     return s;
 }
-

@@ -12,7 +12,7 @@ class Connection;
 // Numbers in numeric order, other texts after them as text.
 bool numberBefore(const QString& a, const QString& b);
 
-// The sittings of the term: periods sharing an exam time text are one.
+// The sittings of the term: periods whose exam times meet are one.
 struct Sittings {
     QList<SeatingTime> times;
     QHash<QString, int> ofPeriod;
