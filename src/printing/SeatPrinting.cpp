@@ -288,7 +288,7 @@ void examNotices(LaidOutReport& report, const QList<StudentNotice>& students)
         w->text(QRectF(margin, y + 10, contentWidth, 6), QStringLiteral("姓名：%1　　　学号：%2").arg(s.name, s.student), headFont);
         const double top = y + 17;
         double row = noticeTable.row(*w, top, noticeTable.titles, tableHeadFont);
-        for (const StudentPaper& p : s.papers)
+        for (const NoticePaper& p : s.papers)
             row = noticeTable.row(*w, row,
                                   {p.course, p.paper, p.time, p.room.isEmpty() ? QStringLiteral("未定") : p.room, seatText(p.seat)},
                                   cellFont);

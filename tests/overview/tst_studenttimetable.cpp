@@ -165,7 +165,8 @@ void TestStudentTimetable::papersInStudentAndTimeOrderAndEachStudentsFigures()
     f.fillTerm();
     const QString chosen = f.exportTo("安排");
     const QString path = chosen + ".xlsx";
-    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功：6 名学生，14 场考试"});
+    // 14 rows, but S06 sits paper 7 once for both its courses.
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{"导出成功：6 名学生，13 场考试"});
     QCOMPARE(f.dialogs.openedDocuments, QStringList{path});
 
     const Workbook book = Workbook::open(path);

@@ -96,7 +96,7 @@ QList<StudentNotice> studentNotices(DataModule& dm, const QString& time)
     struct Row {
         int time;
         QString period;
-        StudentPaper paper;
+        NoticePaper paper;
     };
     QHash<QString, StudentNotice> students;
     QHash<QString, std::vector<Row>> rowsOf;

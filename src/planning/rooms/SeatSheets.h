@@ -47,7 +47,7 @@ QList<SeatedRoomSheet> seatedRooms(DataModule& dm, const QString& time = {});
 
 // A student's papers, each with its time, room and seat (0 while it has
 // none; the room empty while the paper has none).
-struct StudentPaper {
+struct NoticePaper {
     QString course;
     QString paper;
     QString time;
@@ -58,7 +58,7 @@ struct StudentPaper {
 struct StudentNotice {
     QString student;
     QString name;
-    QList<StudentPaper> papers; // in order of their periods
+    QList<NoticePaper> papers; // in order of their periods
 };
 
 // Every student with a placed paper (with one at the time, when a time is
