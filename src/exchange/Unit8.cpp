@@ -256,10 +256,11 @@ void TForm8::Button1Click()
 
 void TForm8::Button2Click()
 {
-    if (!dialogs.confirmIfAny(readShortfalls(ADOQuery1).question(QStringLiteral("导出"))))
-        return;
+    // Without a spreadsheet program there is nothing to ask about.
     const std::unique_ptr<SpreadsheetApp> app = createApplication();
     if (!app)
+        return;
+    if (!dialogs.confirmIfAny(readShortfalls(ADOQuery1).question(QStringLiteral("导出"))))
         return;
     try {
         writeArrangement(ADOQuery1, [&app]() -> StreamedWorkbook& {

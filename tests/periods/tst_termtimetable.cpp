@@ -186,6 +186,9 @@ void TestTermTimetable::adoptionWritesPeriodsTimesAndRooms()
 {
     Fixture f(handRoster);
     placeHandRoster(f.db);
+    // An invigilator who cannot take period 2's time, typed as its number.
+    f.db.exec("update t_cc set kssj='2027-01-20 09:00-11:00' where cc='2'");
+    f.db.exec("update t_jkjs set bkcc='2 2027-01-21' where xm='王老师'");
     const TermTimetable term = readTermTimetable(f.dm);
     // Six offered over two days. Period 2 (P2 with P2x, P4) moves whole to
     // slot 4; period 1 parts: P1, its larger paper, to slot 1, P3 to slot 0.
@@ -197,9 +200,6 @@ void TestTermTimetable::adoptionWritesPeriodsTimesAndRooms()
     spread[vertexOf(term, "P5")] = 3;
     spread[vertexOf(term, "P6")] = 5;
     const QStringList times = dailyTimes(6, 3);
-    // An invigilator who cannot take period 2's time, typed as its number.
-    f.db.exec("update t_cc set kssj='2027-01-20 09:00-11:00' where cc='2'");
-    f.db.exec("update t_jkjs set bkcc='2 2027-01-21' where xm='王老师'");
 
     const SpreadAdoption adopted = adoptSpread(f.dm, term, spread, times);
     QCOMPARE(adopted.fault, QString());
