@@ -26,11 +26,11 @@ private Q_SLOTS:
 namespace {
 
 // "A:3,B:2" -> candidates of paper A (学号 A-0..A-2, given in reverse), then B.
-std::vector<SeatCandidate> candidates(const QString& spec)
+std::vector<SeatCandidate> candidates(const QString& papers)
 {
     std::vector<SeatCandidate> out;
     qint64 rid = 1;
-    for (const QString& part : spec.split(u',')) {
+    for (const QString& part : papers.split(u',')) {
         const QString paper = part.section(u':', 0, 0);
         const int count = part.section(u':', 1, 1).toInt();
         for (int i = count - 1; i >= 0; --i)
@@ -60,7 +60,7 @@ int sharedPairs(const std::vector<SeatCandidate>& cs, const SeatedRoom& room, in
 
 void TestSeating::seatRules_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("papers");
     QTest::addColumn<int>("rows");     // of the room, 0 when not given
     QTest::addColumn<int>("columns");
     QTest::addColumn<int>("capacity");
@@ -92,7 +92,7 @@ void TestSeating::seatRules_data()
 
 void TestSeating::seatRules()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, papers);
     QFETCH(int, rows);
     QFETCH(int, columns);
     QFETCH(int, capacity);
@@ -102,7 +102,7 @@ void TestSeating::seatRules()
     QFETCH(QList<int>, lastPlace);
     QFETCH(bool, apart);
 
-    const std::vector<SeatCandidate> cs = candidates(spec);
+    const std::vector<SeatCandidate> cs = candidates(papers);
     const int n = int(cs.size());
     const RoomShape shape = roomShape(rows, columns, capacity, n, terms);
     QCOMPARE(shape.rows, shapeRows);
