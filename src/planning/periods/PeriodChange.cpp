@@ -8,6 +8,20 @@ void movePaperToPeriod(DataModule& dm, const QString& paper, const QString& peri
     executeOn(dm.ADOQuery26, SqlText("update t_kscs  set cc='") + period + "' where t_kscs.sjxh='" + paper + "'  ");
 }
 
+PeriodChange changePaperPeriod(DataModule& dm, const QString& paper, const QString& period)
+{
+    openOn(dm.ADOQuery25, SqlText("SELECT * from bjgmd where (   xh in (select xh from bjgmd where sjxh='") + paper
+                              + "') and cc='" + period + "')  ");
+    if (dm.ADOQuery25.RecordCount() > 0)
+        return {QStringLiteral("学生考试有冲突！！！")};
+    movePaperToPeriod(dm, paper, period);
+    openOn(dm.ADOQuery28, SqlText("select * from t_cc where cc='") + period + "'");
+    if (dm.ADOQuery28.RecordCount() > 0)
+        return {};
+    executeOn(dm.ADOQuery27, SqlText("insert into t_cc(cc) values('") + period + "') ");
+    return {{}, true};
+}
+
 QString studentInTwoPapers(DataModule& dm, const QString& period)
 {
     // Students by trimmed number; a student listed on two courses of one
