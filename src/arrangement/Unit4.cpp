@@ -273,6 +273,8 @@ void TForm4::Button4Click()
         done += QStringLiteral("\n第 %1 场是新场次，还没有考试时间：请在“5.指定时间”中给它指定时间，"
                                "否则这一场的考生不会被打印。")
                     .arg(target.trimmed());
+    if (!change.roomCleared.isEmpty())
+        done += QStringLiteral("\n教室 %1 在第 %2 场容纳不下这份试卷，已取消，请重新指定教室。").arg(change.roomCleared, target.trimmed());
     dialogs.message(done);
 }
 

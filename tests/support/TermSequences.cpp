@@ -187,7 +187,7 @@ bool handRoom(StepContext& s)
     if (paper.isEmpty() || room.isEmpty() || roomOverflow(s.dm, room, paper))
         return false;
     openOn(s.dm.ADOQuery9, SqlText("select jsid from t_js where jsm='") + room + "' ");
-    setPaperRoom(s.dm, s.dm.ADOQuery9.FieldByName(QStringLiteral("jsid")).AsString().trimmed(), paper);
+    changePaperRoom(s.dm, s.dm.ADOQuery9.FieldByName(QStringLiteral("jsid")).AsString().trimmed(), paper);
     return true;
 }
 
