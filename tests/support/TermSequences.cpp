@@ -195,7 +195,9 @@ bool periodChange(StepContext& s)
 {
     const QString paper = s.dice.pick(s.db.rows(QStringLiteral("select sjxh from t_kscs order by rowid")));
     const int periods = s.db.scalar(QStringLiteral("select count(*) from t_cc")).toInt();
-    return !paper.isEmpty() && changePaperPeriod(s.dm, paper, QString::number(s.dice.between(1, periods + 1))).refusal.isEmpty();
+    // One time in four a period of its own, which the reduction may then take back.
+    const int period = s.dice.chance(25) ? periods + 1 : s.dice.between(1, periods);
+    return !paper.isEmpty() && changePaperPeriod(s.dm, paper, QString::number(period)).refusal.isEmpty();
 }
 
 // The period window's store of a time: another period's time as it is
@@ -323,18 +325,26 @@ QStringList termStepKinds()
 QList<TermStep> drawnSteps(quint32 seed, int count)
 {
     Dice dice(seed ^ 0x9e3779b9u);
-    int total = 0;
-    for (const Kind& k : kinds())
-        total += k.weight;
+    // The reduction is offered only while no period has a time: the first
+    // steps of a sequence give none, so that it runs on rooms and duties.
+    const auto timed = [](const Kind& k) { return k.name == QStringLiteral("time") || k.name == QStringLiteral("spread"); };
+    const int untimed = 1 + dice.below(count / 2);
     QList<TermStep> steps{{QStringLiteral("schedule"), 0}};
     while (steps.size() < count) {
+        QList<const Kind*> offered;
+        int total = 0;
+        for (const Kind& k : kinds())
+            if (steps.size() >= untimed || !timed(k)) {
+                offered.append(&k);
+                total += k.weight;
+            }
         int drawn = dice.below(total);
-        for (const Kind& k : kinds()) {
-            if (drawn < k.weight) {
-                steps.append({k.name, quint32(dice.below(100000))});
+        for (const Kind* k : offered) {
+            if (drawn < k->weight) {
+                steps.append({k->name, quint32(dice.below(100000))});
                 break;
             }
-            drawn -= k.weight;
+            drawn -= k->weight;
         }
     }
     return steps;

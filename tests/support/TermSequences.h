@@ -19,7 +19,8 @@ struct TermStep {
 // Every kind of step, in the order the counts are printed.
 QStringList termStepKinds();
 
-// `count` steps drawn from the seed: scheduling first, then any others.
+// `count` steps drawn from the seed: scheduling first, then others, the
+// first of them (up to half) giving no period a time.
 QList<TermStep> drawnSteps(quint32 seed, int count);
 
 // "schedule rooms:17 ..." and back; an unknown kind reads as itself and
