@@ -38,7 +38,7 @@ bool assignRoom(DataModule& dm, Dialogs& dialogs, const QString& room, const QSt
     // slip shows up only on the printed list.
     if (const auto overflow = roomOverflow(dm, room, paper); overflow && !dialogs.confirm(roomOverflowQuestion(*overflow)))
         return false;
-    setPaperRoom(dm, roomId, paper);
+    changePaperRoom(dm, roomId, paper);
     dialogs.message(QStringLiteral("指定成功"));
     return true;
 }

@@ -261,23 +261,21 @@ void TForm4::Button4Click()
         dialogs.message(QStringLiteral("更换场次“%1”不是场次号，请输入 1、2、3 这样的数字").arg(target));
         return;
     }
-    openOn(dm.ADOQuery25, SqlText("SELECT * from bjgmd where (   xh in (select xh from bjgmd where sjxh='") + Label9->text() + "') and cc='" + target + "')  ");
-    if (dm.ADOQuery25.RecordCount() > 0) {
-        dialogs.message(QStringLiteral("学生考试有冲突！！！"));
+    const PeriodChange change = changePaperPeriod(dm, Label20->text(), target);
+    if (!change.refusal.isEmpty()) {
+        dialogs.message(change.refusal);
         return;
     }
-    movePaperToPeriod(dm, Label20->text(), target);
-    openOn(dm.ADOQuery28, SqlText("select * from t_cc where cc='") + target + "'");
+    QString done = QStringLiteral("更换成功");
     // A new period has no exam time, and the printing lists rooms by time:
     // its candidates would be left off every list without a word.
-    if (dm.ADOQuery28.RecordCount() == 0) {
-        executeOn(dm.ADOQuery27, SqlText("insert into t_cc(cc) values('") + target + "') ");
-        dialogs.message(QStringLiteral("更换成功\n第 %1 场是新场次，还没有考试时间：请在“5.指定时间”中给它指定时间，"
-                                       "否则这一场的考生不会被打印。")
-                            .arg(target.trimmed()));
-        return;
-    }
-    dialogs.message(QStringLiteral("更换成功"));
+    if (change.newPeriod)
+        done += QStringLiteral("\n第 %1 场是新场次，还没有考试时间：请在“5.指定时间”中给它指定时间，"
+                               "否则这一场的考生不会被打印。")
+                    .arg(target.trimmed());
+    if (!change.roomCleared.isEmpty())
+        done += QStringLiteral("\n教室 %1 在第 %2 场容纳不下这份试卷，已取消，请重新指定教室。").arg(change.roomCleared, target.trimmed());
+    dialogs.message(done);
 }
 
 void TForm4::Button5Click()

@@ -3,6 +3,7 @@
 #include "DataModule.h"
 #include "SlotSteps.h"
 #include "Transaction.h"
+#include "people/Invigilation.h"
 
 RoomUse roomUse(DataModule& dm, const QString& name)
 {
@@ -27,6 +28,7 @@ void deleteRoom(DataModule& dm, const QString& name)
     inTransaction(dm.ADOConnection1, [&] {
         executeOn(dm.ADOQuery10, SqlText("update t_kscs set jsid=0 where jsid in (select jsid from t_js where jsm='") + name + "')");
         executeOn(dm.ADOQuery10, SqlText("delete * from t_js where jsm='") + name + "'      ");
+        dropBrokenDuties(dm);
         return true;
     });
 }

@@ -17,6 +17,6 @@ RoomUse roomUse(DataModule& dm, const QString& name);
 QString roomDeleteQuestion(const QString& name, const RoomUse& use);
 
 // Deletes every room of that name (as the database compares names) and
-// gives its placements room 0, so that they are offered a room again. One
-// transaction.
+// gives its placements room 0, so that they are offered a room again; the
+// duties in those rooms go with them. One transaction.
 void deleteRoom(DataModule& dm, const QString& name);

@@ -80,6 +80,7 @@ void TestTermSafety::checkerFindsEachBrokenRule_data()
     QTest::newRow("duty of nobody") << "INSERT INTO t_jkap(cc,jsid,jkid,sg) VALUES('2',2,7,0)" << "twice";
     QTest::newRow("ruled-out day") << "UPDATE t_jkjs SET bkcc='2027-01-11'" << "cannot";
     QTest::newRow("ruled-out period") << "UPDATE t_jkjs SET bkcc='3、1'" << "cannot";
+    QTest::newRow("ruled-out sitting") << "UPDATE t_jkjs SET bkcc='2027-01-11 星期一 9:00-9:30'" << "cannot";
     QTest::newRow("over most duties") << "UPDATE t_jkjs SET zdcs=1; INSERT INTO t_jkap(cc,jsid,jkid,sg) VALUES('2',2,1,0)"
                                       << "most";
     QTest::newRow("period numbers") << "UPDATE t_cc SET cc='3' WHERE cc='2'" << "periods";

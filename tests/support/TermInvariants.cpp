@@ -139,6 +139,46 @@ void capacity(TestDatabase& db, const Periods& periods, QStringList& faults)
     }
 }
 
+// One item of a cannot-take list: a period number (the periods sat at once
+// with it), a day, or a day with its clock time (the periods that overlap
+// that sitting), the last written in two or three words.
+struct Unavailable {
+    QString text;
+    QDate day;
+    Moment sitting;
+
+    bool rulesOut(const Periods& periods, const QString& period) const
+    {
+        if (sitting.timed())
+            return periods.at(period).meets(sitting);
+        if (day.isValid())
+            return periods.at(period).date == day;
+        bool number = false;
+        text.toInt(&number);
+        return number && periods.atOnce(period, text.toLower());
+    }
+};
+
+QList<Unavailable> unavailable(const QString& list)
+{
+    static const QRegularExpression apart(QStringLiteral("[\\s,，、;；]+"));
+    const QStringList words = list.split(apart, Qt::SkipEmptyParts);
+    QList<Unavailable> items;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        Unavailable item{words[i], dateIn(words[i]), {}};
+        for (qsizetype more = 1; item.day.isValid() && more <= 2 && i + more < words.size(); ++more) {
+            const QString joined = words.mid(i, more + 1).join(u' ');
+            if (const Moment m = momentOf(joined); m.timed()) {
+                item = {joined, {}, m};
+                i += more;
+                break;
+            }
+        }
+        items.append(item);
+    }
+    return items;
+}
+
 struct Duty {
     QString period;
     QString room; // folded name
@@ -155,7 +195,6 @@ void invigilators(TestDatabase& db, const Periods& periods, QStringList& faults)
     for (const QString& row : db.rows("select jkid, zdcs, bkcc from t_jkjs"))
         people.insert(row.section(u'|', 0, 0), {row.section(u'|', 1, 1).toInt(), row.section(u'|', 2)});
 
-    static const QRegularExpression apart(QStringLiteral("[\\s,，、;；]+"));
     for (auto it = duties.cbegin(); it != duties.cend(); ++it) {
         const QList<Duty>& list = *it;
         for (qsizetype i = 0; i < list.size(); ++i)
@@ -171,18 +210,11 @@ void invigilators(TestDatabase& db, const Periods& periods, QStringList& faults)
         const bool automatic = std::any_of(list.begin(), list.end(), [](const Duty& d) { return d.sg == 0; });
         if (automatic && list.size() > most)
             faults.append(QStringLiteral("most: invigilator %1 has %2 duties, at most %3").arg(it.key()).arg(list.size()).arg(most));
-        for (const QString& item : cannot.split(apart, Qt::SkipEmptyParts)) {
-            bool number = false;
-            item.toInt(&number);
-            const QDate day = dateIn(item);
-            for (const Duty& d : list) {
-                const bool ruledOut = number ? periods.atOnce(d.period, item.toLower())
-                                             : day.isValid() && periods.at(d.period).date == day;
-                if (ruledOut)
+        for (const Unavailable& item : unavailable(cannot))
+            for (const Duty& d : list)
+                if (item.rulesOut(periods, d.period))
                     faults.append(QStringLiteral("cannot: invigilator %1 watches period %2, ruled out by %3")
-                                      .arg(it.key(), d.period, item));
-            }
-        }
+                                      .arg(it.key(), d.period, item.text));
     }
 }
 

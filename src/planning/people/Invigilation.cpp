@@ -566,6 +566,44 @@ QString invigilationReport(const InvigilationPlan& plan)
     return text;
 }
 
+int dropBrokenDuties(DataModule& dm)
+{
+    Term term;
+    readTimes(dm.ADOQuery22, term);
+    readPeople(dm.ADOQuery22, term);
+    QuerySlot& q = dm.ADOQuery22;
+    openOn(q, "select t_jkap.rowid as id,t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkap.jkid as jkid,"
+              "exists (select 1 from t_kscs where t_kscs.cc=t_jkap.cc and t_kscs.jsid=t_jkap.jsid) as held"
+              " from t_jkap order by t_jkap.sg desc,t_jkap.rowid");
+    struct Kept {
+        int person, time, room;
+    };
+    std::vector<Kept> kept;
+    QStringList broken;
+    for (q.First(); !q.Eof(); q.Next()) {
+        const auto person = term.personOf.constFind(q.FieldByName(QStringLiteral("jkid")).AsVariant().toInt());
+        const int time = term.timeOf(q.FieldByName(QStringLiteral("cc")).AsString().trimmed());
+        const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();
+        const std::vector<int>& meets = term.times[size_t(time)].meets;
+        const bool elsewhere = person != term.personOf.constEnd() && std::any_of(kept.begin(), kept.end(), [&](const Kept& k) {
+            return k.person == *person && k.room != room && std::find(meets.begin(), meets.end(), k.time) != meets.end();
+        });
+        // A period without a row of its own became a time after the people were read.
+        const bool cannot = person != term.personOf.constEnd() && time < int(term.people[*person].blocked.size())
+                            && term.people[*person].blocked[size_t(time)];
+        if (person == term.personOf.constEnd() || q.FieldByName(QStringLiteral("held")).AsVariant().toInt() == 0 || cannot
+            || elsewhere) {
+            broken.append(q.FieldByName(QStringLiteral("id")).AsString());
+            continue;
+        }
+        kept.push_back({*person, time, room});
+    }
+    q.Close();
+    for (const QString& id : broken)
+        executeOn(dm.ADOQuery8, SqlText("delete from t_jkap where rowid='") + id + "'");
+    return int(broken.size());
+}
+
 QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
 {
     Term term;
@@ -579,9 +617,16 @@ QString addHandDuty(DataModule& dm, const InvigilationDuty& duty)
     if (p.blocked[time])
         return QStringLiteral("%1 不能参加 %2 的监考。").arg(p.name, term.times[time].text);
     QuerySlot& q = dm.ADOQuery22;
-    openOn(q, SqlText("select t_jkap.cc as cc,t_jkap.jsid as jsid,coalesce(t_js.jsm,'') as jsm from t_jkap"
+    openOn(q, SqlText("select t_jkap.cc as cc,t_jkap.jsid as jsid,t_jkap.sg as sg,coalesce(t_js.jsm,'') as jsm from t_jkap"
                       " left join t_js on t_js.jsid=t_jkap.jsid where t_jkap.jkid='")
                   + QString::number(duty.invigilator) + "' order by t_jkap.cc,t_jkap.jsid");
+    // Automatic duties were given within their most; a hand duty on top
+    // would take them over it.
+    bool automatic = false;
+    for (q.First(); !q.Eof(); q.Next())
+        automatic = automatic || q.FieldByName(QStringLiteral("sg")).AsVariant().toInt() == 0;
+    if (automatic && q.RecordCount() >= p.most)
+        return QStringLiteral("%1 最多监考 %2 场，已安排 %3 场，不能再增加。").arg(p.name).arg(p.most).arg(q.RecordCount());
     for (q.First(); !q.Eof(); q.Next()) {
         const QString period = q.FieldByName(QStringLiteral("cc")).AsString().trimmed();
         const int room = q.FieldByName(QStringLiteral("jsid")).AsVariant().toInt();

@@ -122,9 +122,17 @@ QString adoptInvigilation(DataModule& dm, const InvigilationPlan& plan);
 // The plan in the user's words, for the preview.
 QString invigilationReport(const InvigilationPlan& plan);
 
+// Takes out every duty that breaks a rule now that papers, rooms or times
+// moved: in a room that holds no paper in its period, at a sitting its
+// invigilator cannot take, or the later one of two duties of one
+// invigilator in two rooms at once (hand duties are kept first). Returns
+// how many went. Called inside the transaction of the step that moved them.
+int dropBrokenDuties(DataModule& dm);
+
 // Puts the invigilator into the room of the period by hand. Refused (the
 // message names the clash, nothing is written) when they are in another room
-// at that time or cannot take that sitting; an empty text when it was done.
+// at that time, cannot take that sitting, or have automatic duties and
+// would go over their most; an empty text when it was done.
 QString addHandDuty(DataModule& dm, const InvigilationDuty& duty);
 
 // Deletes the invigilator with every duty of theirs, in one transaction.

@@ -104,6 +104,8 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
             if (number[slot] > 0)
                 executeOn(dm.ADOQuery20, SqlText("insert into t_cc(cc,kssj) values('") + QString::number(number[slot])
                                              + "','" + slotTimes[slot].trimmed() + "')");
+        // At their new times some invigilators cannot come, or would be in two rooms at once.
+        result.dutiesDropped += dropBrokenDuties(dm);
 
         openOn(dm.ADOQuery13, "select distinct cc from t_kscs");
         for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r) {

@@ -10,7 +10,7 @@ class DataModule;
 struct SpreadAdoption {
     QString fault;            // empty on success; otherwise every table is as it was
     QStringList roomsCleared; // papers that had a room and moved away from their period
-    int dutiesDropped = 0;    // invigilation duties of periods that no longer exist or rooms left empty
+    int dutiesDropped = 0;    // invigilation duties of periods that no longer exist, rooms left empty, or that break a rule at the new time
 };
 
 // Writes a spread in one transaction. `spread` gives each vertex of
@@ -22,7 +22,8 @@ struct SpreadAdoption {
 // (the slot that takes the most of its candidates, largest first): its
 // papers keep their rooms and its invigilation duties follow it. Papers
 // that leave it lose their room; duties of a period that continues nowhere,
-// and of a room that holds nobody in its new period, go. Invigilators'
+// of a room that holds nobody in its new period, and those its invigilator
+// cannot take at the new time (people/Invigilation.h, dropBrokenDuties), go. Invigilators'
 // cannot-take numbers of timed periods are written as their times first.
 // Every period must pass the conflict test before the commit. Refused with
 // planOutdated() when the tables the term was read from changed since.

@@ -4,6 +4,7 @@
 #include "SlotSteps.h"
 #include "TableStamp.h"
 #include "Transaction.h"
+#include "people/Invigilation.h"
 #include "rooms/RoomCapacity.h"
 
 #include <QHash>
@@ -677,6 +678,15 @@ RoomAssignmentRun assignRooms(DataModule& dm, const std::optional<QString>& peri
 void setPaperRoom(DataModule& dm, const QString& roomId, const QString& paper)
 {
     executeOn(dm.ADOQuery8, SqlText("update t_kscs  set t_kscs.jsid='") + roomId + "' where t_kscs.sjxh='" + paper + "'  ");
+}
+
+void changePaperRoom(DataModule& dm, const QString& roomId, const QString& paper)
+{
+    inTransaction(dm.ADOConnection1, [&] {
+        setPaperRoom(dm, roomId, paper);
+        dropBrokenDuties(dm);
+        return true;
+    });
 }
 
 namespace {

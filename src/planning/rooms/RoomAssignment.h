@@ -109,9 +109,13 @@ QString applyRoomPlan(DataModule& dm, const RoomAssignmentRun& plan);
 // Plans and writes at once.
 RoomAssignmentRun assignRooms(DataModule& dm, const std::optional<QString>& period);
 
-// The assignment the room windows make: every placement of the paper gets
-// the room.
+// Every placement of the paper gets the room.
 void setPaperRoom(DataModule& dm, const QString& roomId, const QString& paper);
+
+// The assignment the room windows make, in one transaction: setPaperRoom,
+// and the duties the change breaks (those of the room it leaves when that
+// holds nobody then) go.
+void changePaperRoom(DataModule& dm, const QString& roomId, const QString& paper);
 
 // The plan in the user's words, for one box.
 QString roomAssignmentReport(const RoomAssignmentRun& run);
