@@ -138,7 +138,7 @@ private:
     // While rules are broken, a move that breaks k more is taken with
     // probability exp(-k / repairTemperature), whatever it does to the cost:
     // rarely, but often enough to leave a dead end.
-    static constexpr double repairTemperature = 0.25;
+    static constexpr double repairTemperature = 0.3;
     // While rules are broken, the papers tried before settling for one
     // that breaks none.
     static constexpr int repairTries = 8;
@@ -217,8 +217,10 @@ private:
         // and seldom find their way back.
         if (outsideChange > 0)
             return false;
+        // Before every rule is kept the cost is worth nothing: the search
+        // wanders freely among placements that break as many.
         if (hardChange == 0)
-            return accepts(delta);
+            return !kept || accepts(delta);
         if (hardChange < 0)
             return true;
         return !kept && unit(random) < std::exp(-double(hardChange) / repairTemperature);
