@@ -4,6 +4,7 @@
 // from its workbook against counts this test makes from the raw tables.
 #include "ConflictListWindow.h"
 #include "RulesWindow.h"
+#include "periods/Rules.h"
 #include "SpreadTimesDialog.h"
 #include "Unit6.h"
 #include "UserActions.h"
@@ -86,6 +87,14 @@ struct Fixture : WindowFixture<TForm6> {
     }
 };
 
+ExamRule ruleOf(RuleKind kind, int number)
+{
+    ExamRule rule;
+    rule.kind = kind;
+    rule.number = number;
+    return rule;
+}
+
 } // namespace
 
 class TestSpreadRules : public QObject {
@@ -93,6 +102,8 @@ class TestSpreadRules : public QObject {
 
 private Q_SLOTS:
     void rulesEnteredInTheDialogAreKeptAndListed();
+    void modifyKeepsTheDailyLimit_data();
+    void modifyKeepsTheDailyLimit();
 };
 
 void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
@@ -182,6 +193,46 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
     f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"这个时间不符合排考要求：试卷 P1（课1） 在 2027-01-12 10:30-12:30 考试"});
     QCOMPARE(f.db.rows("select cc, kssj from t_cc order by rowid"), before);
+}
+
+void TestSpreadRules::modifyKeepsTheDailyLimit_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("said");
+    // S1 sits P1, P2 on the 11th, P7 (period 3) on the 12th, P8 on the 13th.
+    QTest::newRow("a third paper on the 11th")
+        << "3" << "2027-01-11 星期一 14:30-16:30" << "这个时间不符合排考要求：每个学生每天最多 2 场";
+    QTest::newRow("P3 beside S2's one paper on the 11th") << "5" << "2027-01-11 星期一 14:30-16:30" << "修改成功";
+}
+
+// "修改" refuses a time that puts a student over the daily limit, naming
+// the rule, and keeps a time within it.
+void TestSpreadRules::modifyKeepsTheDailyLimit()
+{
+    QFETCH(QString, period);
+    QFETCH(QString, time);
+    QFETCH(QString, said);
+    Fixture f;
+    const QStringList times = {"2027-01-11 星期一 08:00-10:00", "2027-01-11 星期一 10:30-12:30",
+                               "2027-01-12 星期二 08:00-10:00", "2027-01-13 星期三 08:00-10:00",
+                               "2027-01-12 星期二 10:30-12:30", "2027-01-12 星期二 14:30-16:30",
+                               "2027-01-13 星期三 10:30-12:30", "2027-01-13 星期三 14:30-16:30"};
+    for (int p = 1; p <= 8; ++p)
+        f.db.exec(QString("update t_cc set kssj='%1' where cc='%2'").arg(times[p - 1]).arg(p));
+    addRule(f.dm, ruleOf(RuleKind::DailyLimit, 2));
+    f.w.hide();
+    f.w.show();
+    clickRowShowing(f.w.DBGrid1, 0, period);
+    f.w.Edit1->setText(time);
+    const QStringList before = f.db.rows("select cc, quote(kssj) from t_cc order by rowid");
+    f.dialogs.takeTexts();
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{said});
+    QStringList expected = before;
+    if (said == "修改成功")
+        expected[period.toInt() - 1] = period + "|'" + time + "'";
+    QCOMPARE(f.db.rows("select cc, quote(kssj) from t_cc order by rowid"), expected);
 }
 
 QTEST_MAIN(TestSpreadRules)
