@@ -3,6 +3,7 @@
 // after in the result box, guarding "修改", and the conflict list read back
 // from its workbook against counts this test makes from the raw tables.
 #include "ConflictListWindow.h"
+#include "PdfText.h"
 #include "RulesWindow.h"
 #include "periods/Rules.h"
 #include "SpreadTimesDialog.h"
@@ -19,6 +20,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -183,6 +185,33 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
         QCOMPARE(text(7), QString()); // nobody over the daily limit
     }
     QCOMPARE(listed, expected);
+
+    // Printed: the window's rows in the window's order, worst first, with
+    // the window's figures.
+    ConflictListWindow* list = f.w.conflictListWindow;
+    const QString pdf = folder.filePath("冲突.pdf");
+    list->presetOutput = toPdf(pdf);
+    QStringList shown;
+    QList<int> most;
+    f.inWindow(list, f.w.conflictListButton, [&] {
+        shown.append(compact(list->conflictSummaryLabel->text()));
+        for (int row = 0; row < list->conflictTable->rowCount(); ++row) {
+            QString cells;
+            for (int c = 0; c < 5; ++c)
+                cells += list->conflictTable->item(row, c)->text();
+            shown.append(compact(cells.remove("；")));
+            most.append(list->conflictTable->item(row, 2)->text().toInt());
+        }
+        list->printConflictsButton->click();
+    });
+    QVERIFY(std::is_sorted(most.rbegin(), most.rend()));
+    const QString printed = compact(pdfPages(pdf).join(""));
+    qsizetype at = 0;
+    for (const QString& line : shown) {
+        const qsizetype found = printed.indexOf(line, at);
+        QVERIFY2(found >= 0, qPrintable(line + " in " + printed));
+        at = found + line.size();
+    }
 
     // "修改" refuses a time that moves P1 off its fixed sitting.
     const QString p1 = f.db.scalar("select cc from t_kscs where sjxh='P1'");
