@@ -7,6 +7,7 @@
 #include "RulesWindow.h"
 #include "periods/Rules.h"
 #include "SpreadTimesDialog.h"
+#include "TermInvariants.h"
 #include "Unit6.h"
 #include "UserActions.h"
 #include "WindowFixture.h"
@@ -152,6 +153,7 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
     QCOMPARE(f.db.scalar("select c.kssj from t_kscs k join t_cc c on c.cc=k.cc where k.sjxh='P1'"),
              "2027-01-12 星期二 10:30-12:30");
     QCOMPARE(f.db.scalar("select count(distinct cc) from t_kscs where sjxh in ('P5','P6')"), "1");
+    QCOMPARE(termFaults(f.db), QStringList());
 
     // The conflict list from its workbook against this test's own counts.
     std::map<QString, QString> expected; // 学号 -> most on a day | in a row | two a day
@@ -262,6 +264,7 @@ void TestSpreadRules::modifyKeepsTheDailyLimit()
     if (said == "修改成功")
         expected[period.toInt() - 1] = period + "|'" + time + "'";
     QCOMPARE(f.db.rows("select cc, quote(kssj) from t_cc order by rowid"), expected);
+    QCOMPARE(termFaults(f.db), QStringList());
 }
 
 QTEST_MAIN(TestSpreadRules)

@@ -228,8 +228,7 @@ private:
 
     // The rules' account follows the move at once and goes back when the
     // move is not taken. Once every hard rule is kept no move may break
-    // one again; before that, the search mends them first and weighs the
-    // cost only among moves that leave their number as it is.
+    // one again; before that, the search only mends them.
     bool acceptsWithRules(long long delta, const std::vector<int>& papers, int a, int b)
     {
         const bool kept = rules->hard() == 0;
