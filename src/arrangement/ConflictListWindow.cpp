@@ -1,5 +1,6 @@
 #include "ConflictListWindow.h"
 
+#include "ConflictListPrinting.h"
 #include "ConflictListSheet.h"
 #include "Guard.h"
 #include "SpreadsheetApp.h"
@@ -18,13 +19,14 @@ ConflictListWindow::ConflictListWindow(DataModule& dm, Dialogs& dialogs, QWidget
 {
     conflictSummaryLabel = named(new QLabel(this), "conflictSummaryLabel");
     conflictTable = named(new QTableWidget(0, 5, this), "conflictTable");
-    conflictTable->setHorizontalHeaderLabels({QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("一天最多"),
-                                              QStringLiteral("问题"), QStringLiteral("考试安排")});
+    conflictTable->setHorizontalHeaderLabels(conflictColumns());
     conflictTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     conflictTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     conflictTable->horizontalHeader()->setStretchLastSection(true);
     conflictTable->verticalHeader()->hide();
     exportConflictsButton = named(new QPushButton(QStringLiteral("导出"), this), "exportConflictsButton");
+    printConflictsButton = named(new QPushButton(QStringLiteral("打印"), this), "printConflictsButton");
+    printConflictsButton->setAutoDefault(false);
     closeConflictsButton = named(new QPushButton(QStringLiteral("关闭"), this), "closeConflictsButton");
     exportConflictsButton->setAutoDefault(false);
     closeConflictsButton->setAutoDefault(false);
@@ -32,6 +34,7 @@ ConflictListWindow::ConflictListWindow(DataModule& dm, Dialogs& dialogs, QWidget
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(printConflictsButton);
     buttons->addWidget(exportConflictsButton);
     buttons->addWidget(closeConflictsButton);
     auto* layout = new QVBoxLayout(this);
@@ -40,6 +43,7 @@ ConflictListWindow::ConflictListWindow(DataModule& dm, Dialogs& dialogs, QWidget
     layout->addLayout(buttons);
     resize(820, 480);
 
+    connect(printConflictsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { printClick(); }));
     connect(exportConflictsButton, &QPushButton::clicked, this, guarded(dialogs, [this] { exportClick(); }));
     connect(closeConflictsButton, &QPushButton::clicked, this, [this] { close(); });
 }
@@ -47,31 +51,20 @@ ConflictListWindow::ConflictListWindow(DataModule& dm, Dialogs& dialogs, QWidget
 void ConflictListWindow::FormShow()
 {
     const ConflictList list = readConflictList(dm);
-    QString summary = QStringLiteral("同一天连考两场的学生 %1 人，同一天考两场及以上的学生 %2 人")
-                          .arg(list.twoInARow)
-                          .arg(list.twoOnOneDay);
-    if (list.dailyLimit > 0)
-        summary += QStringLiteral("，超过每天最多 %1 场的学生 %2 人").arg(list.dailyLimit).arg(list.overLimit);
-    conflictSummaryLabel->setText(summary + QStringLiteral("。"));
+    conflictSummaryLabel->setText(conflictSummary(list));
     conflictTable->setRowCount(int(list.students.size()));
     for (int r = 0; r < list.students.size(); ++r) {
-        const ConflictStudent& s = list.students[r];
-        QStringList problems;
-        if (s.overLimit > 0)
-            problems.append(QStringLiteral("超过每天场数"));
-        if (s.load.twoInARow)
-            problems.append(QStringLiteral("连考两场"));
-        if (s.load.twoOnOneDay)
-            problems.append(QStringLiteral("一天两场以上"));
-        QStringList exams;
-        for (const StudentPaper& p : s.papers)
-            exams.append(QStringLiteral("%1 %2 %3").arg(p.time, p.paper, p.course));
-        const QStringList cells{s.load.xh, s.load.xm, QString::number(s.load.mostOnOneDay),
-                                problems.join(QStringLiteral("、")), exams.join(QStringLiteral("；"))};
+        const ConflictRow row = conflictRow(list.students[r]);
+        const QStringList cells = row.cells + QStringList{row.exams.join(QStringLiteral("；"))};
         for (int c = 0; c < cells.size(); ++c)
             conflictTable->setItem(r, c, new QTableWidgetItem(cells[c]));
     }
     conflictTable->resizeColumnsToContents();
+}
+
+void ConflictListWindow::printClick()
+{
+    printConflictList(PrintSetup{dm, dialogs, reportSettings, presetOutput, this}, readConflictList(dm));
 }
 
 void ConflictListWindow::exportClick()

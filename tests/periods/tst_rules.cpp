@@ -11,6 +11,7 @@
 
 #include <QTest>
 #include <map>
+#include <numeric>
 #include <random>
 #include <set>
 
@@ -101,6 +102,94 @@ ExamRule rule(RuleKind kind, const QString& paper = {}, const QString& other = {
     return r;
 }
 
+// A term made around a hidden timetable that keeps every rule: 60 papers
+// over 18 periods, three a day; each of 300 students sits at most one
+// paper a day in it. The search starts from the hidden timetable with its
+// periods shuffled, which is clash-free but breaks the rules.
+struct PlantedTerm {
+    Enrolments enrolments;
+    PeriodLayout layout = dailyLayout(18, 3);
+    Colouring hidden;
+    Colouring start;
+    SpreadRules rules;
+
+    explicit PlantedTerm(int dailyLimit, bool pairs, const std::vector<SpreadRules::RunLimit>& runs)
+    {
+        std::mt19937 random(11);
+        const int periods = 18, papers = 60;
+        enrolments.papers = papers;
+        for (int v = 0; v < papers; ++v)
+            hidden.push_back(v % periods);
+        std::shuffle(hidden.begin(), hidden.end(), random);
+        for (int s = 0; s < 300; ++s) {
+            std::vector<int> days = {0, 1, 2, 3, 4, 5};
+            std::shuffle(days.begin(), days.end(), random);
+            std::vector<int> sits;
+            for (int d = 0; d < 4; ++d) {
+                std::vector<int> onDay;
+                for (int v = 0; v < papers; ++v)
+                    if (layout.day[hidden[v]] == days[d])
+                        onDay.push_back(v);
+                sits.push_back(onDay[random() % onDay.size()]);
+            }
+            enrolments.students.push_back(sits);
+        }
+        std::vector<int> shuffled(periods);
+        std::iota(shuffled.begin(), shuffled.end(), 0);
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        for (const int p : hidden)
+            start.push_back(shuffled[p]);
+        rules.allowed.assign(papers, {});
+        for (int v = 0; v < papers; v += 6) {
+            rules.allowed[v].assign(periods, 0);
+            rules.allowed[v][hidden[v]] = 1;
+        }
+        const ConflictGraph graph = conflictGraphOf(enrolments);
+        const auto meets = [&](int a, int b) { return std::find(graph[a].begin(), graph[a].end(), b) != graph[a].end(); };
+        for (int a = 0; pairs && a < papers; ++a)
+            for (int b = a + 1; b < papers; ++b) {
+                if (hidden[a] == hidden[b] && !meets(a, b) && rules.together.size() < 3)
+                    rules.together.emplace_back(a, b);
+                if (layout.day[hidden[a]] != layout.day[hidden[b]] && meets(a, b) && a % 7 == 0 && rules.apartDays.size() < 5)
+                    rules.apartDays.emplace_back(a, b);
+            }
+        rules.dailyLimit = dailyLimit;
+        rules.runLimits = runs;
+    }
+
+    // The rules a placement breaks, counted here apart from the program's own count.
+    QStringList broken(const Colouring& placement) const
+    {
+        QStringList found;
+        for (int v = 0; v < enrolments.papers; ++v)
+            if (!rules.allowed[v].empty() && !rules.allowed[v][placement[v]])
+                found.append(QString("paper %1 outside").arg(v));
+        for (const auto& [a, b] : rules.together)
+            if (placement[a] != placement[b])
+                found.append(QString("%1 and %2 apart").arg(a).arg(b));
+        for (const auto& [a, b] : rules.apartDays)
+            if (layout.day[placement[a]] == layout.day[placement[b]])
+                found.append(QString("%1 and %2 on one day").arg(a).arg(b));
+        for (std::size_t s = 0; s < enrolments.students.size(); ++s) {
+            std::map<int, int> perDay;
+            for (const int v : enrolments.students[s])
+                ++perDay[layout.day[placement[v]]];
+            for (const auto& [day, n] : perDay)
+                if (rules.dailyLimit > 0 && n > rules.dailyLimit)
+                    found.append(QString("student %1 has %2 on day %3").arg(s).arg(n).arg(day));
+            for (const SpreadRules::RunLimit& run : rules.runLimits)
+                for (int first = 0; first + run.days <= 6; ++first) {
+                    int n = 0;
+                    for (int d = first; d < first + run.days; ++d)
+                        n += perDay[d];
+                    if (n > run.most)
+                        found.append(QString("student %1 has %2 in %3 days from day %4").arg(s).arg(n).arg(run.days).arg(first));
+                }
+        }
+        return found;
+    }
+};
+
 QDate dayOf(const QString& time)
 {
     return QDate::fromString(time.left(10), "yyyy-MM-dd");
@@ -129,11 +218,15 @@ private slots:
     void ruleOfDeletedPaperIsShown();
     void rulesAreStoredTrimmedAndBadOnesRefused();
     void trackerAgreesWithCountFromScratch();
+    void searchMendsEveryRuleOfPlantedTerm_data();
+    void searchMendsEveryRuleOfPlantedTerm();
+    void everyRunLimitCounts();
 };
 
 using Check = std::function<bool(std::map<QString, QString>&, Fixture&)>;
 Q_DECLARE_METATYPE(Check)
 Q_DECLARE_METATYPE(ExamRule)
+Q_DECLARE_METATYPE(std::vector<SpreadRules::RunLimit>)
 
 void TestRules::eachRuleIsKeptBySearch_data()
 {
@@ -304,6 +397,7 @@ void TestRules::trackerAgreesWithCountFromScratch()
                                         rule(RuleKind::Together, "P5", "P6"), rule(RuleKind::ApartDays, "P2", "P4"),
                                         rule(RuleKind::After, "P7", "P8"), rule(RuleKind::DailyLimit, {}, {}, {}, {}, 1),
                                         rule(RuleKind::RunLimit, {}, {}, {}, {}, 2, 2),
+                                        rule(RuleKind::RunLimit, {}, {}, {}, {}, 3, 3),
                                         rule(RuleKind::LargeFirst, {}, {}, {}, {}, 2, 3)});
     Colouring placement = f.term.placed.current;
     RuleTracker tracker(resolved.spread, f.term.enrolments, placement, f.offered.layout);
@@ -320,6 +414,60 @@ void TestRules::trackerAgreesWithCountFromScratch()
             placement[v] = placement[v] == a ? b : a;
         QCOMPARE(tracker.hard(), ruleBreaches(resolved.spread, f.term.enrolments, placement, f.offered.layout).hard());
         QCOMPARE(tracker.soft(), lateness(resolved.spread, placement, f.offered.layout));
+    }
+}
+
+void TestRules::searchMendsEveryRuleOfPlantedTerm_data()
+{
+    QTest::addColumn<int>("dailyLimit");
+    QTest::addColumn<bool>("pairs");
+    QTest::addColumn<std::vector<SpreadRules::RunLimit>>("runs");
+    QTest::newRow("fixed papers, two a day") << 2 << false << std::vector<SpreadRules::RunLimit>{};
+    QTest::newRow("fixed, pairs, two a day, two run limits")
+        << 2 << true << std::vector<SpreadRules::RunLimit>{{3, 2}, {3, 3}};
+}
+
+// The start breaks the rules; the hidden timetable shows they can all be
+// kept, so the search must reach a timetable that keeps them.
+void TestRules::searchMendsEveryRuleOfPlantedTerm()
+{
+    QFETCH(int, dailyLimit);
+    QFETCH(bool, pairs);
+    QFETCH(std::vector<SpreadRules::RunLimit>, runs);
+    const PlantedTerm term(dailyLimit, pairs, runs);
+    QCOMPARE(term.broken(term.hidden), QStringList());
+    QVERIFY(!term.broken(term.start).isEmpty());
+    SpreadSearch search;
+    search.iterations = 300000;
+    search.milliseconds = -1;
+    search.rules = &term.rules;
+    bool keptOnce = false;
+    search.improved = [&](double) { keptOnce = true; };
+    const Colouring result = spreadPapers(term.enrolments, term.start, term.layout, search);
+    QVERIFY(keptOnce);
+    QCOMPARE(term.broken(result), QStringList());
+    QVERIFY(isProperColouring(conflictGraphOf(term.enrolments), result));
+}
+
+// Several run limits are each kept, the stricter one after a looser one
+// too: the rules' count of a placement is the sum of each rule's count on
+// its own.
+void TestRules::everyRunLimitCounts()
+{
+    Fixture f;
+    const QList<ExamRule> given = {rule(RuleKind::RunLimit, {}, {}, {}, {}, 3, 2),
+                                   rule(RuleKind::RunLimit, {}, {}, {}, {}, 2, 2)};
+    const Colouring start = f.term.placed.current;
+    const std::vector<long long> each = breachesPerRule(given, f.term, start, f.offered.times, f.offered.layout);
+    QVERIFY(each[1] > 0);
+    QCOMPARE(ruleBreaches(f.rules(given).spread, f.term.enrolments, start, f.offered.layout).hard(),
+             std::accumulate(each.begin(), each.end(), 0LL));
+    const std::map<QString, QString> times = f.spread(given);
+    for (const auto& [student, papers] : f.papersOfStudents()) {
+        std::map<int, int> perDay;
+        for (const QString& p : papers)
+            ++perDay[QDate(2027, 1, 11).daysTo(dayOf(times.at(p)))];
+        QVERIFY2(perDay[0] + perDay[1] <= 2 && perDay[1] + perDay[2] <= 2, qPrintable(student));
     }
 }
 

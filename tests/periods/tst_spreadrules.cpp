@@ -3,8 +3,11 @@
 // after in the result box, guarding "修改", and the conflict list read back
 // from its workbook against counts this test makes from the raw tables.
 #include "ConflictListWindow.h"
+#include "PdfText.h"
 #include "RulesWindow.h"
+#include "periods/Rules.h"
 #include "SpreadTimesDialog.h"
+#include "TermInvariants.h"
 #include "Unit6.h"
 #include "UserActions.h"
 #include "WindowFixture.h"
@@ -18,6 +21,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -86,6 +90,14 @@ struct Fixture : WindowFixture<TForm6> {
     }
 };
 
+ExamRule ruleOf(RuleKind kind, int number)
+{
+    ExamRule rule;
+    rule.kind = kind;
+    rule.number = number;
+    return rule;
+}
+
 } // namespace
 
 class TestSpreadRules : public QObject {
@@ -93,6 +105,8 @@ class TestSpreadRules : public QObject {
 
 private Q_SLOTS:
     void rulesEnteredInTheDialogAreKeptAndListed();
+    void modifyKeepsTheDailyLimit_data();
+    void modifyKeepsTheDailyLimit();
 };
 
 void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
@@ -139,6 +153,7 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
     QCOMPARE(f.db.scalar("select c.kssj from t_kscs k join t_cc c on c.cc=k.cc where k.sjxh='P1'"),
              "2027-01-12 星期二 10:30-12:30");
     QCOMPARE(f.db.scalar("select count(distinct cc) from t_kscs where sjxh in ('P5','P6')"), "1");
+    QCOMPARE(termFaults(f.db), QStringList());
 
     // The conflict list from its workbook against this test's own counts.
     std::map<QString, QString> expected; // 学号 -> most on a day | in a row | two a day
@@ -173,6 +188,33 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
     }
     QCOMPARE(listed, expected);
 
+    // Printed: the window's rows in the window's order, worst first, with
+    // the window's figures.
+    ConflictListWindow* list = f.w.conflictListWindow;
+    const QString pdf = folder.filePath("冲突.pdf");
+    list->presetOutput = toPdf(pdf);
+    QStringList shown;
+    QList<int> most;
+    f.inWindow(list, f.w.conflictListButton, [&] {
+        shown.append(compact(list->conflictSummaryLabel->text()));
+        for (int row = 0; row < list->conflictTable->rowCount(); ++row) {
+            QString cells;
+            for (int c = 0; c < 5; ++c)
+                cells += list->conflictTable->item(row, c)->text();
+            shown.append(compact(cells.remove("；")));
+            most.append(list->conflictTable->item(row, 2)->text().toInt());
+        }
+        list->printConflictsButton->click();
+    });
+    QVERIFY(std::is_sorted(most.rbegin(), most.rend()));
+    const QString printed = compact(pdfPages(pdf).join(""));
+    qsizetype at = 0;
+    for (const QString& line : shown) {
+        const qsizetype found = printed.indexOf(line, at);
+        QVERIFY2(found >= 0, qPrintable(line + " in " + printed));
+        at = found + line.size();
+    }
+
     // "修改" refuses a time that moves P1 off its fixed sitting.
     const QString p1 = f.db.scalar("select cc from t_kscs where sjxh='P1'");
     clickRowShowing(f.w.DBGrid1, 0, p1);
@@ -182,6 +224,47 @@ void TestSpreadRules::rulesEnteredInTheDialogAreKeptAndListed()
     f.w.Button1->click();
     QCOMPARE(f.dialogs.takeTexts(), QStringList{"这个时间不符合排考要求：试卷 P1（课1） 在 2027-01-12 10:30-12:30 考试"});
     QCOMPARE(f.db.rows("select cc, kssj from t_cc order by rowid"), before);
+}
+
+void TestSpreadRules::modifyKeepsTheDailyLimit_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("said");
+    // S1 sits P1, P2 on the 11th, P7 (period 3) on the 12th, P8 on the 13th.
+    QTest::newRow("a third paper on the 11th")
+        << "3" << "2027-01-11 星期一 14:30-16:30" << "这个时间不符合排考要求：每个学生每天最多 2 场";
+    QTest::newRow("P3 beside S2's one paper on the 11th") << "5" << "2027-01-11 星期一 14:30-16:30" << "修改成功";
+}
+
+// "修改" refuses a time that puts a student over the daily limit, naming
+// the rule, and keeps a time within it.
+void TestSpreadRules::modifyKeepsTheDailyLimit()
+{
+    QFETCH(QString, period);
+    QFETCH(QString, time);
+    QFETCH(QString, said);
+    Fixture f;
+    const QStringList times = {"2027-01-11 星期一 08:00-10:00", "2027-01-11 星期一 10:30-12:30",
+                               "2027-01-12 星期二 08:00-10:00", "2027-01-13 星期三 08:00-10:00",
+                               "2027-01-12 星期二 10:30-12:30", "2027-01-12 星期二 14:30-16:30",
+                               "2027-01-13 星期三 10:30-12:30", "2027-01-13 星期三 14:30-16:30"};
+    for (int p = 1; p <= 8; ++p)
+        f.db.exec(QString("update t_cc set kssj='%1' where cc='%2'").arg(times[p - 1]).arg(p));
+    addRule(f.dm, ruleOf(RuleKind::DailyLimit, 2));
+    f.w.hide();
+    f.w.show();
+    clickRowShowing(f.w.DBGrid1, 0, period);
+    f.w.Edit1->setText(time);
+    const QStringList before = f.db.rows("select cc, quote(kssj) from t_cc order by rowid");
+    f.dialogs.takeTexts();
+    f.w.Button1->click();
+    QCOMPARE(f.dialogs.takeTexts(), QStringList{said});
+    QStringList expected = before;
+    if (said == "修改成功")
+        expected[period.toInt() - 1] = period + "|'" + time + "'";
+    QCOMPARE(f.db.rows("select cc, quote(kssj) from t_cc order by rowid"), expected);
+    QCOMPARE(termFaults(f.db), QStringList());
 }
 
 QTEST_MAIN(TestSpreadRules)

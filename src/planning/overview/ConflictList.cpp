@@ -39,3 +39,36 @@ ConflictList readConflictList(DataModule& dm)
     });
     return list;
 }
+
+QString conflictSummary(const ConflictList& list)
+{
+    QString summary = QStringLiteral("同一天连考两场的学生 %1 人，同一天考两场及以上的学生 %2 人")
+                          .arg(list.twoInARow)
+                          .arg(list.twoOnOneDay);
+    if (list.dailyLimit > 0)
+        summary += QStringLiteral("，超过每天最多 %1 场的学生 %2 人").arg(list.dailyLimit).arg(list.overLimit);
+    return summary + QStringLiteral("。");
+}
+
+QStringList conflictColumns()
+{
+    return {QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("一天最多"), QStringLiteral("问题"),
+            QStringLiteral("考试安排")};
+}
+
+ConflictRow conflictRow(const ConflictStudent& student)
+{
+    QStringList problems;
+    if (student.overLimit > 0)
+        problems.append(QStringLiteral("超过每天场数"));
+    if (student.load.twoInARow)
+        problems.append(QStringLiteral("连考两场"));
+    if (student.load.twoOnOneDay)
+        problems.append(QStringLiteral("一天两场以上"));
+    ConflictRow row;
+    row.cells = {student.load.xh, student.load.xm, QString::number(student.load.mostOnOneDay),
+                 problems.join(QStringLiteral("、"))};
+    for (const StudentPaper& p : student.papers)
+        row.exams.append(QStringLiteral("%1 %2 %3").arg(p.time, p.paper, p.course));
+    return row;
+}

@@ -26,3 +26,14 @@ struct ConflictList {
 };
 
 ConflictList readConflictList(DataModule& dm);
+
+// The list in words, as the window shows it and the page prints it: the
+// summary line, the column titles, and per student 学号, 姓名, 一天最多,
+// 问题 and the exams, one "time paper course" each.
+QString conflictSummary(const ConflictList& list);
+QStringList conflictColumns();
+struct ConflictRow {
+    QStringList cells; // 学号, 姓名, 一天最多, 问题
+    QStringList exams;
+};
+ConflictRow conflictRow(const ConflictStudent& student);

@@ -23,7 +23,7 @@ RuleTracker::RuleTracker(const SpreadRules& rules, const Enrolments& enrolments,
     : rules(rules), layout(layout), slot(start), studentsOf(start.size()), pairsOf(start.size())
 {
     dayCount = layout.day.empty() ? 0 : *std::max_element(layout.day.begin(), layout.day.end()) + 1;
-    perStudent = rules.dailyLimit > 0 || rules.runDays > 0;
+    perStudent = rules.dailyLimit > 0 || !rules.runLimits.empty();
     int rule = 0;
     for (const auto* list : {&rules.together, &rules.apartDays, &rules.after})
         for (const auto& [a, b] : *list) {
@@ -45,17 +45,19 @@ RuleTracker::RuleTracker(const SpreadRules& rules, const Enrolments& enrolments,
     soft_ = lateness(rules, start, layout);
 }
 
-// The runs over the limit among those that hold `day`.
+// How far the runs that hold `day` are over their limits, all limits together.
 long long RuleTracker::runsOver(int student, int day) const
 {
     const int* days = &perDay[std::size_t(student) * dayCount];
-    const int runs = runCount(dayCount, rules.runDays);
     long long over = 0;
-    for (int first = std::max(0, day - rules.runDays + 1); first <= std::min(day, runs - 1); ++first) {
-        long long n = 0;
-        for (int d = first; d < std::min(dayCount, first + rules.runDays); ++d)
-            n += days[d];
-        over += overLimit(n, rules.runLimit);
+    for (const SpreadRules::RunLimit& run : rules.runLimits) {
+        const int runs = runCount(dayCount, run.days);
+        for (int first = std::max(0, day - run.days + 1); first <= std::min(day, runs - 1); ++first) {
+            long long n = 0;
+            for (int d = first; d < std::min(dayCount, first + run.days); ++d)
+                n += days[d];
+            over += overLimit(n, run.most);
+        }
     }
     return over;
 }
@@ -63,11 +65,10 @@ long long RuleTracker::runsOver(int student, int day) const
 void RuleTracker::changeDay(int student, int day, int by, Change& change)
 {
     int& n = perDay[std::size_t(student) * dayCount + day];
-    const long long runsBefore = rules.runDays > 0 ? runsOver(student, day) : 0;
+    const long long runsBefore = runsOver(student, day);
     change.hard += overLimit(n + by, rules.dailyLimit) - overLimit(n, rules.dailyLimit);
     n += by;
-    if (rules.runDays > 0)
-        change.hard += runsOver(student, day) - runsBefore;
+    change.hard += runsOver(student, day) - runsBefore;
 }
 
 RuleTracker::Change RuleTracker::swap(const std::vector<int>& papers, int a, int b)
@@ -84,7 +85,7 @@ RuleTracker::Change RuleTracker::swap(const std::vector<int>& papers, int a, int
         const int from = slot[v];
         const int to = from == a ? b : a;
         if (v < int(rules.allowed.size()) && !rules.allowed[v].empty())
-            change.hard += rules.allowed[v][from] - rules.allowed[v][to];
+            change.outside += rules.allowed[v][from] - rules.allowed[v][to];
         if (v < int(rules.lateCost.size()))
             change.soft += rules.lateCost[v] * (layout.day[to] - layout.day[from]);
         if (perStudent && layout.day[to] != layout.day[from])
@@ -101,7 +102,25 @@ RuleTracker::Change RuleTracker::swap(const std::vector<int>& papers, int a, int
                 seen[rule] = swaps;
                 change.hard += pairBreach(rule);
             }
+    change.hard += change.outside;
     hard_ += change.hard;
     soft_ += change.soft;
     return change;
+}
+
+bool RuleTracker::breaks(int paper) const
+{
+    if (paper < int(rules.allowed.size()) && !rules.allowed[paper].empty() && !rules.allowed[paper][slot[paper]])
+        return true;
+    for (const int rule : pairsOf[paper])
+        if (pairBreach(rule))
+            return true;
+    if (!perStudent)
+        return false;
+    const int day = layout.day[slot[paper]];
+    for (const int s : studentsOf[paper])
+        if (overLimit(perDay[std::size_t(s) * dayCount + day], rules.dailyLimit) > 0
+            || runsOver(s, day) > 0)
+            return true;
+    return false;
 }

@@ -19,10 +19,16 @@ public:
     struct Change {
         long long hard = 0;
         long long soft = 0;
+        long long outside = 0; // of `hard`: papers in a slot they may not take
     };
     // Every paper of `papers` in slot a goes to b and every one in b to a;
     // calling it again with the same papers undoes it.
     Change swap(const std::vector<int>& papers, int a, int b);
+
+    // Whether `paper` takes part in a broken hard rule: it sits outside its
+    // slots, a pair rule of it is broken, or one of its students is over a
+    // limit on its day.
+    bool breaks(int paper) const;
 
 private:
     long long pairBreach(int rule) const;

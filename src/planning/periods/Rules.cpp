@@ -129,11 +129,7 @@ bool addToSpread(SpreadRules& spread, const ExamRule& rule, const TermTimetable&
         spread.dailyLimit = spread.dailyLimit > 0 ? std::min(spread.dailyLimit, rule.number) : rule.number;
         break;
     case RuleKind::RunLimit:
-        // Of several run limits the spread keeps the first; the list shows each one's count.
-        if (spread.runDays == 0) {
-            spread.runLimit = rule.number;
-            spread.runDays = rule.days;
-        }
+        spread.runLimits.push_back({rule.number, rule.days});
         break;
     case RuleKind::LargeFirst: {
         spread.lateCost.resize(papers, 0);
@@ -231,9 +227,12 @@ void nameUnmeetable(TermRules& out, const TermTimetable& term, const QStringList
                                       .arg(named()).arg(days));
             break;
         }
-        if (spread.runDays > 0 && (long long)sits.size() > most(spread.runLimit, spread.runDays)) {
+        const auto tooFew = std::find_if(spread.runLimits.begin(), spread.runLimits.end(), [&](const auto& run) {
+            return (long long)sits.size() > most(run.most, run.days);
+        });
+        if (tooFew != spread.runLimits.end()) {
             out.unmeetable.append(QStringLiteral("连续 %1 天最多 %2 场：学号 %3 的学生有 %4 份试卷（%5），%6 天里放不下。")
-                                      .arg(spread.runDays).arg(spread.runLimit).arg(studentNamed(term, int(s)))
+                                      .arg(tooFew->days).arg(tooFew->most).arg(studentNamed(term, int(s)))
                                       .arg(sits.size()).arg(named()).arg(days));
             break;
         }

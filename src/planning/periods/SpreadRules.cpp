@@ -14,7 +14,7 @@ RuleBreaches ruleBreaches(const SpreadRules& rules, const Enrolments& enrolments
         breaches.apartDays += layout.day[placement[a]] == layout.day[placement[b]];
     for (const auto& [a, b] : rules.after)
         breaches.after += layout.position[placement[b]] <= layout.position[placement[a]];
-    if (rules.dailyLimit <= 0 && rules.runDays <= 0)
+    if (rules.dailyLimit <= 0 && rules.runLimits.empty())
         return breaches;
     const int dayCount = layout.day.empty() ? 0 : *std::max_element(layout.day.begin(), layout.day.end()) + 1;
     for (const std::vector<int>& papers : enrolments.students) {
@@ -23,14 +23,13 @@ RuleBreaches ruleBreaches(const SpreadRules& rules, const Enrolments& enrolments
             ++perDay[layout.day[placement[v]]];
         for (const long long n : perDay)
             breaches.daily += overLimit(n, rules.dailyLimit);
-        if (rules.runDays <= 0)
-            continue;
-        for (int first = 0; first < runCount(dayCount, rules.runDays); ++first) {
-            long long n = 0;
-            for (int d = first; d < std::min(dayCount, first + rules.runDays); ++d)
-                n += perDay[d];
-            breaches.runs += overLimit(n, rules.runLimit);
-        }
+        for (const SpreadRules::RunLimit& run : rules.runLimits)
+            for (int first = 0; first < runCount(dayCount, run.days); ++first) {
+                long long n = 0;
+                for (int d = first; d < std::min(dayCount, first + run.days); ++d)
+                    n += perDay[d];
+                breaches.runs += overLimit(n, run.most);
+            }
     }
     return breaches;
 }

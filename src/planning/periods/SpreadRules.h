@@ -17,8 +17,12 @@ struct SpreadRules {
     std::vector<std::pair<int, int>> apartDays; // never on one day
     std::vector<std::pair<int, int>> after;     // the second in a later slot than the first
     int dailyLimit = 0; // most papers of one student on one day; 0: no limit
-    int runLimit = 0;   // most papers of one student in any `runDays` consecutive exam days
-    int runDays = 0;    // 0: no such limit
+    // Most papers of one student in any `days` consecutive exam days; each is kept.
+    struct RunLimit {
+        int most = 0;
+        int days = 0;
+    };
+    std::vector<RunLimit> runLimits;
     // Per paper, what each day it sits after the first costs (soft, in the
     // units of the proximity total); empty: nothing.
     std::vector<long long> lateCost;

@@ -95,15 +95,20 @@ public:
         hot = typical * 0.2;
         cold = typical * 0.0005;
         temperature = hot;
-        hardWeight = std::max(1LL, (long long)std::ceil(typical * hardShare));
     }
 
     void cool(double fraction) { temperature = hot * std::pow(cold / hot, fraction); }
 
     void step()
     {
-        const int paper = anyPaper(random);
+        const int paper = pickPaper();
         const int other = otherPeriod(state.periodOf(paper));
+        if (const int mend = mendingPeriod(paper); mend >= 0) {
+            const SpreadState::Chain chain = state.chain(paper, mend);
+            if (fits(state, chain, search.capacity) && acceptsWithRules(chain.delta, state.chainMembers(), chain.from, chain.other))
+                state.apply(chain);
+            return;
+        }
         if (unit(random) < exchangeShare) {
             const int from = state.periodOf(paper);
             const long long delta = state.exchangeDelta(from, other);
@@ -130,9 +135,13 @@ public:
 
 private:
     static constexpr double exchangeShare = 0.01;
-    // A broken hard rule weighs as much as this many typical worsenings:
-    // enough that a hot search rarely breaks one for a better cost.
-    static constexpr double hardShare = 20;
+    // While rules are broken, a move that breaks k more is taken with
+    // probability exp(-k / repairTemperature), whatever it does to the cost:
+    // rarely, but often enough to leave a dead end.
+    static constexpr double repairTemperature = 0.3;
+    // While rules are broken, the papers tried before settling for one
+    // that breaks none.
+    static constexpr int repairTries = 8;
     // Kempe chains cost a walk through the papers of two periods; a single
     // paper's move costs a look-up, so most moves are single.
     static constexpr double chainShare = 0.2;
@@ -153,6 +162,43 @@ private:
                 return p;
     }
 
+    // Any paper; while rules are broken, preferably one that breaks one,
+    // since moving the others rarely mends anything.
+    int pickPaper()
+    {
+        int paper = anyPaper(random);
+        if (rules && rules->hard() > 0)
+            for (int tries = 1; tries < repairTries && !rules->breaks(paper); ++tries)
+                paper = anyPaper(random);
+        return paper;
+    }
+
+    // While rules are broken, a period that mends a rule of `paper`: one it
+    // may take when it sits where it may not, its partner's when they should
+    // sit together; -1 when there is none to mend. A random period would
+    // seldom be the one.
+    int mendingPeriod(int paper)
+    {
+        if (!rules || rules->hard() == 0)
+            return -1;
+        const SpreadRules& given = *search.rules;
+        const int from = state.periodOf(paper);
+        if (paper < int(given.allowed.size()) && !given.allowed[paper].empty() && !given.allowed[paper][from]) {
+            const std::vector<char>& row = given.allowed[paper];
+            const int count = int(std::count(row.begin(), row.end(), 1));
+            if (count == 0)
+                return -1;
+            int pick = std::uniform_int_distribution<int>(0, count - 1)(random);
+            for (int p = 0;; ++p)
+                if (row[p] && pick-- == 0)
+                    return p;
+        }
+        for (const auto& [a, b] : given.together)
+            if ((a == paper || b == paper) && state.periodOf(a) != state.periodOf(b))
+                return state.periodOf(a == paper ? b : a);
+        return -1;
+    }
+
     int otherPeriod(int from)
     {
         const int other = anyOtherPeriod(random);
@@ -164,12 +210,30 @@ private:
         return delta <= 0 || unit(random) < std::exp(-double(delta) / temperature);
     }
 
+    bool takes(long long delta, long long hardChange, long long outsideChange, bool kept)
+    {
+        // A paper that sits where it may stays there: papers fixed to a
+        // time would otherwise be pushed out by chains mending the limits
+        // and seldom find their way back.
+        if (outsideChange > 0)
+            return false;
+        // Before every rule is kept the cost is worth nothing: the search
+        // wanders freely among placements that break as many.
+        if (hardChange == 0)
+            return !kept || accepts(delta);
+        if (hardChange < 0)
+            return true;
+        return !kept && unit(random) < std::exp(-double(hardChange) / repairTemperature);
+    }
+
     // The rules' account follows the move at once and goes back when the
-    // move is not taken.
+    // move is not taken. Once every hard rule is kept no move may break
+    // one again; before that, the search only mends them.
     bool acceptsWithRules(long long delta, const std::vector<int>& papers, int a, int b)
     {
+        const bool kept = rules->hard() == 0;
         const RuleTracker::Change change = rules->swap(papers, a, b);
-        if (accepts(delta + change.soft + hardWeight * change.hard))
+        if (takes(delta + change.soft, change.hard, change.outside, kept))
             return true;
         rules->swap(papers, a, b);
         return false;
@@ -195,7 +259,6 @@ private:
     const SpreadSearch& search;
     RuleTracker* rules;
     std::vector<int> papersIn;
-    long long hardWeight = 1;
     std::mt19937_64 random;
     std::uniform_int_distribution<int> anyPaper;
     std::uniform_int_distribution<int> anyOtherPeriod;

@@ -63,10 +63,12 @@ struct SpreadSearch {
 // or two periods exchanging places); simulated annealing, cooling over the
 // budget, decides which to keep.
 // With a capacity, no move puts more candidates in a period than it allows
-// (a period already over it may only lose candidates). With rules, breaking
-// a hard rule weighs as much as a typical worsening of the cost, so the
-// search finds its way from a start that breaks some, and the result is
-// the best placement found that keeps every one; when none was found it is
-// `start` (which ruleBreaches() then shows breaking them).
+// (a period already over it may only lose candidates). With rules, the
+// search first mends the hard rules the start breaks (moving mostly the
+// papers of broken rules, a paper fixed to its times towards them, never
+// a paper out of the times it may take), and once all are kept takes no
+// move that breaks one; the result is the best placement found that keeps
+// every one; when none was found it is `start` (which ruleBreaches() then
+// shows breaking them).
 Colouring spreadPapers(const Enrolments& enrolments, const Colouring& start, const PeriodLayout& layout,
                        const SpreadSearch& search);
