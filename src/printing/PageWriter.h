@@ -17,6 +17,11 @@ public:
     {
         page.rules.append(PlacedRule{QLineF(x1, y1, x2, y2), width});
     }
+    // A line of dashes, to cut along.
+    void cutRule(double x1, double y1, double x2, double y2, double width = 0.2)
+    {
+        page.dashedRules.append(PlacedRule{QLineF(x1, y1, x2, y2), width});
+    }
     void box(const QRectF& rect, double width = 0.2)
     {
         rule(rect.left(), rect.top(), rect.right(), rect.top(), width);

@@ -265,38 +265,71 @@ const Table noticeTable{{QStringLiteral("课程名称"), QStringLiteral("试卷�
 
 void cutLine(PageWriter& w, double y)
 {
-    for (double x = margin - 6; x < pageWidth - margin + 6; x += 4)
-        w.rule(x, y, x + 2, y, 0.15);
+    w.cutRule(margin - 6, y, pageWidth - margin + 6, y, 0.15);
     w.text(QRectF(pageWidth - margin - 20, y - 3.5, 20, 3.5), QStringLiteral("沿虚线剪开"), smallFont, Qt::AlignRight | Qt::AlignVCenter);
 }
 
+constexpr double noticeSpace = 7; // between two notices, the cut line in its middle
+
+double noticeHeight(const StudentNotice& s)
+{
+    return 32 + noticeTable.rowHeight * double(s.papers.size() + 1);
+}
+
+void notice(PageWriter& w, const StudentNotice& s, double y)
+{
+    w.text(QRectF(margin, y, contentWidth, 8), QStringLiteral("考试通知单"), {family, 13, true}, Qt::AlignCenter);
+    w.text(QRectF(margin, y + 10, contentWidth, 6), QStringLiteral("姓名：%1　　　学号：%2").arg(s.name, s.student), headFont);
+    const double top = y + 17;
+    double row = noticeTable.row(w, top, noticeTable.titles, tableHeadFont);
+    for (const NoticePaper& p : s.papers)
+        row = noticeTable.row(w, row, {p.course, p.paper, p.time, p.room.isEmpty() ? QStringLiteral("未定") : p.room, seatText(p.seat)},
+                              cellFont);
+    noticeTable.frame(w, top, row);
+    w.text(QRectF(margin, row + 1.5, contentWidth, 5), QStringLiteral("请携带本通知单和学生证，提前 15 分钟到达考场，按座位号就座。"),
+           smallFont);
+}
+
+// A page of notices first..last-1, one under another with cut lines between.
+void noticePage(LaidOutPage& page, const QList<StudentNotice>& students, qsizetype first, qsizetype last)
+{
+    PageWriter w(page);
+    double y = margin;
+    for (qsizetype i = first; i < last; ++i) {
+        if (i > first) {
+            cutLine(w, y + noticeSpace / 2);
+            y += noticeSpace;
+        }
+        notice(w, students[i], y);
+        y += noticeHeight(students[i]);
+    }
+}
+
+// A notice per student: thousands of pages for a large time, so the pages
+// are broken by the notices' heights alone and each is drawn only as it is
+// painted (the list is shared with the pages, not copied).
 void examNotices(LaidOutReport& report, const QList<StudentNotice>& students)
 {
-    constexpr double space = 7;
-    std::optional<PageWriter> w;
-    double y = pageHeight;
-    for (const StudentNotice& s : students) {
-        const double height = 32 + noticeTable.rowHeight * (s.papers.size() + 1);
-        if (!w || y + space + height > footTop - 2) {
-            w.emplace(report.pages.emplaceBack());
+    const auto addPage = [&](qsizetype first, qsizetype last) {
+        report.pages.emplaceBack().drawLater = [students, first, last](LaidOutPage& page) {
+            noticePage(page, students, first, last);
+        };
+    };
+    qsizetype first = 0;
+    double y = margin;
+    for (qsizetype i = 0; i < students.size(); ++i) {
+        const double height = noticeHeight(students[i]);
+        if (i > first && y + noticeSpace + height > footTop - 2) {
+            addPage(first, i);
+            first = i;
             y = margin;
-        } else {
-            cutLine(*w, y + space / 2);
-            y += space;
+        } else if (i > first) {
+            y += noticeSpace;
         }
-        w->text(QRectF(margin, y, contentWidth, 8), QStringLiteral("考试通知单"), {family, 13, true}, Qt::AlignCenter);
-        w->text(QRectF(margin, y + 10, contentWidth, 6), QStringLiteral("姓名：%1　　　学号：%2").arg(s.name, s.student), headFont);
-        const double top = y + 17;
-        double row = noticeTable.row(*w, top, noticeTable.titles, tableHeadFont);
-        for (const NoticePaper& p : s.papers)
-            row = noticeTable.row(*w, row,
-                                  {p.course, p.paper, p.time, p.room.isEmpty() ? QStringLiteral("未定") : p.room, seatText(p.seat)},
-                                  cellFont);
-        noticeTable.frame(*w, top, row);
-        w->text(QRectF(margin, row + 1.5, contentWidth, 5),
-                QStringLiteral("请携带本通知单和学生证，提前 15 分钟到达考场，按座位号就座。"), smallFont);
         y += height;
     }
+    if (first < students.size())
+        addPage(first, students.size());
 }
 
 } // namespace
