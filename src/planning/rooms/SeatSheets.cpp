@@ -7,6 +7,7 @@
 #include <QSet>
 #include <algorithm>
 #include <map>
+#include <numeric>
 
 namespace {
 
@@ -97,14 +98,11 @@ QList<StudentNotice> studentNotices(DataModule& dm, const QString& time)
     Connection& connection = dm.ADOConnection1;
     Sittings sittings = readSittings(connection);
     const QString wanted = time.trimmed().toLower();
-    struct Row {
-        int time;
-        QString period;
-        NoticePaper paper;
-    };
+    // A student's notice as read, with the sitting and period of each paper
+    // to put them in order by.
     struct Student {
-        QString name;
-        std::vector<Row> rows;
+        StudentNotice notice;
+        std::vector<std::pair<int, QString>> when;
         bool sitsWanted = false;
     };
     QHash<QString, Student> students;
@@ -123,14 +121,15 @@ QList<StudentNotice> studentNotices(DataModule& dm, const QString& time)
             .append(periods)
             .append(")");
     connection.run(statement, [&](const QStringList&, const QVariantList& row) {
-        const QString period = row[4].toString().trimmed();
+        const QString period = shared(row[4].toString());
         const int t = sittings.timeOf(period);
-        Student& student = students[row[0].toString().trimmed()];
-        if (student.rows.empty())
-            student.name = row[1].toString().trimmed();
-        student.rows.push_back({t, shared(period),
-                                {shared(row[2].toString()), shared(row[3].toString()), sittings.times[t].text,
-                                 shared(row[5].toString()), row[6].toInt()}});
+        const QString id = row[0].toString().trimmed();
+        Student& student = students[id];
+        if (student.notice.student.isEmpty())
+            student.notice = {id, row[1].toString().trimmed(), {}};
+        student.notice.papers.append({shared(row[2].toString()), shared(row[3].toString()), sittings.times[t].text,
+                                      shared(row[5].toString()), row[6].toInt()});
+        student.when.push_back({t, period});
         if (wanted.isEmpty() || sittings.times[t].text.toLower() == wanted)
             student.sitsWanted = true;
     });
@@ -143,14 +142,20 @@ QList<StudentNotice> studentNotices(DataModule& dm, const QString& time)
     out.reserve(order.size());
     for (const QString& id : order) {
         Student& student = students[id];
-        std::stable_sort(student.rows.begin(), student.rows.end(), [](const Row& a, const Row& b) {
-            return a.time != b.time ? a.time < b.time : numberBefore(a.period, b.period);
+        std::vector<qsizetype> byTime(student.when.size());
+        std::iota(byTime.begin(), byTime.end(), qsizetype(0));
+        std::stable_sort(byTime.begin(), byTime.end(), [&](qsizetype a, qsizetype b) {
+            const auto& [ta, pa] = student.when[a];
+            const auto& [tb, pb] = student.when[b];
+            return ta != tb ? ta < tb : numberBefore(pa, pb);
         });
-        StudentNotice& notice = out.emplaceBack(StudentNotice{id, student.name, {}});
-        notice.papers.reserve(qsizetype(student.rows.size()));
-        for (const Row& r : student.rows)
-            notice.papers.append(r.paper);
-        student.rows = {};
+        StudentNotice& notice = out.emplaceBack(std::move(student.notice));
+        QList<NoticePaper> papers;
+        papers.reserve(notice.papers.size());
+        for (const qsizetype i : byTime)
+            papers.append(notice.papers[i]);
+        notice.papers = std::move(papers);
+        student.when = {};
     }
     return out;
 }
