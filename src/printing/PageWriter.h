@@ -3,6 +3,8 @@
 #include "ReportLayout.h"
 #include "TextMeasure.h"
 
+#include <algorithm>
+
 // Places text, rules and shades on a laid-out page, in millimetres; text is
 // cut short with "…" where it would not fit its box.
 class PageWriter {
@@ -16,6 +18,33 @@ public:
     void rule(double x1, double y1, double x2, double y2, double width = 0.2)
     {
         page.rules.append(PlacedRule{QLineF(x1, y1, x2, y2), width});
+    }
+    // A table cell: on one line where the text fits, else on two lines in
+    // smaller type (a long course name), cut short only where even those
+    // cannot take it.
+    void cell(const QRectF& rect, const QString& s, const ReportFont& font, Qt::Alignment align)
+    {
+        if (measure.width(font, s) <= rect.width()) {
+            page.texts.append(PlacedText{rect, s, font, align});
+            return;
+        }
+        ReportFont smaller = font;
+        smaller.pointSize = std::min(font.pointSize * 0.8, font.pointSize * rect.height() / (2 * measure.lineHeight(font)));
+        QStringList two = measure.wrap(smaller, s, rect.width());
+        if (two.size() > 2)
+            two = {two[0], two.mid(1).join(QString())};
+        const double h = measure.lineHeight(smaller);
+        const Qt::Alignment across = align & Qt::AlignHorizontal_Mask;
+        double y = rect.top() + (rect.height() - h * double(two.size())) / 2;
+        for (const QString& line : two) {
+            text(QRectF(rect.left(), y, rect.width(), h), line, smaller, across | Qt::AlignVCenter);
+            y += h;
+        }
+    }
+    // A line of dashes, to cut along.
+    void cutRule(double x1, double y1, double x2, double y2, double width = 0.2)
+    {
+        page.dashedRules.append(PlacedRule{QLineF(x1, y1, x2, y2), width});
     }
     void box(const QRectF& rect, double width = 0.2)
     {

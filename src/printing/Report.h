@@ -13,6 +13,8 @@ struct ReportFont {
     QString family;
     double pointSize = 10;
     bool bold = false;
+
+    bool operator==(const ReportFont&) const = default;
 };
 
 // A line of text in segments spread across the width: the first is aligned

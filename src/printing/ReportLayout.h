@@ -30,7 +30,11 @@ struct PlacedRule {
 struct LaidOutPage {
     QList<QRectF> shades;
     QList<PlacedRule> rules;
+    QList<PlacedRule> dashedRules; // cut lines
     QList<PlacedText> texts;
+    // What is drawn on the page only as it is painted, over what it holds:
+    // a job of thousands of pages keeps what makes each, not its content.
+    std::function<void(LaidOutPage& page)> drawLater;
 };
 
 struct LaidOutReport {

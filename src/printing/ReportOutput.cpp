@@ -2,24 +2,56 @@
 
 #include <QFile>
 #include <QPainter>
+#include <optional>
 
 namespace {
 
-void paintPage(QPainter& painter, const LaidOutPage& page, double dotsPerMm)
+// Dashes and gaps of a cut line, in millimetres.
+constexpr double dashMm = 2;
+
+void paintRules(QPainter& painter, const QList<PlacedRule>& rules, double dotsPerMm, bool dashed)
+{
+    double penWidth = -1;
+    for (const PlacedRule& rule : rules) {
+        // A pen is set only where the width changes: a page holds hundreds of rules.
+        if (rule.width != penWidth) {
+            penWidth = rule.width;
+            QPen pen(Qt::black, rule.width * dotsPerMm, Qt::SolidLine, dashed ? Qt::FlatCap : Qt::SquareCap);
+            if (dashed)
+                pen.setDashPattern({dashMm / rule.width, dashMm / rule.width});
+            painter.setPen(pen);
+        }
+        painter.drawLine(QLineF(rule.line.p1() * dotsPerMm, rule.line.p2() * dotsPerMm));
+    }
+}
+
+void paintContent(QPainter& painter, const LaidOutPage& page, double dotsPerMm)
 {
     const auto toDevice = [&](const QRectF& r) {
         return QRectF(r.x() * dotsPerMm, r.y() * dotsPerMm, r.width() * dotsPerMm, r.height() * dotsPerMm);
     };
     for (const QRectF& shade : page.shades)
         painter.fillRect(toDevice(shade), QColor(232, 232, 232));
-    for (const PlacedRule& rule : page.rules) {
-        painter.setPen(QPen(Qt::black, rule.width * dotsPerMm, Qt::SolidLine, Qt::SquareCap));
-        painter.drawLine(QLineF(rule.line.p1() * dotsPerMm, rule.line.p2() * dotsPerMm));
-    }
+    paintRules(painter, page.rules, dotsPerMm, false);
+    paintRules(painter, page.dashedRules, dotsPerMm, true);
     painter.setPen(Qt::black);
+    std::optional<ReportFont> font;
     for (const PlacedText& text : page.texts) {
-        painter.setFont(makeFont(text.font));
+        if (!font || !(*font == text.font)) {
+            font = text.font;
+            painter.setFont(makeFont(text.font));
+        }
         painter.drawText(toDevice(text.rect), int(text.alignment) | Qt::TextSingleLine, text.text);
+    }
+}
+
+void paintPage(QPainter& painter, const LaidOutPage& page, double dotsPerMm)
+{
+    paintContent(painter, page, dotsPerMm);
+    if (page.drawLater) {
+        LaidOutPage drawn;
+        page.drawLater(drawn);
+        paintContent(painter, drawn, dotsPerMm);
     }
 }
 

@@ -50,7 +50,7 @@ struct Table {
         double x = margin;
         for (int i = 0; i < titles.size(); ++i) {
             const Qt::Alignment align = widths[i] < 20 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
-            w.text(QRectF(x + 1, y, widths[i] - 2, rowHeight), values.value(i), font, align);
+            w.cell(QRectF(x + 1, y, widths[i] - 2, rowHeight), values.value(i), font, align);
             x += widths[i];
         }
         w.rule(margin, y + rowHeight, x, y + rowHeight, 0.15);
@@ -106,33 +106,60 @@ void seatBox(PageWriter& w, const QRectF& cell, const SeatedCandidate& c)
     }
 }
 
-void seatingChart(LaidOutReport& report, const SeatedRoomSheet& room)
+// How a room's chart is laid: a box per seat, as many rows of them to a page as fit.
+struct ChartLayout {
+    int rows = 1;
+    int columns = 1;
+    double cellWidth = 0;
+    double cellHeight = 0;
+    int rowsPerPage = 1;
+};
+
+constexpr double chartGap = 1.5, chartTop = margin + 34;
+
+ChartLayout chartLayout(const SeatedRoomSheet& room)
 {
-    const int rows = std::max(1, room.shape.rows), columns = std::max(1, room.shape.columns);
-    const double gap = 1.5;
-    const double cellWidth = (contentWidth - gap * (columns - 1)) / columns;
-    const double gridTop = margin + 34;
-    const double available = footTop - 3 - gridTop;
-    const double cellHeight = std::clamp(available / rows - gap, 16.0, 26.0);
-    const int rowsPerPage = std::max(1, int((available + gap) / (cellHeight + gap)));
-    std::vector<std::vector<const SeatedCandidate*>> at(rows, std::vector<const SeatedCandidate*>(columns, nullptr));
+    ChartLayout c;
+    c.rows = std::max(1, room.shape.rows);
+    c.columns = std::max(1, room.shape.columns);
+    c.cellWidth = (contentWidth - chartGap * (c.columns - 1)) / c.columns;
+    const double available = footTop - 3 - chartTop;
+    c.cellHeight = std::clamp(available / c.rows - chartGap, 16.0, 26.0);
+    c.rowsPerPage = std::max(1, int((available + chartGap) / (c.cellHeight + chartGap)));
+    return c;
+}
+
+// The page of the room's chart from row `first` (counted from 0).
+void chartPage(LaidOutPage& page, const SeatedRoomSheet& room, int first)
+{
+    const ChartLayout chart = chartLayout(room);
+    const int last = std::min(chart.rows, first + chart.rowsPerPage);
+    std::vector<std::vector<const SeatedCandidate*>> at(last - first, std::vector<const SeatedCandidate*>(chart.columns, nullptr));
     for (const SeatedCandidate& c : room.candidates)
-        if (c.place.row >= 1 && c.place.row <= rows && c.place.column >= 1 && c.place.column <= columns)
-            at[c.place.row - 1][c.place.column - 1] = &c;
-    for (int first = 0; first < rows; first += rowsPerPage) {
-        PageWriter w(report.pages.emplaceBack());
-        title(w, first == 0 ? QStringLiteral("考场座位表") : QStringLiteral("考场座位表（续）"));
-        w.text(QRectF(margin, margin + 12, contentWidth, 6), roomLine(room), headFont, Qt::AlignCenter);
-        const QRectF desk(pageWidth / 2 - 30, margin + 21, 60, 8);
-        w.box(desk, 0.3);
-        w.text(desk, QStringLiteral("讲　台"), headFont, Qt::AlignCenter);
-        for (int r = first; r < std::min(rows, first + rowsPerPage); ++r) {
-            const double y = gridTop + (r - first) * (cellHeight + gap);
-            for (int col = 0; col < columns; ++col)
-                if (at[r][col])
-                    seatBox(w, QRectF(margin + col * (cellWidth + gap), y, cellWidth, cellHeight), *at[r][col]);
-        }
+        if (c.place.row > first && c.place.row <= last && c.place.column >= 1 && c.place.column <= chart.columns)
+            at[c.place.row - 1 - first][c.place.column - 1] = &c;
+    PageWriter w(page);
+    title(w, first == 0 ? QStringLiteral("考场座位表") : QStringLiteral("考场座位表（续）"));
+    w.text(QRectF(margin, margin + 12, contentWidth, 6), roomLine(room), headFont, Qt::AlignCenter);
+    const QRectF desk(pageWidth / 2 - 30, margin + 21, 60, 8);
+    w.box(desk, 0.3);
+    w.text(desk, QStringLiteral("讲　台"), headFont, Qt::AlignCenter);
+    for (int r = 0; r < last - first; ++r) {
+        const double y = chartTop + r * (chart.cellHeight + chartGap);
+        for (int col = 0; col < chart.columns; ++col)
+            if (at[r][col])
+                seatBox(w, QRectF(margin + col * (chart.cellWidth + chartGap), y, chart.cellWidth, chart.cellHeight), *at[r][col]);
     }
+}
+
+// A large time's charts and sign-in sheets run to hundreds of pages: each
+// page keeps only what draws it (the rooms' list is shared, not copied) and
+// is drawn as it is painted.
+void seatingChart(LaidOutReport& report, const QList<SeatedRoomSheet>& rooms, qsizetype index)
+{
+    const ChartLayout chart = chartLayout(rooms[index]);
+    for (int first = 0; first < chart.rows; first += chart.rowsPerPage)
+        report.pages.emplaceBack().drawLater = [rooms, index, first](LaidOutPage& page) { chartPage(page, rooms[index], first); };
 }
 
 // ---- 考生签到表 -------------------------------------------------------------
@@ -143,41 +170,52 @@ const Table signInTable{{QStringLiteral("座位号"), QStringLiteral("学号"), 
                         {12, 26, 22, 46, 15, 16, 21, 28},
                         7.5};
 
-void signInSheet(LaidOutReport& report, const SeatedRoomSheet& room)
+constexpr double signInTop = margin + 20;
+
+// A page of the sign-in sheet: rows first..first+count-1, and the foot under them on the last page.
+void signInPage(LaidOutPage& page, const SeatedRoomSheet& room, int first, int count, bool last)
+{
+    PageWriter w(page);
+    title(w, QStringLiteral("考生签到表"));
+    w.text(QRectF(margin, margin + 12, contentWidth, 6), roomLine(room), headFont, Qt::AlignCenter);
+    double y = signInTable.row(w, signInTop, signInTable.titles, tableHeadFont);
+    for (int i = first; i < first + count; ++i) {
+        const SeatedCandidate& c = room.candidates[i];
+        y = signInTable.row(w, y, {QString::number(c.seat), c.student, c.name, c.course, c.paper, kindOf(c.kind), {}, {}}, cellFont);
+    }
+    signInTable.frame(w, signInTop, y);
+    if (!last)
+        return;
+    y += 5;
+    w.text(QRectF(margin, y, contentWidth, 7),
+           QStringLiteral("应考 %1 人　　　实考 ______ 人　　　缺考 ______ 人").arg(room.candidates.size()), headFont);
+    y += 9;
+    QStringList signatures;
+    for (const QString& name : room.invigilators)
+        signatures.append(QStringLiteral("%1　签名：__________").arg(name));
+    if (signatures.isEmpty())
+        signatures = {QStringLiteral("签名：__________"), QStringLiteral("签名：__________")};
+    w.text(QRectF(margin, y, contentWidth, 7), QStringLiteral("监考教师：") + signatures.join(QStringLiteral("　　")), headFont);
+}
+
+void signInSheet(LaidOutReport& report, const QList<SeatedRoomSheet>& rooms, qsizetype index)
 {
     constexpr double footHeight = 26;
-    const double top = margin + 20;
-    const int perPage = int((footTop - 2 - top - signInTable.rowHeight) / signInTable.rowHeight);
-    const int lastPageRows = int((footTop - 2 - footHeight - top - signInTable.rowHeight) / signInTable.rowHeight);
-    const int total = int(room.candidates.size());
+    const int perPage = int((footTop - 2 - signInTop - signInTable.rowHeight) / signInTable.rowHeight);
+    const int lastPageRows = int((footTop - 2 - footHeight - signInTop - signInTable.rowHeight) / signInTable.rowHeight);
+    const int total = int(rooms[index].candidates.size());
     int next = 0;
     while (true) {
-        PageWriter w(report.pages.emplaceBack());
-        title(w, QStringLiteral("考生签到表"));
-        w.text(QRectF(margin, margin + 12, contentWidth, 6), roomLine(room), headFont, Qt::AlignCenter);
-        double y = signInTable.row(w, top, signInTable.titles, tableHeadFont);
         // The foot goes under the last rows, on a page of its own when they fill this one.
         const int remaining = total - next;
         const int take = remaining <= lastPageRows ? remaining : std::min(perPage, remaining);
-        for (int i = next; i < next + take; ++i) {
-            const SeatedCandidate& c = room.candidates[i];
-            y = signInTable.row(w, y, {QString::number(c.seat), c.student, c.name, c.course, c.paper, kindOf(c.kind), {}, {}}, cellFont);
-        }
-        signInTable.frame(w, top, y);
+        const bool last = remaining <= lastPageRows;
+        report.pages.emplaceBack().drawLater = [rooms, index, next, take, last](LaidOutPage& page) {
+            signInPage(page, rooms[index], next, take, last);
+        };
         next += take;
-        if (remaining > lastPageRows)
-            continue;
-        y += 5;
-        w.text(QRectF(margin, y, contentWidth, 7),
-               QStringLiteral("应考 %1 人　　　实考 ______ 人　　　缺考 ______ 人").arg(total), headFont);
-        y += 9;
-        QStringList signatures;
-        for (const QString& name : room.invigilators)
-            signatures.append(QStringLiteral("%1　签名：__________").arg(name));
-        if (signatures.isEmpty())
-            signatures = {QStringLiteral("签名：__________"), QStringLiteral("签名：__________")};
-        w.text(QRectF(margin, y, contentWidth, 7), QStringLiteral("监考教师：") + signatures.join(QStringLiteral("　　")), headFont);
-        return;
+        if (last)
+            return;
     }
 }
 
@@ -265,38 +303,71 @@ const Table noticeTable{{QStringLiteral("课程名称"), QStringLiteral("试卷�
 
 void cutLine(PageWriter& w, double y)
 {
-    for (double x = margin - 6; x < pageWidth - margin + 6; x += 4)
-        w.rule(x, y, x + 2, y, 0.15);
+    w.cutRule(margin - 6, y, pageWidth - margin + 6, y, 0.15);
     w.text(QRectF(pageWidth - margin - 20, y - 3.5, 20, 3.5), QStringLiteral("沿虚线剪开"), smallFont, Qt::AlignRight | Qt::AlignVCenter);
 }
 
+constexpr double noticeSpace = 7; // between two notices, the cut line in its middle
+
+double noticeHeight(const StudentNotice& s)
+{
+    return 32 + noticeTable.rowHeight * double(s.papers.size() + 1);
+}
+
+void notice(PageWriter& w, const StudentNotice& s, double y)
+{
+    w.text(QRectF(margin, y, contentWidth, 8), QStringLiteral("考试通知单"), {family, 13, true}, Qt::AlignCenter);
+    w.text(QRectF(margin, y + 10, contentWidth, 6), QStringLiteral("姓名：%1　　　学号：%2").arg(s.name, s.student), headFont);
+    const double top = y + 17;
+    double row = noticeTable.row(w, top, noticeTable.titles, tableHeadFont);
+    for (const NoticePaper& p : s.papers)
+        row = noticeTable.row(w, row, {p.course, p.paper, p.time, p.room.isEmpty() ? QStringLiteral("未定") : p.room, seatText(p.seat)},
+                              cellFont);
+    noticeTable.frame(w, top, row);
+    w.text(QRectF(margin, row + 1.5, contentWidth, 5), QStringLiteral("请携带本通知单和学生证，提前 15 分钟到达考场，按座位号就座。"),
+           smallFont);
+}
+
+// A page of notices first..last-1, one under another with cut lines between.
+void noticePage(LaidOutPage& page, const QList<StudentNotice>& students, qsizetype first, qsizetype last)
+{
+    PageWriter w(page);
+    double y = margin;
+    for (qsizetype i = first; i < last; ++i) {
+        if (i > first) {
+            cutLine(w, y + noticeSpace / 2);
+            y += noticeSpace;
+        }
+        notice(w, students[i], y);
+        y += noticeHeight(students[i]);
+    }
+}
+
+// A notice per student: thousands of pages for a large time, so the pages
+// are broken by the notices' heights alone and each is drawn only as it is
+// painted (the list is shared with the pages, not copied).
 void examNotices(LaidOutReport& report, const QList<StudentNotice>& students)
 {
-    constexpr double space = 7;
-    std::optional<PageWriter> w;
-    double y = pageHeight;
-    for (const StudentNotice& s : students) {
-        const double height = 32 + noticeTable.rowHeight * (s.papers.size() + 1);
-        if (!w || y + space + height > footTop - 2) {
-            w.emplace(report.pages.emplaceBack());
+    const auto addPage = [&](qsizetype first, qsizetype last) {
+        report.pages.emplaceBack().drawLater = [students, first, last](LaidOutPage& page) {
+            noticePage(page, students, first, last);
+        };
+    };
+    qsizetype first = 0;
+    double y = margin;
+    for (qsizetype i = 0; i < students.size(); ++i) {
+        const double height = noticeHeight(students[i]);
+        if (i > first && y + noticeSpace + height > footTop - 2) {
+            addPage(first, i);
+            first = i;
             y = margin;
-        } else {
-            cutLine(*w, y + space / 2);
-            y += space;
+        } else if (i > first) {
+            y += noticeSpace;
         }
-        w->text(QRectF(margin, y, contentWidth, 8), QStringLiteral("考试通知单"), {family, 13, true}, Qt::AlignCenter);
-        w->text(QRectF(margin, y + 10, contentWidth, 6), QStringLiteral("姓名：%1　　　学号：%2").arg(s.name, s.student), headFont);
-        const double top = y + 17;
-        double row = noticeTable.row(*w, top, noticeTable.titles, tableHeadFont);
-        for (const NoticePaper& p : s.papers)
-            row = noticeTable.row(*w, row,
-                                  {p.course, p.paper, p.time, p.room.isEmpty() ? QStringLiteral("未定") : p.room, seatText(p.seat)},
-                                  cellFont);
-        noticeTable.frame(*w, top, row);
-        w->text(QRectF(margin, row + 1.5, contentWidth, 5),
-                QStringLiteral("请携带本通知单和学生证，提前 15 分钟到达考场，按座位号就座。"), smallFont);
         y += height;
     }
+    if (first < students.size())
+        addPage(first, students.size());
 }
 
 } // namespace
@@ -320,12 +391,12 @@ LaidOutReport layOutSeatDocuments(const SeatDocumentJob& job)
     for (const SeatDocument document : job.documents) {
         switch (document) {
         case SeatDocument::SeatingChart:
-            for (const SeatedRoomSheet& room : job.rooms)
-                seatingChart(report, room);
+            for (qsizetype i = 0; i < job.rooms.size(); ++i)
+                seatingChart(report, job.rooms, i);
             break;
         case SeatDocument::SignInSheet:
-            for (const SeatedRoomSheet& room : job.rooms)
-                signInSheet(report, room);
+            for (qsizetype i = 0; i < job.rooms.size(); ++i)
+                signInSheet(report, job.rooms, i);
             break;
         case SeatDocument::DoorNotice:
             for (const SeatedRoomSheet& room : job.rooms)

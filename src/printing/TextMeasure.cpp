@@ -19,14 +19,22 @@ TextMeasure::TextMeasure() : device(4, 4, QImage::Format_RGB32)
     device.setDotsPerMeterY(int(dotsPerMeter));
 }
 
+const QFontMetricsF& TextMeasure::metrics(const ReportFont& font) const
+{
+    for (const auto& [knownFont, metrics] : known)
+        if (knownFont == font)
+            return metrics;
+    return known.emplace_back(font, QFontMetricsF(makeFont(font), &device)).second;
+}
+
 double TextMeasure::lineHeight(const ReportFont& font) const
 {
-    return QFontMetricsF(makeFont(font), &device).lineSpacing() * mmPerDot;
+    return metrics(font).lineSpacing() * mmPerDot;
 }
 
 double TextMeasure::width(const ReportFont& font, const QString& text) const
 {
-    return QFontMetricsF(makeFont(font), &device).horizontalAdvance(text) * mmPerDot;
+    return metrics(font).horizontalAdvance(text) * mmPerDot;
 }
 
 QStringList TextMeasure::wrap(const ReportFont& font, const QString& text, double widthMm) const
@@ -70,5 +78,5 @@ QStringList TextMeasure::wrapAnywhere(const ReportFont& font, const QString& tex
 
 QString TextMeasure::elide(const ReportFont& font, const QString& text, double widthMm) const
 {
-    return QFontMetricsF(makeFont(font), &device).elidedText(text, Qt::ElideRight, widthMm / mmPerDot);
+    return metrics(font).elidedText(text, Qt::ElideRight, widthMm / mmPerDot);
 }

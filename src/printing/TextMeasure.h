@@ -2,9 +2,12 @@
 
 #include "Report.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 // Measures text in millimetres at a fixed 1200 dpi, whatever the output
 // device, so a report breaks into the same pages on screen, paper and PDF.
@@ -23,6 +26,9 @@ public:
 
 private:
     QStringList wrapAnywhere(const ReportFont& font, const QString& text, double widthMm) const;
+    // The metrics of the font, made once: a page measures hundreds of texts in a few fonts.
+    const QFontMetricsF& metrics(const ReportFont& font) const;
 
     QImage device;
+    mutable std::vector<std::pair<ReportFont, QFontMetricsF>> known;
 };

@@ -202,7 +202,8 @@ StatementResult Connection::run(const SqlText& text, const RowReader& eachRow)
                 row.append(query.value(i));
             if (eachRow)
                 eachRow(result.fields, row);
-            result.rows.push_back(std::move(row));
+            else
+                result.rows.push_back(std::move(row));
         }
         result.rowsAffected = query.numRowsAffected();
     }

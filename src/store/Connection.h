@@ -53,8 +53,10 @@ public:
     using RowReader = std::function<void(const QStringList& fields, const QVariantList& row)>;
 
     // Runs one statement and reads all it gives, handing each row to
-    // `eachRow` (when given) before the next one is read; throws DbError
-    // with the engine's text on failure, or what `eachRow` throws.
+    // `eachRow` (when given) before the next one is read, and then keeping
+    // none of them: a large result passes through without being held.
+    // Throws DbError with the engine's text on failure, or what `eachRow`
+    // throws.
     StatementResult run(const SqlText& text, const RowReader& eachRow = {});
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const SqlText& text);

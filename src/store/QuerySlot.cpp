@@ -71,9 +71,14 @@ void QuerySlot::Open()
 void QuerySlot::Open(const std::function<void(const QStringList& fields, const QVariantList& row)>& eachRow)
 {
     Close();
-    StatementResult result = connection.run(joinLines(SQL.lines()), eachRow);
+    std::vector<QVariantList> read;
+    StatementResult result = connection.run(joinLines(SQL.lines()), [&](const QStringList& names, const QVariantList& row) {
+        if (eachRow)
+            eachRow(names, row);
+        read.push_back(row);
+    });
     fields = std::move(result.fields);
-    rows = std::move(result.rows);
+    rows = std::move(read);
     active = true;
     cursor = rows.empty() ? -1 : 0;
     eof = rows.empty();

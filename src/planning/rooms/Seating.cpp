@@ -30,6 +30,7 @@ struct Placed {
     QString paper;
     QString period;
     int seat = 0;
+    SeatPlace place;
 };
 
 // The candidates of one room at one time.
@@ -65,23 +66,24 @@ Term readTerm(Connection& connection, const QString& time)
     Term term{readSittings(connection), {}};
     std::map<std::pair<int, int>, size_t> unitAt;
     const QString wanted = time.trimmed().toLower();
-    connection.run(SqlText("select t_bjgmd.rid,t_bjgmd.xh,t_bjgmd.sjxh,t_kscs.cc,t_kscs.jsid,t_js.jsm,coalesce(t_js.rnrs,0),"
-                           "t_js.ps,t_js.ls,coalesce(t_zw.zwh,0)"
-                           " from t_bjgmd join t_kscs on t_kscs.sjxh=t_bjgmd.sjxh join t_js on t_js.jsid=t_kscs.jsid"
-                           " left join t_zw on t_zw.rid=t_bjgmd.rid and t_zw.cc=t_kscs.cc and t_zw.jsid=t_kscs.jsid"),
-                   [&](const QStringList&, const QVariantList& row) {
-                       const QString period = row[3].toString().trimmed();
-                       const int t = term.sittings.timeOf(period);
-                       if (!wanted.isEmpty() && term.sittings.times[t].text.toLower() != wanted)
-                           return;
-                       const int room = row[4].toInt();
-                       auto [at, added] = unitAt.try_emplace({t, room}, term.units.size());
-                       if (added)
-                           term.units.push_back({t, room, row[5].toString().trimmed(), row[6].toInt(), row[7].toInt(),
-                                                 row[8].toInt(), {}});
-                       term.units[at->second].candidates.push_back(
-                           {row[0].toLongLong(), row[1].toString().trimmed(), row[2].toString().trimmed(), period, row[9].toInt()});
-                   });
+    SqlText statement("select t_bjgmd.rid,t_bjgmd.xh,t_bjgmd.sjxh,t_kscs.cc,t_kscs.jsid,t_js.jsm,coalesce(t_js.rnrs,0),"
+                      "t_js.ps,t_js.ls,coalesce(t_zw.zwh,0),coalesce(t_zw.pai,0),coalesce(t_zw.lie,0)"
+                      " from t_kscs join t_bjgmd on t_bjgmd.sjxh=t_kscs.sjxh join t_js on t_js.jsid=t_kscs.jsid"
+                      " left join t_zw on t_zw.rid=t_bjgmd.rid and t_zw.cc=t_kscs.cc and t_zw.jsid=t_kscs.jsid");
+    if (const SqlText periods = periodsOfTime(term.sittings, time, "t_kscs.cc"); !periods.isEmpty())
+        statement.append(" where").append(periods);
+    connection.run(statement, [&](const QStringList&, const QVariantList& row) {
+        const QString period = row[3].toString().trimmed();
+        const int t = term.sittings.timeOf(period);
+        if (!wanted.isEmpty() && term.sittings.times[t].text.toLower() != wanted)
+            return;
+        const int room = row[4].toInt();
+        auto [at, added] = unitAt.try_emplace({t, room}, term.units.size());
+        if (added)
+            term.units.push_back({t, room, row[5].toString().trimmed(), row[6].toInt(), row[7].toInt(), row[8].toInt(), {}});
+        term.units[at->second].candidates.push_back({row[0].toLongLong(), row[1].toString().trimmed(), row[2].toString().trimmed(),
+                                                     period, row[9].toInt(), {row[10].toInt(), row[11].toInt()}});
+    });
     std::sort(term.units.begin(), term.units.end(), [](const RoomUnit& a, const RoomUnit& b) {
         if (a.time != b.time)
             return a.time < b.time;
@@ -240,6 +242,9 @@ SeatingRun arrangeSeats(DataModule& dm, const SeatingTerms& terms, const QString
             const SeatedRoom seated = seatRoom(candidates, roomShape(unit.rows, unit.columns, unit.capacity, n, terms), terms);
             for (int i = 0; i < n; ++i) {
                 const SeatPlace& place = seated.places[seated.seatOf[i] - 1];
+                // A seat seated again as it was is left alone.
+                if (unit.candidates[i].seat == seated.seatOf[i] && unit.candidates[i].place == place)
+                    continue;
                 if (rows.size() > 1)
                     rows += ',';
                 rows += '[' + QByteArray::number(unit.candidates[i].rid) + ',';
@@ -253,7 +258,7 @@ SeatingRun arrangeSeats(DataModule& dm, const SeatingTerms& terms, const QString
                 run.shared.append({term.sittings.times[unit.time].text, unit.roomName, n, seated.sharedNeighbours});
         }
         rows += ']';
-        if (run.rooms > 0)
+        if (rows.size() > 2)
             connection.execute(SqlText("insert or replace into t_zw(rid,cc,jsid,zwh,pai,lie)"
                                        " select json_extract(value,'$[0]'),json_extract(value,'$[1]'),json_extract(value,'$[2]'),"
                                        "json_extract(value,'$[3]'),json_extract(value,'$[4]'),json_extract(value,'$[5]')"

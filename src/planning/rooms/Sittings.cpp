@@ -3,6 +3,8 @@
 #include "Connection.h"
 #include "time/ExamTime.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <algorithm>
 
 bool numberBefore(const QString& a, const QString& b)
@@ -60,4 +62,22 @@ Sittings readSittings(Connection& connection)
         s.ofPeriod.insert(period, *at);
     }
     return s;
+}
+
+int sittingNamed(const Sittings& sittings, const QString& time)
+{
+    const QString wanted = time.trimmed();
+    for (int t = 0; t < sittings.times.size(); ++t)
+        if (sittings.times[t].text.compare(wanted, Qt::CaseInsensitive) == 0)
+            return t;
+    return -1;
+}
+
+SqlText periodsOfTime(const Sittings& sittings, const QString& time, const char* column)
+{
+    const int t = sittingNamed(sittings, time);
+    if (t < 0)
+        return {};
+    const QString periods = QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(sittings.times[t].periods)).toJson(QJsonDocument::Compact));
+    return SqlText(" trim(") + column + ") in (select value from json_each('" + periods + "'))";
 }

@@ -2,6 +2,8 @@
 
 #include "rooms/Seating.h"
 
+#include "SqlText.h"
+
 #include <QHash>
 
 class Connection;
@@ -23,3 +25,12 @@ struct Sittings {
 };
 
 Sittings readSittings(Connection& connection);
+
+// The sitting spelt `time` (compared trimmed, in any case), or -1.
+int sittingNamed(const Sittings& sittings, const QString& time);
+
+// A statement's condition keeping the rows whose period (the trimmed
+// `column`, a literal) is one of the sitting spelt `time`, the periods bound
+// as one value; nothing when the time is empty or no sitting of t_cc (a
+// "第N场" of its own), and every row has to be read and sorted by its time.
+SqlText periodsOfTime(const Sittings& sittings, const QString& time, const char* column);
