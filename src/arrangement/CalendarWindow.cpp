@@ -167,7 +167,7 @@ CalendarWindow::CalendarWindow(DataModule& dm, Dialogs& dialogs, std::function<v
     , dm(dm)
     , openPeriod(std::move(openPeriod))
 {
-    resize(1100, 720);
+    resize(1100, 660); // whole on a screen of 1366×768 under its title bar, beside a panel
     missingLabel = named(new QLabel(this), "missingLabel");
     missingLabel->setWordWrap(true);
     calendarGrid = grid(this, "calendarGrid");
