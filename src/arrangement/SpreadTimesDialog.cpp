@@ -222,7 +222,7 @@ void SpreadTimesDialog::showSummary()
                                       .arg(offered.times.size())
                                       .arg(sittingsList->count())
                                       .arg(offered.days)
-                                      .arg(offered.times.last().section(u' ', 0, 1)));
+                                      .arg(ExamTime{offered.lastDate, {}}.dateText()));
 }
 
 void SpreadTimesDialog::addSitting()

@@ -89,11 +89,12 @@ QString ReportEngine::preview(const LaidOutReport& pages, const OutputOptions& o
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
         painted = paintReport(pages, *target, progress) != PaintResult::CannotOpen && painted;
     });
+    // The pages exist only once the preview has drawn them; the flag lives as
+    // long as the dialog that is told of each drawing.
+    bool turned = false;
     if (auto* view = dialog.findChild<QPrintPreviewWidget*>()) {
         view->setZoomMode(QPrintPreviewWidget::CustomZoom);
         view->setZoomFactor(options.previewZoomPercent / 100.0);
-        // The pages exist only once the preview has drawn them.
-        bool turned = false;
         QObject::connect(view, &QPrintPreviewWidget::previewChanged, &dialog, [view, &options, &turned] {
             if (!turned && view->pageCount() > 0) {
                 turned = true;

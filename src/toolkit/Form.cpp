@@ -14,6 +14,12 @@ Form::Form(Dialogs& dialogs, const QString& name, const QString& caption, QWidge
     setWindowTitle(caption);
 }
 
+Form::~Form()
+{
+    for (QObject* control : findChildren<QObject*>())
+        QObject::disconnect(control, nullptr, this, nullptr);
+}
+
 void Form::showEvent(QShowEvent* event)
 {
     // Enter presses the button the window made its default and no other: a

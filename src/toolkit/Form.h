@@ -24,6 +24,10 @@ class Form : public QDialog {
 
 public:
     Form(Dialogs& dialogs, const QString& name, const QString& caption, QWidget* parent = nullptr);
+    // Stops the window's handlers hearing its controls: closing the dialog
+    // moves the focus, and an editable box then reports a choice to a window
+    // that is already gone but for its QDialog part.
+    ~Form() override;
 
 protected:
     // Runs each time the window is shown.

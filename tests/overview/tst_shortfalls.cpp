@@ -13,6 +13,7 @@ class TestShortfalls : public QObject {
 
 private Q_SLOTS:
     void roomlessPapersAndShortRoomsPerTimeAndTerm();
+    void periodsAtOverlappingTimesShareTheirRooms();
 };
 
 void TestShortfalls::roomlessPapersAndShortRoomsPerTimeAndTerm()
@@ -74,6 +75,29 @@ void TestShortfalls::roomlessPapersAndShortRoomsPerTimeAndTerm()
     db.exec("update t_kscs set jsid=2 where sjxh='2'; "
             " insert into t_jkap(cc, jsid, jkid, sg) values('1',2,3,0),('1',2,4,0),('2',2,1,0),('3',1,2,1)");
     QCOMPARE(readShortfalls(dm.ADOQuery22).question("导出", RoomlessCandidates::RoomBlank), QString());
+}
+
+void TestShortfalls::periodsAtOverlappingTimesShareTheirRooms()
+{
+    TestDatabase db;
+    DataModule dm;
+    dm.reconfigure();
+    // Periods 1 (08-10) and 2 (09-11) overlap: room A holds one candidate of
+    // each at once and has one duty in each, the two it needs. Paper 3 of
+    // period 2 has no room.
+    db.addRoster({"1|K1|S1", "2|K2|S2", "3|K3|S3"});
+    db.exec("insert into t_js(jsid, jsm, rnrs) values(1, 'A', 50)");
+    db.exec("insert into t_cc(cc, kssj) values('1', '2027-01-11 星期一 08:00-10:00'), ('2', '2027/1/11 9:00-11:00')");
+    db.exec("insert into t_kscs(cc, sjxh, sjxh1, jsid) values('1','1','1',1), ('2','2','2',1), ('2','3','3',0)");
+    db.exec("insert into t_jkjs(jkid, xm) values(1,'甲'),(2,'乙')");
+    db.exec("insert into t_jkap(cc, jsid, jkid, sg) values('1',1,1,0),('2',1,2,0)");
+
+    const Shortfalls term = readShortfalls(dm.ADOQuery22);
+    QCOMPARE(term.shortRooms, 0);
+    QCOMPARE(term.unseated, 1);
+    // A time that meets period 2's counts its roomless candidate.
+    QCOMPARE(readShortfalls(dm.ADOQuery22, "2027-01-11 星期一 08:00-10:00").unseated, 1);
+    QCOMPARE(readShortfalls(dm.ADOQuery22, "2027-01-11 星期一 11:00-12:00").unseated, 0);
 }
 
 QTEST_GUILESS_MAIN(TestShortfalls)

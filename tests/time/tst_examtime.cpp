@@ -19,6 +19,10 @@ private Q_SLOTS:
     void timesMeet_data();
     void timesMeet();
     void spellingsOfOneTimeLieTogether();
+    void timesSatTogether_data();
+    void timesSatTogether();
+    void dayKeys_data();
+    void dayKeys();
 };
 
 namespace {
@@ -147,6 +151,47 @@ void TestExamTime::spellingsOfOneTimeLieTogether()
                                                 "2027-01-12 星期二 08：00-10：00", "2027-01-11 星期二 08:00-10:00" });
     QCOMPARE(layout.position, (std::vector<int>{ 0, 4, 0, 3, 12 }));
     QCOMPARE(layout.day, (std::vector<int>{ 0, 1, 0, 1, 2 }));
+}
+
+void TestExamTime::timesSatTogether_data()
+{
+    QTest::addColumn<QStringList>("times");
+    QTest::addColumn<std::vector<int>>("groups");
+    QTest::newRow("spellings of one time") << QStringList{ monday, "2027/1/11 8:00-10:00", "2027-01-12 星期二 08:00-10:00" }
+                                           << std::vector<int>{ 0, 0, 2 };
+    // 08-10 meets 09-11, which meets 10:30-12; the first and the last do
+    // not meet, yet the three share their rooms at once.
+    QTest::newRow("a chain") << QStringList{ "2027-01-11 星期一 10:30-12:00", monday, "2027-01-11 星期一 14:00-16:00",
+                                             "2027-01-11 星期一 09:00-11:00" }
+                             << std::vector<int>{ 0, 0, 2, 0 };
+    QTest::newRow("empty times stand alone") << QStringList{ "", " ", monday, "" } << std::vector<int>{ 0, 1, 2, 3 };
+    QTest::newRow("unreadable, one text") << QStringList{ "补考周 上午", monday, "补考周\u3000上午" }
+                                          << std::vector<int>{ 0, 1, 0 };
+}
+
+void TestExamTime::timesSatTogether()
+{
+    QFETCH(QStringList, times);
+    QFETCH(std::vector<int>, groups);
+    QCOMPARE(::timesSatTogether(times), groups);
+}
+
+void TestExamTime::dayKeys_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("day");
+    QTest::newRow("a time") << monday << "2027-01-11";
+    QTest::newRow("another spelling") << "2027/1/11 8:00-10:00" << "2027-01-11";
+    QTest::newRow("a date without a sitting") << "2027年1月11日 上午" << "2027-01-11";
+    QTest::newRow("no date") << "补考周\u3000上午" << "补考周";
+    QTest::newRow("empty") << " " << "";
+}
+
+void TestExamTime::dayKeys()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, day);
+    QCOMPARE(examDayKey(text), day);
 }
 
 QTEST_GUILESS_MAIN(TestExamTime)

@@ -19,14 +19,37 @@ int number(QuerySlot& q, const char* name)
     return q.FieldByName(QString::fromLatin1(name)).AsVariant().toInt();
 }
 
-// A room is shared by the periods of one time, however it is spelt; a
-// period without a time is a time of its own.
-QString timeKey(const QString& period, const QString& time)
+// The time each period is sat at, as the index of its group of periods sat
+// together (times that meet, however spelt); a period without a time is a
+// time of its own.
+struct PeriodTimes {
+    QHash<QString, QString> text;
+    QHash<QString, int> group;
+
+    QString groupOf(const QString& period) const
+    {
+        const auto at = group.constFind(period);
+        return at == group.constEnd() ? QStringLiteral("#") + period : QString::number(*at);
+    }
+};
+
+PeriodTimes readPeriodTimes(QuerySlot& q)
 {
-    if (time.isEmpty())
-        return QStringLiteral("#") + period;
-    const auto read = readExamTime(time).time;
-    return QStringLiteral("@") + (read ? read->text() : time);
+    openOn(q, "select cc, kssj from t_cc");
+    QStringList periods, times;
+    for (q.First(); !q.Eof(); q.Next()) {
+        periods.append(field(q, "cc"));
+        times.append(field(q, "kssj"));
+    }
+    const std::vector<int> together = timesSatTogether(times);
+    PeriodTimes read;
+    for (int i = 0; i < int(periods.size()); ++i) {
+        if (read.group.contains(periods[i]) || times[i].isEmpty())
+            continue;
+        read.text.insert(periods[i], times[i]);
+        read.group.insert(periods[i], together[size_t(i)]);
+    }
+    return read;
 }
 
 } // namespace
@@ -57,12 +80,11 @@ QString Shortfalls::question(const QString& what, RoomlessCandidates roomless) c
 
 Shortfalls readShortfalls(QuerySlot& q, const QString& time, const InvigilationTerms& terms)
 {
-    const QString wanted = time.trimmed().isEmpty() ? QString() : timeKey({}, time.trimmed());
-    QHash<QString, QString> timeOf; // period -> the key of its time
-    openOn(q, "select cc, kssj from t_cc");
-    for (q.First(); !q.Eof(); q.Next())
-        timeOf.insert(field(q, "cc"), timeKey(field(q, "cc"), field(q, "kssj")));
-    const auto inScope = [&](const QString& period) { return wanted.isEmpty() || timeOf.value(period) == wanted; };
+    const QString wanted = time.trimmed();
+    const PeriodTimes times = readPeriodTimes(q);
+    const auto inScope = [&](const QString& period) {
+        return wanted.isEmpty() || examTimesMeet(times.text.value(period), wanted);
+    };
 
     Shortfalls found;
     openOn(q, "select t_kscs.cc as cc, sum(t_hbkrs.Num) as n from t_kscs join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh"
@@ -82,19 +104,19 @@ Shortfalls readShortfalls(QuerySlot& q, const QString& time, const InvigilationT
             int duties = 0;
             QStringList periods;
         };
-        QMap<QPair<QString, int>, Room> rooms; // by time and room id
+        QMap<QPair<QString, int>, Room> rooms; // by group of periods sat together and room id
         openOn(q, "select t_kscs.cc as cc, t_kscs.jsid as jsid, sum(t_hbkrs.Num) as n from t_kscs"
                   " join t_js on t_js.jsid=t_kscs.jsid join t_hbkrs on t_hbkrs.sjxh=t_kscs.sjxh group by t_kscs.cc, t_kscs.jsid");
         for (q.First(); !q.Eof(); q.Next()) {
             const QString period = field(q, "cc");
-            Room& room = rooms[{timeOf.value(period, QStringLiteral("#") + period), number(q, "jsid")}];
+            Room& room = rooms[{times.groupOf(period), number(q, "jsid")}];
             room.candidates += number(q, "n");
             room.periods.append(period);
         }
         openOn(q, "select cc, jsid, count(*) as n from t_jkap group by cc, jsid");
         for (q.First(); !q.Eof(); q.Next()) {
             const QString period = field(q, "cc");
-            const auto room = rooms.find({timeOf.value(period, QStringLiteral("#") + period), number(q, "jsid")});
+            const auto room = rooms.find({times.groupOf(period), number(q, "jsid")});
             if (room != rooms.end())
                 room->duties += number(q, "n");
         }

@@ -161,8 +161,7 @@ void readTimes(QuerySlot& q, Term& term)
             return !t.day.isEmpty() && (when && t.when ? *when == *t.when : examTimesMeet(t.text, kssj));
         });
         if (same == term.times.end()) {
-            const QString day = when ? when->date.toString(Qt::ISODate) : kssj.section(QRegularExpression(QStringLiteral("\\s+")), 0, 0);
-            term.times.push_back({kssj, day, {}, when, {}});
+            term.times.push_back({kssj, examDayKey(kssj), {}, when, {}});
             same = term.times.end() - 1;
         }
         same->periods.append(cc);

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "periods/Spreading.h"
+#include "periods/Colouring.h"
+#include "periods/Enrolments.h"
+#include "time/PeriodLayout.h"
 
 #include <vector>
 

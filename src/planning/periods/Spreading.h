@@ -1,6 +1,7 @@
 #pragma once
 
 #include "periods/Colouring.h"
+#include "periods/Enrolments.h"
 #include "time/PeriodLayout.h"
 
 #include <cstdint>
@@ -9,13 +10,6 @@
 #include <vector>
 
 struct SpreadRules;
-
-// Who sits what: for each student the papers (vertices of a conflict
-// graph) they sit, each paper once.
-struct Enrolments {
-    int papers = 0;
-    std::vector<std::vector<int>> students;
-};
 
 // Carter's proximity cost, computed straight from the students: for each
 // student and each pair of their papers s = 1..5 positions apart

@@ -4,7 +4,6 @@
 #include "time/ExamTime.h"
 
 #include <algorithm>
-#include <numeric>
 
 bool numberBefore(const QString& a, const QString& b)
 {
@@ -36,22 +35,14 @@ Sittings readSittings(Connection& connection)
     std::stable_sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) { return numberBefore(a.first, b.first); });
 
     // Periods whose times meet, however spelt, sit in their rooms at once:
-    // one sitting, one run of seat numbers. Meeting is followed through, so
-    // a chain of overlapping times is one sitting too.
-    std::vector<std::size_t> group(periods.size());
-    std::iota(group.begin(), group.end(), std::size_t(0));
-    const auto root = [&group](std::size_t i) {
-        while (group[i] != i)
-            i = group[i] = group[group[i]];
-        return i;
-    };
-    for (std::size_t i = 0; i < periods.size(); ++i)
-        for (std::size_t j = i + 1; j < periods.size(); ++j)
-            if (examTimesMeet(periods[i].second, periods[j].second))
-                group[root(j)] = root(i);
+    // one sitting, one run of seat numbers.
+    QStringList times;
+    for (const auto& period : periods)
+        times.append(period.second);
+    const std::vector<int> group = timesSatTogether(times);
 
     Sittings s;
-    QHash<std::size_t, int> sittingOfGroup;
+    QHash<int, int> sittingOfGroup;
     for (std::size_t i = 0; i < periods.size(); ++i) {
         const auto& [period, time] = periods[i];
         if (s.ofPeriod.contains(period))
@@ -60,10 +51,10 @@ Sittings readSittings(Connection& connection)
             s.timeOf(period);
             continue;
         }
-        auto at = sittingOfGroup.find(root(i));
+        auto at = sittingOfGroup.find(group[i]);
         if (at == sittingOfGroup.end()) {
             s.times.append({time, {}});
-            at = sittingOfGroup.insert(root(i), int(s.times.size()) - 1);
+            at = sittingOfGroup.insert(group[i], int(s.times.size()) - 1);
         }
         s.times[*at].periods.append(period);
         s.ofPeriod.insert(period, *at);

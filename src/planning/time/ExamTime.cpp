@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -76,7 +78,12 @@ QString Sitting::text() const
 
 QString ExamTime::text() const
 {
-    return dayText(date) + QLatin1Char(' ') + weekdayNames[date.dayOfWeek() - 1] + QLatin1Char(' ') + sitting.text();
+    return dateText() + QLatin1Char(' ') + sitting.text();
+}
+
+QString ExamTime::dateText() const
+{
+    return dayText(date) + QLatin1Char(' ') + weekdayNames[date.dayOfWeek() - 1];
 }
 
 QDate earliestExamDate()
@@ -164,4 +171,33 @@ bool examTimesMeet(const QString& a, const QString& b)
         return x.time->overlaps(*y.time);
     const QString p = plain(a);
     return !p.isEmpty() && p.compare(plain(b), Qt::CaseInsensitive) == 0;
+}
+
+QString examDayKey(const QString& text)
+{
+    if (const auto time = readExamTime(text).time)
+        return dayText(time->date);
+    const QString first = plain(text).section(QLatin1Char(' '), 0, 0);
+    const QDate date = readExamDate(first);
+    return date.isValid() ? dayText(date) : first;
+}
+
+std::vector<int> timesSatTogether(const QStringList& times)
+{
+    std::vector<int> group(size_t(times.size()));
+    std::iota(group.begin(), group.end(), 0);
+    const auto root = [&group](int i) {
+        while (group[size_t(i)] != i)
+            i = group[size_t(i)] = group[size_t(group[size_t(i)])];
+        return i;
+    };
+    for (int i = 0; i < int(times.size()); ++i)
+        for (int j = i + 1; j < int(times.size()); ++j)
+            if (examTimesMeet(times[i], times[j])) {
+                const int a = root(i), b = root(j);
+                group[size_t(std::max(a, b))] = std::min(a, b);
+            }
+    for (int i = 0; i < int(times.size()); ++i)
+        group[size_t(i)] = root(i);
+    return group;
 }

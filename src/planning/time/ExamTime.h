@@ -2,7 +2,9 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <optional>
+#include <vector>
 
 // The one reading of an exam time (`t_cc.kssj`): every part of the program
 // that needs to know when a period is sat reads its text here, so that one
@@ -31,6 +33,8 @@ struct ExamTime {
 
     // "2027-01-11 星期一 08:00-10:00", the form the program writes.
     QString text() const;
+    // "2027-01-11 星期一".
+    QString dateText() const;
     // On one date, with clock intervals that overlap.
     bool overlaps(const ExamTime& other) const { return date == other.date && sitting.overlaps(other.sitting); }
     bool operator==(const ExamTime& other) const { return date == other.date && sitting == other.sitting; }
@@ -76,3 +80,14 @@ QDate readExamDate(const QString& text);
 // they overlap, other non-empty texts when they are one text apart from
 // blanks, width and case. An empty time meets nothing.
 bool examTimesMeet(const QString& a, const QString& b);
+
+// The day a time text falls on, as a key for "the same day": the date of a
+// readable time; else the date its first word reads as; else that first word
+// itself, so that unreadable texts starting alike share a day. Empty for an
+// empty text.
+QString examDayKey(const QString& text);
+
+// Which of these times are sat together: those that meet, followed through
+// chains of meeting times. Per time, the index of the first time of its
+// group; an empty time is a group of its own.
+std::vector<int> timesSatTogether(const QStringList& times);
