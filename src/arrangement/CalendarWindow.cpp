@@ -167,7 +167,7 @@ CalendarWindow::CalendarWindow(DataModule& dm, Dialogs& dialogs, std::function<v
     , dm(dm)
     , openPeriod(std::move(openPeriod))
 {
-    resize(1100, 720);
+    resize(1100, 660); // whole on a screen of 1366×768 under its title bar, beside a panel
     missingLabel = named(new QLabel(this), "missingLabel");
     missingLabel->setWordWrap(true);
     calendarGrid = grid(this, "calendarGrid");
@@ -297,7 +297,7 @@ void CalendarWindow::exportImageClick()
         dialogs.message(shown.missing());
         return;
     }
-    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("导出"))))
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("导出"), RoomlessCandidates::Counted)))
         return;
     QString path = dialogs.saveFileName(QStringLiteral("导出图片"), QStringLiteral("PNG 图片 (*.png)"), QStringLiteral("考试日历.png"));
     if (path.isEmpty())
@@ -316,7 +316,7 @@ void CalendarWindow::printClick()
         dialogs.message(shown.missing());
         return;
     }
-    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("打印"))))
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("打印"), RoomlessCandidates::Counted)))
         return;
     printCalendar(PrintSetup{dm, dialogs, reportSettings, presetOutput, this}, shown);
 }

@@ -333,7 +333,7 @@ void InvigilationWindow::autoAssignClick()
 
 void InvigilationWindow::printList(bool duties)
 {
-    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, {}, {perRoomSpin->value(), perExtraSpin->value()}).question(QStringLiteral("打印"))))
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, {}, {perRoomSpin->value(), perExtraSpin->value()}).question(QStringLiteral("打印"), RoomlessCandidates::Left)))
         return;
     printInvigilationList(PrintSetup{dm, dialogs, reportSettings, presetOutput, this},
                           duties ? dutyTable(dm) : invigilatorNotices(dm),
@@ -342,7 +342,7 @@ void InvigilationWindow::printList(bool duties)
 
 void InvigilationWindow::exportList(bool duties)
 {
-    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, {}, {perRoomSpin->value(), perExtraSpin->value()}).question(QStringLiteral("导出"))))
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, {}, {perRoomSpin->value(), perExtraSpin->value()}).question(QStringLiteral("导出"), RoomlessCandidates::Left)))
         return;
     QString path = dialogs.saveFileName(QStringLiteral("导出到Excel文件"), QStringLiteral("Excel(*.xlsx)"),
                                               duties ? QStringLiteral("监考安排表.xlsx") : QStringLiteral("监考通知.xlsx"));

@@ -44,7 +44,7 @@ SeatingWindow::SeatingWindow(DataModule& dm, Dialogs& dialogs, QWidget* parent)
     : Form(dialogs, QStringLiteral("SeatingWindow"), QStringLiteral("考场座位与材料"), parent)
     , dm(dm)
 {
-    resize(1100, 720);
+    resize(1100, 660); // whole on a screen of 1366×768 under its title bar, beside a panel
     missingLabel = named(new QLabel(this), "missingLabel");
     missingLabel->setWordWrap(true);
     timeBox = named(new QComboBox(this), "timeBox");

@@ -248,7 +248,7 @@ void TForm6::studentTimetableClick()
         dialogs.message(QStringLiteral("还没有排好场次的试卷，没有学生考试安排可导出。请先在“2.课程排考”中排考。"));
         return;
     }
-    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("导出"))))
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22).question(QStringLiteral("导出"), RoomlessCandidates::RoomBlank)))
         return;
     const QString chosen = dialogs.saveFileName(QStringLiteral("导出学生考试安排"), QStringLiteral("Excel 工作簿(*.xlsx)"),
                                                 QStringLiteral("学生考试安排.xlsx"));

@@ -260,7 +260,7 @@ void TForm8::Button2Click()
     const std::unique_ptr<SpreadsheetApp> app = createApplication();
     if (!app)
         return;
-    if (!dialogs.confirmIfAny(readShortfalls(ADOQuery1).question(QStringLiteral("导出"))))
+    if (!dialogs.confirmIfAny(readShortfalls(ADOQuery1).question(QStringLiteral("导出"), RoomlessCandidates::RoomBlank)))
         return;
     try {
         writeArrangement(ADOQuery1, [&app]() -> StreamedWorkbook& {

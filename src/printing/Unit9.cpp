@@ -124,7 +124,7 @@ void TForm9::printAllButtonClick()
     if (ComboBox1->currentText().trimmed().isEmpty()
         && !dialogs.confirm(QStringLiteral("没有选择考试时间，将打印所有考试时间的全部考场。是否继续？")))
         return;
-    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, ComboBox1->currentText()).question(QStringLiteral("打印"))))
+    if (!dialogs.confirmIfAny(readShortfalls(dm.ADOQuery22, ComboBox1->currentText()).question(QStringLiteral("打印"), RoomlessCandidates::Left)))
         return;
     // The grid and the count follow the copies, ending with the last room.
     if (printEveryRoom(printSetup(), ComboBox1->currentText(), dm.ADOQuery25, dm.ADOQuery20, ADODataSet1) > 0)

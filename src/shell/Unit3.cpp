@@ -50,7 +50,7 @@ TForm3::TForm3(Windows& windows)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("管理界面"));
-    resize(1024, 700);
+    resize(1024, 660); // whole on a screen of 1366×768 under its title bar, beside a panel
     centreOnScreen(this);
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));

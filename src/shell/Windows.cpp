@@ -20,6 +20,8 @@
 #include "SeatingWindow.h"
 #include "GuideWindow.h"
 #include "SpreadTimesDialog.h"
+#include "RulesWindow.h"
+#include "ConflictListWindow.h"
 
 #include <QAction>
 
@@ -91,7 +93,8 @@ void Windows::createRest()
     for (QWidget* window : std::initializer_list<QWidget*>{
              Form1.get(), Form2.get(), Form4.get(), Form5.get(), Form6.get(), Form6->spreadTimesDialog, Form7.get(),
              Form8.get(), Form9.get(), Form12.get(), Form14.get(), Form15.get(), Form16.get(), restoreWindow.get(),
-             invigilationWindow.get(), calendarWindow.get()}) {
+             invigilationWindow.get(), calendarWindow.get(), seatingWindow.get(), Form6->rulesWindow,
+             Form6->conflictListWindow}) {
         auto* help = new QAction(window);
         help->setShortcut(QKeySequence::HelpContents);
         window->addAction(help);

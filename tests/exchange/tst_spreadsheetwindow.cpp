@@ -32,8 +32,9 @@
 namespace {
 
 const QString formatError = QStringLiteral("导入数据出错！请检查文件的格式是否正确！");
-// Asked before the arranged term (below) is exported: paper 2 has no room.
-const QString unseatedQuestion = QStringLiteral("有 1 名考生的试卷还没有教室，导出的内容中没有他们。\n是否仍要导出？");
+// Asked before the arranged term (below) is exported: paper 2 has no room,
+// and its candidate is exported with the room left empty.
+const QString unseatedQuestion = QStringLiteral("有 1 名考生的试卷还没有教室，导出的表中有他们，但教室一栏是空的。\n是否仍要导出？");
 const QString fixtures = QStringLiteral(PAIKAO_WORKBOOK_FIXTURES);
 
 // A sheet described row by row from row 1; "#12" is the number 12, an empty
@@ -653,6 +654,9 @@ void SpreadsheetWindowTest::exportReadBack()
     for (int r = 2; r <= sheet.lastRow(); ++r)
         read.append(rowTexts(sheet, r, 13).join(u'|'));
     QCOMPARE(read, expected);
+    // The candidate of roomless paper 2 is in it with the room empty, as the
+    // question before the export says.
+    QVERIFY(read.contains(QStringLiteral("2020001|2|K2|C2|张三|大学英语|赵老师|外语学院||补考||2|")));
 
     QProcess xlsx2csv;
     xlsx2csv.start(QStringLiteral("xlsx2csv"), {file});

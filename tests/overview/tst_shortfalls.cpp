@@ -6,6 +6,7 @@
 #include "TestDatabase.h"
 
 #include <QTest>
+#include <tuple>
 
 class TestShortfalls : public QObject {
     Q_OBJECT
@@ -51,8 +52,14 @@ void TestShortfalls::roomlessPapersAndShortRoomsPerTimeAndTerm()
     QCOMPARE(term.shortRoomsIn.value("2"), 1);
     QCOMPARE(term.shortRoomsIn.value("3"), 1);
     QCOMPARE(term.shortRoomsIn.value("1"), 0);
-    QCOMPARE(term.question("打印"), QString("有 2 名考生的试卷还没有教室，打印的内容中没有他们。\n"
-                                           "有 2 个考场的监考教师少于需要的人数。\n是否仍要打印？"));
+    // The question says what the output does with the roomless candidates.
+    const QString shortRooms = "有 2 个考场的监考教师少于需要的人数。\n";
+    for (const auto& [roomless, what, said] :
+         {std::tuple{RoomlessCandidates::Left, "打印", "打印的内容中没有他们。"},
+          {RoomlessCandidates::RoomBlank, "导出", "导出的表中有他们，但教室一栏是空的。"},
+          {RoomlessCandidates::Counted, "打印", "日历中他们只记在所在场次的“未排教室”人数中。"}})
+        QCOMPARE(term.question(what, roomless),
+                 QString("有 2 名考生的试卷还没有教室，") + said + "\n" + shortRooms + "是否仍要" + what + "？");
 
     // One time: its own periods only, the time compared trimmed.
     const Shortfalls first = readShortfalls(dm.ADOQuery22, " 2027-01-11 星期一 08:00-10:00 ");
@@ -67,7 +74,7 @@ void TestShortfalls::roomlessPapersAndShortRoomsPerTimeAndTerm()
     // Nothing left out, nothing asked.
     db.exec("update t_kscs set jsid=2 where sjxh='2'; "
             " insert into t_jkap(cc, jsid, jkid, sg) values('1',2,3,0),('1',2,4,0),('2',2,1,0),('3',1,2,1)");
-    QCOMPARE(readShortfalls(dm.ADOQuery22).question("导出"), QString());
+    QCOMPARE(readShortfalls(dm.ADOQuery22).question("导出", RoomlessCandidates::RoomBlank), QString());
 }
 
 void TestShortfalls::periodsAtOverlappingTimesShareTheirRooms()

@@ -6,6 +6,7 @@
 #include "DataModule.h"
 #include "RecordingDialogs.h"
 #include "TermGoesOn.h"
+#include "TermInvariants.h"
 #include "Rosters.h"
 #include "periods/Scheduling.h"
 #include "SpreadTimesDialog.h"
@@ -123,6 +124,10 @@ private Q_SLOTS:
     void stoppingKeepsTheBestSoFar_data();
     void stoppingKeepsTheBestSoFar();
     void theAdoptedTermGoesOn();
+    void whatAdoptingTakesIsSaidBeforeYes();
+    void aWorseTimetableIsDeclinedByEnter_data();
+    void aWorseTimetableIsDeclinedByEnter();
+    void closingWhileItSearchesAdoptsNothing();
 };
 
 void TestSpreadTimes::defaultsAndWhatItWillTake()
@@ -430,6 +435,97 @@ void TestSpreadTimes::theAdoptedTermGoesOn()
     if (QTest::currentTestFailed())
         return;
     printAndExportOnTheNewPeriods(f.db, f.dm, f.dialogs);
+}
+
+// A term with rooms and duties: the box names how many papers lose their
+// room and how many duties go, and adopting takes exactly those.
+void TestSpreadTimes::whatAdoptingTakesIsSaidBeforeYes()
+{
+    Fixture f;
+    // Every paper a room, and two invigilators in each room in use.
+    f.db.exec("update t_kscs set jsid = 1 + rowid % 3 where jsid = 0; update t_js set rnrs = 100");
+    f.db.exec("insert into t_jkjs(xm, yx, zdcs, bkcc) values('甲','系',9,''),('乙','系',9,''),('丙','系',9,''),"
+              "('丁','系',9,''),('戊','系',9,''),('己','系',9,'')");
+    f.db.exec("insert into t_jkap(cc, jsid, jkid, sg) select distinct k.cc, k.jsid, 2 * (k.jsid - 1) + j.n, 0 from t_kscs k,"
+              " (select 1 as n union select 2) j");
+    const int duties = f.db.scalar("select count(*) from t_jkap").toInt();
+    QVERIFY(duties > 0);
+    const QStringList roomed = f.db.rows("select sjxh from t_kscs where jsid <> 0 order by sjxh");
+    f.withDialog([](SpreadTimesDialog* d) {
+        fillIn(d);
+        d->periodCountBox->setValue(9);
+        d->startSpreadButton->click();
+    });
+    const QStringList texts = f.dialogs.takeTexts();
+    QCOMPARE(texts.size(), 2);
+    const QRegularExpressionMatch cost = resultQuestion.match(texts[0]);
+    QVERIFY2(cost.hasMatch(), qPrintable(texts[0]));
+    QVERIFY(texts[1].startsWith("已采用新的考试时间，共 "));
+    const QStringList stillRoomed = f.db.rows("select sjxh from t_kscs where jsid <> 0 order by sjxh");
+    QCOMPARE(roomed.size() - stillRoomed.size(), cost.captured(1).toInt());
+    QCOMPARE(duties - f.db.scalar("select count(*) from t_jkap").toInt(), cost.captured(2).toInt());
+    QVERIFY(cost.captured(1).toInt() + cost.captured(2).toInt() > 0);
+    QCOMPARE(f.db.scalar("select count(*) from t_kscs where typeof(jsid) <> 'integer'"), QString("0"));
+    QCOMPARE(termFaults(f.db), QStringList());
+}
+
+void TestSpreadTimes::aWorseTimetableIsDeclinedByEnter_data()
+{
+    QTest::addColumn<QStringList>("times");
+    QTest::addColumn<bool>("worse");
+    // No dates yet: the spread starts from the periods as they stand and
+    // never ends worse.
+    QTest::newRow("no dates") << QStringList{"", "", "", ""} << false;
+}
+
+// The box's default answer follows the comparison: Enter takes a better
+// timetable and declines a worse one.
+void TestSpreadTimes::aWorseTimetableIsDeclinedByEnter()
+{
+    QFETCH(QStringList, times);
+    QFETCH(bool, worse);
+    Fixture f;
+    for (int p = 0; p < times.size(); ++p)
+        f.db.exec(QString("update t_cc set kssj='%1' where cc='%2'").arg(times[p]).arg(p + 1));
+    const QStringList before = f.everything();
+    f.dialogs.confirmAnswers = {false};
+    f.withDialog([](SpreadTimesDialog* d) {
+        fillIn(d);
+        setSittings(d, {"08:00-10:00", "10:30-12:30", "14:30-16:30", "16:40-18:40"});
+        d->startSpreadButton->click();
+    });
+    QCOMPARE(f.dialogs.boxes.size(), 1);
+    const RecordingDialogs::Box box = f.dialogs.boxes[0];
+    static const QRegularExpression costs("\n代价（越小越分散）：([0-9.]+) → ([0-9.]+)\n");
+    const QRegularExpressionMatch cost = costs.match(box.text);
+    QVERIFY2(cost.hasMatch(), qPrintable(box.text));
+    QCOMPARE(cost.captured(2).toDouble() > cost.captured(1).toDouble(), worse);
+    QCOMPARE(box.text.contains("新的安排比现在的更集中（代价更大），不建议采用。"), worse);
+    QCOMPARE(box.noByDefault, worse);
+    QCOMPARE(f.everything(), before);
+}
+
+// The window's frame closed while the spread runs: the run ends, nothing
+// is offered, nothing is written.
+void TestSpreadTimes::closingWhileItSearchesAdoptsNothing()
+{
+    Fixture f;
+    const QStringList before = f.everything();
+    bool running = false;
+    f.withDialog([&](SpreadTimesDialog* d) {
+        fillIn(d);
+        d->timeLimitBox->setValue(3600); // only the closing ends it
+        QTimer::singleShot(300, d, [&, d] {
+            running = d->stopSpreadButton->isEnabled();
+            d->close();
+        });
+        d->startSpreadButton->click();
+        QVERIFY(!d->isVisible());
+    });
+    QVERIFY(running);
+    QCOMPARE(f.dialogs.boxes.size(), 0);
+    QCOMPARE(f.everything(), before);
+    QVERIFY(!f.dialog()->outcome());
 }
 
 QTEST_MAIN(TestSpreadTimes)

@@ -6,13 +6,19 @@
 #include "RecordingDialogs.h"
 #include "rooms/RoomAssignment.h"
 #include "RoomTerms.h"
+#include "TermInvariants.h"
 #include "TestDatabase.h"
 #include "Unit4.h"
 #include "UserActions.h"
 #include "WindowFixture.h"
 
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -60,6 +66,8 @@ private Q_SLOTS:
     void paperWithoutPeriodIsNotSplit();
     void numbersFollowTheHighestNumericPaper_data();
     void numbersFollowTheHighestNumericPaper();
+    void generatedLargeCourseIsCutInTheRoomsWindow_data();
+    void generatedLargeCourseIsCutInTheRoomsWindow();
 
 private:
     std::unique_ptr<WindowFixture<TForm4>> f;
@@ -238,6 +246,102 @@ void TestAutoSplit::numbersFollowTheHighestNumericPaper()
     QCOMPARE(f->db.rows("SELECT quote(sjxh), quote(sjxh1), jsid FROM t_kscs ORDER BY rowid"),
              (QStringList{"'P'|'P'|1", QString("'%1'|'P'|2").arg(next)}));
     QCOMPARE(f->db.scalar("SELECT group_concat(DISTINCT kcxh) FROM t_bjgmd WHERE sjxh = '" + next + "'"), QString("K2"));
+}
+
+void TestAutoSplit::generatedLargeCourseIsCutInTheRoomsWindow_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (const quint32 seed : {3u, 5u, 8u, 13u})
+        QTest::newRow(qPrintable(QString("seed %1").arg(seed))) << seed;
+}
+
+// Paper 7 of period 1 has a course larger than every room, its 学号 of
+// several lengths, and small courses beside it; period 1 has a small paper
+// too. The clerk chooses period 1 in the rooms window and presses
+// "自动分配教室": the preview lists every part under paper 7 with its 学号
+// range and room, as the tables then hold it.
+void TestAutoSplit::generatedLargeCourseIsCutInTheRoomsWindow()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    QList<int> capacities;
+    for (int r = 0; r < 4; ++r)
+        capacities.append(40 + int(random.bounded(30)));
+    const int largest = *std::max_element(capacities.begin(), capacities.end());
+    const int seats = std::accumulate(capacities.begin(), capacities.end(), 0);
+    // Larger than every room, and with the rest within four fifths of the seats.
+    const int big = largest + 1 + int(random.bounded(seats * 4 / 5 - largest - 40));
+    QSet<int> numbers;
+    while (numbers.size() < big)
+        numbers.insert(1 + int(random.bounded(5000)));
+    QStringList roster;
+    for (const int n : numbers)
+        roster.append(QString("7|K1|S%1|学生|C1|大学物理|王老师|物理系||补考").arg(n));
+    roster += course("7", "K2", "高等数学", 1 + int(random.bounded(15))) + course("7", "K3", "体育", 1 + int(random.bounded(10)))
+        + course("9", "K4", "化学", 1 + int(random.bounded(10)));
+    f->db.addRoster(roster);
+    for (int r = 0; r < capacities.size(); ++r)
+        f->db.exec(QString("INSERT INTO t_js(jsm,rnrs) VALUES('R%1',%2)").arg(r + 1).arg(capacities[r]));
+    f->db.exec("INSERT INTO t_kscs(cc,sjxh,sjxh1,jsid) VALUES('1','7','7',0),('1','9','9',0); INSERT INTO t_cc(cc) VALUES('1')");
+    const QString kept = "SELECT rid, quote(kcxh), quote(xh), quote(xm), quote(kcmc) FROM t_bjgmd ORDER BY rid";
+    const QStringList rows = f->db.rows(kept);
+
+    f->w.show();
+    pick(f->w.ComboBox1, "1");
+    f->w.autoAssignRoomsButton->click();
+    QCOMPARE(f->dialogs.boxes.size(), 1);
+    QCOMPARE(f->dialogs.boxes[0].kind, QString("confirm"));
+    const QString preview = f->dialogs.boxes[0].text;
+    QCOMPARE(termFaults(f->db), QStringList());
+
+    // Every roster row kept, once, under paper 7 or a part of it; every
+    // room within its seats; the placements as text and integer.
+    QCOMPARE(f->db.rows(kept), rows);
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_bjgmd WHERE sjxh NOT IN (SELECT sjxh FROM t_kscs WHERE sjxh1 IN ('7','9'))"),
+             QString("0"));
+    QCOMPARE(f->db.scalar("SELECT count(*) FROM t_kscs WHERE jsid = 0 OR typeof(jsid) <> 'integer' OR typeof(sjxh) <> 'text'"),
+             QString("0"));
+    for (const QString& room : f->db.rows(seatsTaken))
+        QVERIFY2(room.section(u'|', 3, 3).toInt() <= room.section(u'|', 2, 2).toInt(), qPrintable(room));
+    const QStringList parts = f->db.rows("SELECT sjxh FROM t_kscs WHERE sjxh1 = '7' ORDER BY rowid");
+    QVERIFY(parts.size() >= 2);
+
+    // The preview: paper 7's parts, one line each, as the tables hold them.
+    const QString header = QString("第1场 试卷序号 7 分为 %1 份：\n").arg(parts.size());
+    QVERIFY2(preview.contains(header), qPrintable(preview));
+    const QStringList lines = preview.section(header, 1).split(u'\n').mid(0, parts.size());
+    static const QRegularExpression partLine("^    (\\S+)（(.+)）(\\d+) 人，(\\S+)$");
+    static const QRegularExpression range("大学物理 学号 (S\\d+)—(S\\d+)");
+    QStringList listed;
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = partLine.match(line);
+        QVERIFY2(m.hasMatch(), qPrintable(line));
+        const QString part = m.captured(1);
+        listed.append(part);
+        QCOMPARE(f->db.scalar("SELECT count(*) FROM t_bjgmd WHERE sjxh = '" + part + "'"), m.captured(3));
+        QCOMPARE(f->db.scalar("SELECT r.jsm FROM t_kscs k JOIN t_js r ON r.jsid = k.jsid WHERE k.sjxh = '" + part + "'"),
+                 m.captured(4));
+        // A cut course names the first and last 学号 of the part, shorter numbers first.
+        if (const QRegularExpressionMatch cut = range.match(m.captured(2)); cut.hasMatch())
+            QCOMPARE(f->db.rows("SELECT xh FROM t_bjgmd WHERE kcxh = 'K1' AND sjxh = '" + part
+                                + "' ORDER BY length(xh), xh LIMIT 1")
+                         + f->db.rows("SELECT xh FROM t_bjgmd WHERE kcxh = 'K1' AND sjxh = '" + part
+                                      + "' ORDER BY length(xh) DESC, xh DESC LIMIT 1"),
+                     (QStringList{cut.captured(1), cut.captured(2)}));
+    }
+    QCOMPARE(QSet<QString>(listed.begin(), listed.end()), QSet<QString>(parts.begin(), parts.end()));
+    // The large course's parts are runs of 学号 in order, never interleaved.
+    QStringList runs;
+    for (const QString& part : f->db.rows("SELECT sjxh FROM t_bjgmd WHERE kcxh = 'K1' ORDER BY length(xh), xh"))
+        if (runs.isEmpty() || runs.last() != part)
+            runs.append(part);
+    QCOMPARE(runs.size(), f->db.rows("SELECT DISTINCT sjxh FROM t_bjgmd WHERE kcxh = 'K1'").size());
+    QVERIFY(runs.size() >= 2);
+    // The period's view shows each part in its room.
+    for (const QString& part : parts)
+        QVERIFY2(gridRows(f->w.DBGrid1, {0, 6}).contains(
+                     part + "|" + f->db.scalar("SELECT r.jsm FROM t_kscs k JOIN t_js r ON r.jsid = k.jsid WHERE k.sjxh = '" + part + "'")),
+                 qPrintable(part));
 }
 
 QTEST_MAIN(TestAutoSplit)

@@ -32,8 +32,10 @@ const QString longName = QStringLiteral("思想道德修养与法律基础");
 
 // Papers 1 (高等数学, 3 candidates, room of 3), 2 (大学英语 and the long
 // name, 3 candidates), 3 (大学物理, 1); student S1 sits 1 and 2 on one day.
-// Asked before a print or export of a term with paper 3 roomless.
-const QString unseatedQuestion = QStringLiteral("有 1 名考生的试卷还没有教室，%1的内容中没有他们。\n是否仍要%1？");
+// Asked before a print or export of a term with paper 3 roomless: the
+// calendar counts its candidate in its period as without a room.
+const QString unseatedQuestion =
+    QStringLiteral("有 1 名考生的试卷还没有教室，日历中他们只记在所在场次的“未排教室”人数中。\n是否仍要%1？");
 
 void fillTerm(TestDatabase& db, const QStringList& times)
 {

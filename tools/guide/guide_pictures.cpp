@@ -12,6 +12,7 @@
 #include "people/Invigilation.h"
 #include "InvigilationWindow.h"
 #include "RecordingDialogs.h"
+#include "RestoreWindow.h"
 #include "rooms/RoomAssignment.h"
 #include "periods/Spreading.h"
 #include "time/ExamTime.h"
@@ -35,6 +36,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <functional>
@@ -58,6 +60,8 @@ const Course courses[] = {
     {"CS102", "数据结构", "郑洁", "计算机系"},           {"CS201", "思想道德修养与法律基础", "冯涛", "马克思主义学院"},
 };
 constexpr int courseCount = int(std::size(courses));
+// The folder the program installed for a clerk works in.
+const QString plainWorkFolder = QStringLiteral("/home/jiaowu/.local/share/paikao");
 const char* const surnames = "张王李赵陈刘杨黄周吴徐孙胡朱高林何郭马罗";
 const char* const givenNames = "伟芳娜敏静丽强磊军洋勇艳杰娟涛明超秀霞平刚";
 
@@ -267,8 +271,24 @@ int main(int argc, char* argv[])
          }},
         {QStringLiteral("12-roster.png"), QStringLiteral("Form1"), {}, &TForm3::N8Click, {}},
         {QStringLiteral("13-classrooms.png"), QStringLiteral("Form5"), {}, &TForm3::N12Click, {}},
+        // The copies lie in the sample term's temporary folder, a name that
+        // means nothing to the clerk: the picture shows the folder an
+        // installed program works in instead.
         {QStringLiteral("14-restore.png"), QStringLiteral("RestoreWindow"), [&] { backupDatabase(dm.ADOConnection1); },
-         &TForm3::restoreDataItemClick, {}},
+         &TForm3::restoreDataItemClick,
+         [&](QWidget*) {
+             QTableWidget* copies = windows.restoreWindow->copyList;
+             const QString temporary = QDir::toNativeSeparators(db.folder());
+             bool shown = copies->rowCount() > 0;
+             for (int row = 0; row < copies->rowCount(); ++row) {
+                 QTableWidgetItem* path = copies->item(row, 2);
+                 shown = shown && path && path->text().startsWith(temporary);
+                 if (path)
+                     path->setText(plainWorkFolder + path->text().mid(temporary.size()));
+             }
+             copies->resizeColumnsToContents();
+             return shown;
+         }},
         {QStringLiteral("15-initialization.png"), QStringLiteral("Form12"), {}, &TForm3::N15Click, {}},
         {QStringLiteral("16-main-done.png"), QStringLiteral("Form3"), {}, nullptr, {}},
     };

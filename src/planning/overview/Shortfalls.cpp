@@ -54,13 +54,25 @@ PeriodTimes readPeriodTimes(QuerySlot& q)
 
 } // namespace
 
-QString Shortfalls::question(const QString& what) const
+QString Shortfalls::question(const QString& what, RoomlessCandidates roomless) const
 {
     if (unseated == 0 && shortRooms == 0)
         return {};
     QString text;
-    if (unseated > 0)
-        text += QStringLiteral("有 %1 名考生的试卷还没有教室，%2的内容中没有他们。\n").arg(unseated).arg(what);
+    if (unseated > 0) {
+        text += QStringLiteral("有 %1 名考生的试卷还没有教室，").arg(unseated);
+        switch (roomless) {
+        case RoomlessCandidates::Left:
+            text += QStringLiteral("%1的内容中没有他们。\n").arg(what);
+            break;
+        case RoomlessCandidates::RoomBlank:
+            text += QStringLiteral("%1的表中有他们，但教室一栏是空的。\n").arg(what);
+            break;
+        case RoomlessCandidates::Counted:
+            text += QStringLiteral("日历中他们只记在所在场次的“未排教室”人数中。\n");
+            break;
+        }
+    }
     if (shortRooms > 0)
         text += QStringLiteral("有 %1 个考场的监考教师少于需要的人数。\n").arg(shortRooms);
     return text + QStringLiteral("是否仍要%1？").arg(what);

@@ -7,6 +7,7 @@
 #include "TableStamp.h"
 #include "Transaction.h"
 
+#include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <tuple>
@@ -137,22 +138,30 @@ SpreadLoss spreadLoss(DataModule& dm, const TermTimetable& term, const Colouring
 {
     SpreadLoss loss;
     const std::vector<int> continuation = continuations(term, spread, slotCount);
-    openOn(dm.ADOQuery13, "select distinct sjxh from t_kscs where jsid<>0");
-    QSet<QString> withRoom;
+    // Per paper the rooms it has now, by the paper's number as compared above.
+    QHash<QString, QStringList> roomsOf;
+    openOn(dm.ADOQuery13, "select sjxh, jsid from t_kscs where jsid<>0");
     for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)
-        withRoom.insert(dm.ADOQuery13.value(r, 0).toString().toLower());
-    for (std::size_t v = 0; v < spread.size(); ++v)
-        if (continuation[term.placed.current[v]] != spread[v])
-            for (const QString& paper : term.placed.papers[int(v)])
-                loss.papersLosingRoom += withRoom.contains(paper.toLower()) ? 1 : 0;
-    QSet<QString> continuing;
-    for (int old = 0; old < term.placed.periods; ++old)
-        if (continuation[old] >= 0)
-            continuing.insert(term.placed.periodNumbers[old]);
-    openOn(dm.ADOQuery13, "select cc, count(*) from t_jkap group by cc");
+        roomsOf[dm.ADOQuery13.value(r, 0).toString().toLower()].append(dm.ADOQuery13.value(r, 1).toString());
+    // Duties stay only with a period that continues, in a room one of its
+    // staying papers keeps: by old period and room.
+    QSet<QString> keptRooms;
+    for (std::size_t v = 0; v < spread.size(); ++v) {
+        const bool stays = continuation[term.placed.current[v]] == spread[v];
+        for (const QString& paper : term.placed.papers[int(v)]) {
+            const QStringList rooms = roomsOf.value(paper.toLower());
+            if (!stays) {
+                loss.papersLosingRoom += rooms.isEmpty() ? 0 : 1;
+                continue;
+            }
+            for (const QString& room : rooms)
+                keptRooms.insert(term.placed.periodNumbers[term.placed.current[v]] + u'|' + room);
+        }
+    }
+    openOn(dm.ADOQuery13, "select cc, jsid, count(*) from t_jkap group by cc, jsid");
     for (int r = 0; r < dm.ADOQuery13.RecordCount(); ++r)
-        if (!continuing.contains(dm.ADOQuery13.value(r, 0).toString()))
-            loss.dutiesGoing += dm.ADOQuery13.value(r, 1).toInt();
+        if (!keptRooms.contains(dm.ADOQuery13.value(r, 0).toString() + u'|' + dm.ADOQuery13.value(r, 1).toString()))
+            loss.dutiesGoing += dm.ADOQuery13.value(r, 2).toInt();
     dm.ADOQuery13.Close();
     return loss;
 }

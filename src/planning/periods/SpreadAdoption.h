@@ -32,7 +32,8 @@ SpreadAdoption adoptSpread(DataModule& dm, const TermTimetable& term, const Colo
 
 // What adopting the spread would take away, counted by the rules above
 // before anything is written: papers that have a room and leave their
-// period, and duties of periods that continue nowhere.
+// period, and duties of periods that continue nowhere or of rooms that no
+// staying paper of their period keeps.
 struct SpreadLoss {
     int papersLosingRoom = 0;
     int dutiesGoing = 0;
