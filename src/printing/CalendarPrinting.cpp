@@ -166,21 +166,11 @@ LaidOutReport layOutCalendar(const TermCalendar& calendar)
     if (!week.isEmpty())
         weekPage(report, calendar, week);
     undatedPages(report, calendar);
-    for (int i = 0; i < report.pages.size(); ++i) {
-        PageWriter w(report.pages[i]);
-        w.text(QRectF(margin, pageHeight - margin - 5, pageWidth - 2 * margin, 5),
-               QStringLiteral("第 %1 页　共 %2 页").arg(i + 1).arg(report.pages.size()), smallFont, Qt::AlignRight | Qt::AlignVCenter);
-    }
+    numberPages(report, QRectF(margin, pageHeight - margin - 5, pageWidth - 2 * margin, 5), smallFont);
     return report;
 }
 
 void printCalendar(const PrintSetup& setup, const TermCalendar& calendar)
 {
-    printPages(setup, [&](const ReportProgress& progress, QString*) -> std::optional<LaidOutReport> {
-        LaidOutReport report = layOutCalendar(calendar);
-        for (int i = 0; i < report.pages.size(); ++i)
-            if (progress && !progress(ReportPhase::Generating, i + 1))
-                return std::nullopt;
-        return report;
-    });
+    printLaidOut(setup, [&] { return layOutCalendar(calendar); });
 }

@@ -69,3 +69,11 @@ public:
     LaidOutPage& page;
     TextMeasure measure;
 };
+
+// "第 i 页　共 n 页" at the right of `foot` on every page of the report.
+inline void numberPages(LaidOutReport& report, const QRectF& foot, const ReportFont& font)
+{
+    for (int i = 0; i < report.pages.size(); ++i)
+        PageWriter(report.pages[i]).text(foot, QStringLiteral("第 %1 页　共 %2 页").arg(i + 1).arg(report.pages.size()), font,
+                                         Qt::AlignRight | Qt::AlignVCenter);
+}

@@ -122,6 +122,17 @@ void printPages(const PrintSetup& setup, const PageMaker& pages)
         setup.dialogs.message(QStringLiteral("已生成 PDF 文件：%1").arg(QDir::toNativeSeparators(QFileInfo(output.pdfPath).absoluteFilePath())));
 }
 
+void printLaidOut(const PrintSetup& setup, const std::function<LaidOutReport()>& layOut)
+{
+    printPages(setup, [&](const ReportProgress& progress, QString*) -> std::optional<LaidOutReport> {
+        LaidOutReport report = layOut();
+        for (int i = 0; i < report.pages.size(); ++i)
+            if (progress && !progress(ReportPhase::Generating, i + 1))
+                return std::nullopt;
+        return report;
+    });
+}
+
 void listRoom(QuerySlot& list, const QString& time, const QString& room)
 {
     list.Close();

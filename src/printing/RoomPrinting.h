@@ -42,6 +42,10 @@ struct PrintSetup {
 // and a PDF file the clerk chose is named.
 void printPages(const PrintSetup& setup, const PageMaker& pages);
 
+// printPages for pages laid out in one go: the progress counts them off and
+// may stop the job.
+void printLaidOut(const PrintSetup& setup, const std::function<LaidOutReport()>& layOut);
+
 // Prints what t_print1 holds, read through `dataSet` while the report runs.
 void printLastList(const PrintSetup& setup, QuerySlot& dataSet);
 

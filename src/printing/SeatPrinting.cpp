@@ -410,23 +410,13 @@ LaidOutReport layOutSeatDocuments(const SeatDocumentJob& job)
             break;
         }
     }
-    for (int i = 0; i < report.pages.size(); ++i) {
-        PageWriter w(report.pages[i]);
-        w.text(QRectF(margin, footTop, contentWidth, 5), QStringLiteral("第 %1 页　共 %2 页").arg(i + 1).arg(report.pages.size()), smallFont,
-               Qt::AlignRight | Qt::AlignVCenter);
-    }
+    numberPages(report, QRectF(margin, footTop, contentWidth, 5), smallFont);
     return report;
 }
 
 void printSeatDocuments(const PrintSetup& setup, const SeatDocumentJob& job)
 {
-    printPages(setup, [&](const ReportProgress& progress, QString*) -> std::optional<LaidOutReport> {
-        LaidOutReport report = layOutSeatDocuments(job);
-        for (int i = 0; i < report.pages.size(); ++i)
-            if (progress && !progress(ReportPhase::Generating, i + 1))
-                return std::nullopt;
-        return report;
-    });
+    printLaidOut(setup, [&] { return layOutSeatDocuments(job); });
 }
 
 void exportSeatArrangement(const QList<SeatedRoomSheet>& rooms, const QString& path)
